@@ -1,0 +1,177 @@
+#include "KeyStoreFile.h"
+
+#include "WepKeyTable.h"
+#include "device/ConfigImage.h"
+#include "platform/Profile.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char kFileName[] = "OEM.tmp";
+const char kProfilePath[] = ".\\OEM.tmp";
+const char kSection[] = "OEM";
+const char kPhrase[] = "NoPeeking!NoPeeking!NoPeeking!NoPeeking!";
+constexpr size_t kPhraseLength = 40;
+constexpr DWORD kValueBufferSize = 2000;
+
+std::string HexText(const BYTE* bytes, int count) {
+    std::string s;
+    char two[3];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(two, sizeof(two), "%02x", bytes[i]);
+        s += two;
+    }
+    return s;
+}
+
+std::string MacText() {
+    auto mac = g_pConfigImage->MacAddress();
+    return HexText(mac.data(), 6);
+}
+
+std::string ReadEntry(const char* entry, const char* defaultText) {
+    char buffer[kValueBufferSize];
+    GetPrivateProfileStringA(kSection, entry, defaultText, buffer, sizeof(buffer), kProfilePath);
+    return buffer;
+}
+
+bool WriteEntry(int entry, const std::string& value) {
+    std::string name = std::to_string(entry);
+    return WritePrivateProfileStringA(kSection, name.c_str(), value.c_str(), kProfilePath) != FALSE;
+}
+
+// Writes entries "0" to "8": the MAC address, then the 64-bit and the 128-bit keys.
+bool WriteEntries(const BYTE (*keys64)[WepKeyTable::kKey64Size],
+                  const BYTE (*keys128)[WepKeyTable::kKey128Size]) {
+    bool ok = WriteEntry(0, MacText());
+    for (int k = 0; k < WepKeyTable::kKeys; ++k)
+        ok = WriteEntry(k + 1, ScrambleKeyText(HexText(keys64[k], WepKeyTable::kKey64Size))) && ok;
+    for (int k = 0; k < WepKeyTable::kKeys; ++k)
+        ok = WriteEntry(k + 5, ScrambleKeyText(HexText(keys128[k], WepKeyTable::kKey128Size))) &&
+             ok;
+    return ok;
+}
+
+// The key table as a freshly built file would give it: the access point's own key slots.
+void LoadTableFromImage() {
+    for (int k = 0; k < WepKeyTable::kKeys; ++k) {
+        for (int j = 0; j < WepKeyTable::kKey64Size; ++j)
+            g_wepKeyTable.keys64[k][j] = g_pConfigImage->WepKeyByte(k, j);
+        for (int j = 0; j < WepKeyTable::kKey128Size; ++j)
+            g_wepKeyTable.keys128[k][j] = g_pConfigImage->WepKeyByte(k, j);
+    }
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::string ScrambleKeyText(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size() && i < kPhraseLength; ++i) {
+        char c = static_cast<char>(static_cast<unsigned char>(text[i]) +
+                                   static_cast<unsigned char>(kPhrase[i]));
+        if (c == '\0')
+            break;
+        out += c;
+    }
+    return out;
+}
+
+std::string UnscrambleKeyText(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size() && i < kPhraseLength; ++i) {
+        char c = static_cast<char>(static_cast<unsigned char>(text[i]) -
+                                   static_cast<unsigned char>(kPhrase[i]));
+        if (c == '\0')
+            break;
+        out += c;
+    }
+    return out;
+}
+
+int ParseKeyText(const std::string& text, unsigned char* bytes, int count) {
+    size_t pos = 0;
+    for (int n = 0; n < count; ++n) {
+        while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos])))
+            ++pos;
+        int value = 0, digits = 0;
+        while (digits < 2 && pos < text.size() && HexDigit(text[pos]) >= 0) {
+            value = value * 16 + HexDigit(text[pos]);
+            ++pos;
+            ++digits;
+        }
+        if (digits == 0)
+            return n;
+        bytes[n] = static_cast<unsigned char>(value);
+    }
+    return count;
+}
+
+bool KeyFileMatchesDevice() { return ReadEntry("0", "000000000000") == MacText(); }
+
+bool WriteKeyFileFromImage() {
+    BYTE keys64[WepKeyTable::kKeys][WepKeyTable::kKey64Size];
+    BYTE keys128[WepKeyTable::kKeys][WepKeyTable::kKey128Size];
+    for (int k = 0; k < WepKeyTable::kKeys; ++k) {
+        for (int j = 0; j < WepKeyTable::kKey64Size; ++j)
+            keys64[k][j] = g_pConfigImage->WepKeyByte(k, j);
+        for (int j = 0; j < WepKeyTable::kKey128Size; ++j)
+            keys128[k][j] = g_pConfigImage->WepKeyByte(k, j);
+    }
+    return WriteEntries(keys64, keys128);
+}
+
+bool SaveKeyFile() { return WriteEntries(g_wepKeyTable.keys64, g_wepKeyTable.keys128); }
+
+void LoadKeyFile() {
+    for (int k = 0; k < WepKeyTable::kKeys; ++k) {
+        std::string entry = std::to_string(k + 1);
+        std::string text = UnscrambleKeyText(ReadEntry(entry.c_str(), "0000000000"));
+        BYTE bytes[WepKeyTable::kKey64Size] = {};
+        ParseKeyText(text, bytes, WepKeyTable::kKey64Size);
+        std::memcpy(g_wepKeyTable.keys64[k], bytes, sizeof(bytes));
+    }
+    for (int k = 0; k < WepKeyTable::kKeys; ++k) {
+        std::string entry = std::to_string(k + 5);
+        std::string text =
+            UnscrambleKeyText(ReadEntry(entry.c_str(), "00000000000000000000000000"));
+        BYTE bytes[WepKeyTable::kKey128Size] = {};
+        ParseKeyText(text, bytes, WepKeyTable::kKey128Size);
+        std::memcpy(g_wepKeyTable.keys128[k], bytes, sizeof(bytes));
+    }
+}
+
+void SyncKeyFile() {
+    if (!g_pConfigImage)
+        return;
+    bool written = true;
+    if (FILE* f = std::fopen(kFileName, "r")) {
+        std::fclose(f);
+        if (!KeyFileMatchesDevice())
+            written = WriteKeyFileFromImage();
+    } else if (FILE* created = std::fopen(kFileName, "w")) {
+        bool ok = std::fputs("[OEM]\n", created) >= 0;
+        ok = std::fclose(created) == 0 && ok;
+        written = ok && WriteKeyFileFromImage();
+    } else {
+        written = false;
+    }
+    // A file that cannot be written (a read-only folder, a full disk) must not leave the
+    // table with another access point's keys: it takes the access point's own slots.
+    if (written)
+        LoadKeyFile();
+    else
+        LoadTableFromImage();
+}

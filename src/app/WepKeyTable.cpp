@@ -1,0 +1,3 @@
+#include "WepKeyTable.h"
+
+WepKeyTable g_wepKeyTable = {};

@@ -1,0 +1,109 @@
+#include "ConfigImage.h"
+
+#include <algorithm>
+#include <cstring>
+
+ConfigImage* g_pConfigImage = nullptr;
+
+WORD ConfigImage::U16(size_t at) const {
+    return static_cast<WORD>(m_bytes[at] | (m_bytes[at + 1] << 8));
+}
+
+void ConfigImage::SetU16(size_t at, WORD v) {
+    m_bytes[at] = static_cast<BYTE>(v);
+    m_bytes[at + 1] = static_cast<BYTE>(v >> 8);
+}
+
+DWORD ConfigImage::U32(size_t at) const {
+    return static_cast<DWORD>(m_bytes[at]) | (static_cast<DWORD>(m_bytes[at + 1]) << 8) |
+           (static_cast<DWORD>(m_bytes[at + 2]) << 16) | (static_cast<DWORD>(m_bytes[at + 3]) << 24);
+}
+
+void ConfigImage::SetU32(size_t at, DWORD v) {
+    for (size_t i = 0; i < 4; ++i)
+        m_bytes[at + i] = static_cast<BYTE>(v >> (8 * i));
+}
+
+std::string ConfigImage::Text(size_t at, size_t width, size_t limit) const {
+    size_t n = std::min(width, limit);
+    const BYTE* begin = m_bytes.data() + at;
+    const BYTE* end = std::find(begin, begin + n, 0);
+    return std::string(begin, end);
+}
+
+void ConfigImage::SetText(size_t at, size_t width, const std::string& text) {
+    size_t n = std::min(width, text.size());
+    std::memcpy(m_bytes.data() + at, text.data(), n);
+    if (n < width)
+        m_bytes[at + n] = 0;
+}
+
+std::string ConfigImage::Essid() const { return Text(32, 32, EssidLength()); }
+
+void ConfigImage::SetEssid(const std::string& text) {
+    size_t n = std::min<size_t>(text.size(), 32);
+    SetEssidLength(static_cast<BYTE>(n));
+    SetText(32, 32, text.substr(0, n));
+}
+
+void ConfigImage::TerminateEssid() {
+    if (EssidLength() < 32)
+        m_bytes[32 + EssidLength()] = 0;
+}
+
+void ConfigImage::SetPassword(const std::string& text) {
+    std::string t = text.substr(0, 19);
+    SetText(196, 20, t);
+    SetU32(192, static_cast<DWORD>(t.size()));
+}
+
+namespace {
+const BYTE kFullRates[4] = {0x82, 0x84, 0x8B, 0x96};
+}
+
+int RateSelectionOf(const ConfigImage& image) {
+    if (image.RateMode() == 1)
+        return kRateAuto;
+    auto rates = image.OperationalRates();
+    for (int i = 3; i >= 0; --i)
+        if (rates[static_cast<size_t>(i)] == kFullRates[i])
+            return i;
+    return -1;
+}
+
+void StoreRateSelection(ConfigImage& image, int selection) {
+    if (selection < 0 || selection >= kRateCount)
+        return;
+    int upTo = selection == kRateAuto ? 3 : selection;
+    std::array<BYTE, 4> rates{};
+    for (int i = 0; i <= upTo; ++i)
+        rates[static_cast<size_t>(i)] = kFullRates[i];
+    image.SetRateMode(selection == kRateAuto ? 1 : 2);
+    image.SetOperationalRates(rates);
+}
+
+bool ChannelRangeFor(BYTE regulationDomain, int* first, int* last) {
+    switch (regulationDomain) {
+    case 0x10:
+    case 0x20:
+        *first = 1, *last = 11;
+        return true;
+    case 0x30:
+        *first = 1, *last = 13;
+        return true;
+    case 0x31:
+        *first = 10, *last = 11;
+        return true;
+    case 0x32:
+        *first = 10, *last = 13;
+        return true;
+    case 0x40:
+        *first = 14, *last = 14;
+        return true;
+    case 0x41:
+        *first = 1, *last = 14;
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// A real ap-emulator process in a fresh temporary folder, for the length of a test.
+// Points AP_DEVICE_DIR of this process at it.
+class EmulatorProcess {
+public:
+    EmulatorProcess();
+    ~EmulatorProcess();
+    EmulatorProcess(const EmulatorProcess&) = delete;
+    EmulatorProcess& operator=(const EmulatorProcess&) = delete;
+
+    bool Running() const { return m_pid > 0; }
+    // Sends one control command and returns the answer line.
+    std::string Control(const std::string& command) const;
+    // The 889 bytes of "dump current" or "dump factory".
+    std::vector<uint8_t> Dump(const std::string& which) const;
+    void Load(const std::vector<uint8_t>& config) const;
+    void Kill(int signal);
+    bool Start();
+
+    const std::string& Folder() const { return m_root; }
+    const std::string& DeviceDir() const { return m_deviceDir; }
+    const std::string& StatePath() const { return m_statePath; }
+
+private:
+    std::string m_root, m_deviceDir, m_statePath;
+    pid_t m_pid = -1;
+};
+
+// "key=value" counters out of a "stats" answer.
+long StatValue(const std::string& stats, const std::string& key);

@@ -1,0 +1,428 @@
+#include "Server.h"
+
+#include "platform/DeviceProtocol.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <sstream>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+struct Server::Connection {
+    int fd = -1;
+    bool control = false;
+    bool opened = false;   // holds a sharing claim
+    bool closing = false;  // close once the output is flushed
+    bool dead = false;
+    uint32_t access = 0, share = 0;
+    std::vector<uint8_t> in, out;
+    bool delayed = false;  // a request waits for its delay to pass
+    int64_t dueMs = 0;
+    RequestFrame pending;
+};
+
+namespace {
+
+int Listen(const std::string& path, std::string* error) {
+    sockaddr_un addr{};
+    if (path.size() >= sizeof(addr.sun_path)) {
+        *error = "socket path too long: " + path;
+        return -1;
+    }
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    // A socket file left by a crashed emulator is removed; a live one means another
+    // emulator serves this name.
+    int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (probe >= 0 && connect(probe, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0) {
+        close(probe);
+        *error = "another emulator is serving " + path;
+        return -1;
+    }
+    if (probe >= 0)
+        close(probe);
+    struct stat st {};
+    if (lstat(path.c_str(), &st) == 0) {
+        if (!S_ISSOCK(st.st_mode)) {
+            *error = path + " exists and is not a socket";
+            return -1;
+        }
+        unlink(path.c_str());
+    }
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 ||
+        chmod(path.c_str(), 0600) != 0 || listen(fd, 64) != 0) {
+        *error = "cannot listen on " + path + ": " + std::strerror(errno);
+        if (fd >= 0)
+            close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool Alive(int fd) {
+    char byte;
+    ssize_t n = recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return n > 0 || (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR));
+}
+
+bool Compatible(uint32_t openAccess, uint32_t openShare, uint32_t newAccess, uint32_t newShare) {
+    auto allows = [](uint32_t share, uint32_t access) {
+        if ((access & 0x80000000u) && !(share & 1))
+            return false;
+        if ((access & 0x40000000u) && !(share & 2))
+            return false;
+        return true;
+    };
+    return allows(openShare, newAccess) && allows(newShare, openAccess);
+}
+
+} // namespace
+
+bool PrepareDeviceDir(const std::string& dir, std::string* error) {
+    struct stat st {};
+    if (lstat(dir.c_str(), &st) != 0) {
+        if (mkdir(dir.c_str(), 0700) != 0) {
+            *error = "cannot create " + dir + ": " + std::strerror(errno);
+            return false;
+        }
+        return true;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        *error = dir + " is not a folder";
+        return false;
+    }
+    if (st.st_uid != getuid()) {
+        *error = dir + " belongs to another user";
+        return false;
+    }
+    if (st.st_mode & (S_IWGRP | S_IWOTH)) {
+        *error = dir + " is writable by others";
+        return false;
+    }
+    return true;
+}
+
+Server::Server(std::string deviceDir, std::string name, std::string statePath)
+    : m_dir(std::move(deviceDir)), m_name(std::move(name)), m_statePath(std::move(statePath)) {
+    m_devicePath = m_dir + "/" + m_name;
+    m_controlPath = m_devicePath + ".ctl";
+}
+
+Server::~Server() {
+    for (auto& c : m_connections)
+        close(c->fd);
+    if (m_deviceListen >= 0) {
+        close(m_deviceListen);
+        unlink(m_devicePath.c_str());
+    }
+    if (m_controlListen >= 0) {
+        close(m_controlListen);
+        unlink(m_controlPath.c_str());
+    }
+}
+
+bool Server::Start(std::string* error) {
+    if (!PrepareDeviceDir(m_dir, error))
+        return false;
+    std::ifstream in(m_statePath, std::ios::binary);
+    if (in) {
+        std::stringstream text;
+        text << in.rdbuf();
+        if (!m_model.Deserialize(text.str())) {
+            *error = "state file " + m_statePath + " is not a valid emulator state";
+            return false;
+        }
+    } else if (!SaveState()) {
+        *error = "cannot write state file " + m_statePath + ": " + std::strerror(errno);
+        return false;
+    }
+    m_deviceListen = Listen(m_devicePath, error);
+    if (m_deviceListen < 0)
+        return false;
+    m_controlListen = Listen(m_controlPath, error);
+    return m_controlListen >= 0;
+}
+
+bool Server::SaveState() {
+    std::string tmp = m_statePath + ".tmp";
+    int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    std::string text = m_model.Serialize();
+    bool ok = true;
+    size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    ok = ok && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    if (!ok || rename(tmp.c_str(), m_statePath.c_str()) != 0) {
+        unlink(tmp.c_str());
+        return false;
+    }
+    std::string folder = m_statePath.find('/') == std::string::npos
+                             ? "."
+                             : m_statePath.substr(0, m_statePath.rfind('/') + 1);
+    int dfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        fsync(dfd);
+        close(dfd);
+    }
+    return true;
+}
+
+void Server::Accept(int listenFd, bool control) {
+    for (;;) {
+        int fd = accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0)
+            return;
+        auto c = std::make_unique<Connection>();
+        c->fd = fd;
+        c->control = control;
+        m_connections.push_back(std::move(c));
+    }
+}
+
+void Server::ReadInput(Connection& c) {
+    uint8_t buf[8192];
+    for (;;) {
+        ssize_t n = recv(c.fd, buf, sizeof(buf), MSG_DONTWAIT);
+        if (n > 0) {
+            c.in.insert(c.in.end(), buf, buf + n);
+            if (c.in.size() > (1u << 20)) { // nobody honest sends this much unanswered
+                c.dead = true;
+                return;
+            }
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+            c.dead = true;
+        return;
+    }
+}
+
+void Server::Send(Connection& c, const std::vector<uint8_t>& bytes) {
+    c.out.insert(c.out.end(), bytes.begin(), bytes.end());
+}
+
+void Server::SendStatus(Connection& c, uint32_t status) {
+    uint8_t b[4];
+    devproto::PutU32(b, status);
+    Send(c, std::vector<uint8_t>(b, b + 4));
+}
+
+void Server::Flush(Connection& c) {
+    while (!c.out.empty()) {
+        ssize_t n = send(c.fd, c.out.data(), c.out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+                c.dead = true;
+            return;
+        }
+        c.out.erase(c.out.begin(), c.out.begin() + n);
+    }
+    if (c.closing)
+        c.dead = true;
+}
+
+bool Server::OpenConflicts(const Connection& c) {
+    for (auto& other : m_connections) {
+        if (other.get() == &c || other->control || !other->opened || other->dead)
+            continue;
+        if (Compatible(other->access, other->share, c.access, c.share))
+            continue;
+        // Before refusing, find out whether the holder is still there: it may have sent
+        // CLOSE or died without one.
+        ReadInput(*other);
+        if (!other->dead)
+            ProcessDevice(*other);
+        if (!other->dead && !Alive(other->fd))
+            other->dead = true;
+        if (other->dead) {
+            other->opened = false;
+            continue;
+        }
+        if (other->opened)
+            return true;
+    }
+    return false;
+}
+
+void Server::AnswerRequest(Connection& c, const RequestFrame& frame) {
+    DeviceModel::Reply reply;
+    DeviceModel::Config before = m_model.current;
+    if (m_model.Answer(frame.code, frame.input, frame.outputLength, &reply) && !SaveState()) {
+        m_model.current = before; // not durable: the write did not happen
+        reply.status = 31;
+        reply.data.clear();
+        ++m_model.failed;
+    }
+    uint8_t header[8];
+    devproto::PutU32(header, reply.status);
+    devproto::PutU32(header + 4, static_cast<uint32_t>(reply.data.size()));
+    Send(c, std::vector<uint8_t>(header, header + 8));
+    Send(c, reply.data);
+}
+
+void Server::ProcessDevice(Connection& c) {
+    while (!c.dead && !c.closing) {
+        if (c.delayed) {
+            if (devproto::NowMs() < c.dueMs)
+                return;
+            c.delayed = false;
+            AnswerRequest(c, c.pending);
+            continue;
+        }
+        RequestFrame frame;
+        bool beforeOpen = !c.opened;
+        FrameResult r = ParseFrame(c.in.data(), c.in.size(), beforeOpen, &frame);
+        if (r == FrameResult::kNeedMore)
+            return;
+        if (r == FrameResult::kMalformed) {
+            c.in.clear();
+            uint8_t reply[8] = {};
+            devproto::PutU32(reply, 87);
+            Send(c, std::vector<uint8_t>(reply, reply + (beforeOpen ? 4 : 8)));
+            ++m_model.failed;
+            c.opened = false;
+            c.closing = true;
+            return;
+        }
+        c.in.erase(c.in.begin(), c.in.begin() + static_cast<long>(frame.consumed));
+        if (beforeOpen) {
+            uint32_t version = devproto::GetU32(frame.input.data());
+            c.access = devproto::GetU32(frame.input.data() + 4);
+            c.share = devproto::GetU32(frame.input.data() + 8);
+            uint32_t status = 0;
+            if (version != devproto::kVersion)
+                status = 87;
+            else if (m_model.absent)
+                status = 2;
+            else if (OpenConflicts(c))
+                status = 32;
+            SendStatus(c, status);
+            if (status != 0) {
+                c.closing = true;
+                return;
+            }
+            c.opened = true;
+            ++m_model.opens;
+        } else if (frame.magic == devproto::kMagicClose) {
+            c.opened = false;
+            SendStatus(c, 0);
+            c.closing = true;
+        } else if (m_model.hang) {
+            // never answered
+        } else if (m_model.delayMs > 0) {
+            c.delayed = true;
+            c.dueMs = devproto::NowMs() + m_model.delayMs;
+            c.pending = frame;
+        } else {
+            AnswerRequest(c, frame);
+        }
+    }
+}
+
+void Server::DropOpenHandles() {
+    for (auto& c : m_connections)
+        if (!c->control && c->opened) {
+            c->opened = false;
+            c->dead = true;
+        }
+}
+
+void Server::ProcessControl(Connection& c) {
+    for (;;) {
+        auto nl = std::find(c.in.begin(), c.in.end(), '\n');
+        if (nl == c.in.end()) {
+            if (c.in.size() > 16384) {
+                const char* msg = "error line too long\n";
+                Send(c, std::vector<uint8_t>(msg, msg + std::strlen(msg)));
+                c.closing = true;
+            }
+            return;
+        }
+        std::string line(c.in.begin(), nl);
+        c.in.erase(c.in.begin(), nl + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        bool changed = false;
+        bool wasAbsent = m_model.absent;
+        std::string answer = m_model.Control(line, &changed);
+        if (changed && !SaveState())
+            answer = "error cannot save state";
+        if (m_model.absent && !wasAbsent)
+            DropOpenHandles();
+        answer += "\n";
+        Send(c, std::vector<uint8_t>(answer.begin(), answer.end()));
+    }
+}
+
+void Server::Process(Connection& c) {
+    if (c.control)
+        ProcessControl(c);
+    else
+        ProcessDevice(c);
+}
+
+void Server::Run(const volatile int* stopFlag) {
+    while (!*stopFlag) {
+        std::vector<pollfd> fds;
+        fds.push_back({m_deviceListen, POLLIN, 0});
+        fds.push_back({m_controlListen, POLLIN, 0});
+        int timeout = 1000;
+        int64_t now = devproto::NowMs();
+        for (auto& c : m_connections) {
+            short events = POLLIN;
+            if (!c->out.empty())
+                events |= POLLOUT;
+            fds.push_back({c->fd, events, 0});
+            if (c->delayed)
+                timeout = static_cast<int>(std::max<int64_t>(0, std::min<int64_t>(timeout, c->dueMs - now)));
+        }
+        int r = poll(fds.data(), fds.size(), timeout);
+        if (r < 0 && errno != EINTR)
+            break;
+        if (r > 0) {
+            if (fds[0].revents & POLLIN)
+                Accept(m_deviceListen, false);
+            if (fds[1].revents & POLLIN)
+                Accept(m_controlListen, true);
+            for (size_t i = 2; i < fds.size(); ++i)
+                if (fds[i].revents & (POLLIN | POLLHUP | POLLERR))
+                    ReadInput(*m_connections[i - 2]);
+        }
+        // Each connection in turn; new ones accepted above are read on the next round.
+        for (size_t i = 0; i < m_connections.size(); ++i) {
+            Connection& c = *m_connections[i];
+            if (!c.dead)
+                Process(c);
+            Flush(c);
+        }
+        m_connections.erase(std::remove_if(m_connections.begin(), m_connections.end(),
+                                           [](const std::unique_ptr<Connection>& c) {
+                                               if (c->dead)
+                                                   close(c->fd);
+                                               return c->dead;
+                                           }),
+                            m_connections.end());
+    }
+}

@@ -1,0 +1,74 @@
+// ap-emulator: the emulated access point behind the device socket.
+#include "Server.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+volatile int g_stop = 0;
+
+void OnSignal(int) { g_stop = 1; }
+
+int Usage() {
+    std::fprintf(stderr, "usage: ap-emulator --device-dir DIR --state FILE [--name DfuDevice0] "
+                         "[--foreground]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string dir, state, name = "DfuDevice0";
+    bool foreground = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--foreground")
+            foreground = true;
+        else if (i + 1 < argc && arg == "--device-dir")
+            dir = argv[++i];
+        else if (i + 1 < argc && arg == "--state")
+            state = argv[++i];
+        else if (i + 1 < argc && arg == "--name")
+            name = argv[++i];
+        else
+            return Usage();
+    }
+    if (dir.empty() || state.empty() || name.empty() || name.find('/') != std::string::npos)
+        return Usage();
+
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    Server server(dir, name, state);
+    std::string error;
+    if (!server.Start(&error)) {
+        std::fprintf(stderr, "ap-emulator: %s\n", error.c_str());
+        return 1;
+    }
+    if (!foreground) {
+        // The sockets are ready: the parent reports the child's pid and returns, so a
+        // script can rely on the device being there once this command has ended.
+        std::fflush(stdout);
+        pid_t pid = fork();
+        if (pid < 0) {
+            std::perror("ap-emulator: fork");
+            return 1;
+        }
+        if (pid > 0) {
+            std::printf("%d\n", static_cast<int>(pid));
+            std::fflush(stdout);
+            _exit(0);
+        }
+        setsid();
+    }
+    std::fprintf(stderr, "ap-emulator: serving %s\n", server.DevicePath().c_str());
+    server.Run(&g_stop);
+    return 0;
+}
