@@ -1,0 +1,54 @@
+# The Qt layers: the dialog framework, transfers, pages, the application.
+add_library(platform STATIC
+    platform/Button.cpp
+    platform/ComboBox.cpp
+    platform/DataExchange.cpp
+    platform/Dialog.cpp
+    platform/DialogTemplate.cpp
+    platform/Edit.cpp
+    platform/FindWindow.cpp
+    platform/IPAddressCtrl.cpp
+    platform/InstanceLock.cpp
+    platform/ProgressCtrl.cpp
+    platform/Static.cpp
+    platform/TabCtrl.cpp
+    platform/UiServices.cpp
+    platform/WinApp.cpp
+    platform/Wnd.cpp
+    platform/widgets/EditWidget.cpp
+    platform/widgets/IpAddressWidget.cpp
+    platform/widgets/TabWidget.cpp)
+target_link_libraries(platform PUBLIC platform_core Qt6::Widgets PRIVATE X11)
+
+add_library(resources STATIC
+    resources/Artwork.cpp
+    resources/Dialog102.cpp
+    resources/Dialog129.cpp
+    resources/Dialog130.cpp
+    resources/Dialog131.cpp
+    resources/Dialog132.cpp
+    resources/Dialog134.cpp
+    resources/Dialog136.cpp
+    resources/Dialog140.cpp
+    resources/Resources.cpp)
+target_link_libraries(resources PUBLIC platform)
+
+add_library(device STATIC device/ConfigDialog.cpp device/ProgressDlg.cpp)
+target_link_libraries(device PUBLIC device_core platform)
+
+file(GLOB PAGES_SOURCES CONFIGURE_DEPENDS pages/*.cpp)
+add_library(pages STATIC ${PAGES_SOURCES})
+target_link_libraries(pages PUBLIC device keyfile)
+
+file(GLOB APP_SOURCES CONFIGURE_DEPENDS app/*Dlg.cpp app/ConfigApp.cpp)
+add_library(app STATIC ${APP_SOURCES})
+target_link_libraries(app PUBLIC pages resources)
+
+add_executable(ap-utility main.cpp)
+target_link_libraries(ap-utility PRIVATE app)
+
+add_executable(ap-artwork ../tools/ap-artwork/main.cpp resources/Artwork.cpp)
+target_include_directories(ap-artwork PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/Logo.bmp
+    COMMAND ap-artwork ${CMAKE_CURRENT_BINARY_DIR}/Logo.bmp DEPENDS ap-artwork)
+add_custom_target(logo ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/Logo.bmp)

@@ -1,0 +1,50 @@
+#include "ConfigApp.h"
+
+#include "LoginDlg.h"
+#include "MainDlg.h"
+#include "device/ProgressDlg.h"
+#include "pages/AdvancedPage.h"
+#include "pages/EncryptionPage.h"
+#include "pages/InfoPage.h"
+#include "pages/IpConfigPage.h"
+#include "pages/WirelessPage.h"
+#include "platform/FindWindow.h"
+#include "platform/InstanceLock.h"
+#include "resources/Resources.h"
+
+#include <QApplication>
+
+// The objects with static lifetime, constructed in this order and destroyed in reverse.
+CConfigApp theApp;
+CWirelessPage g_wirelessPage;
+CEncryptionPage g_encryptionPage;
+CAdvancedPage g_advancedPage;
+CIpConfigPage g_ipConfigPage;
+CInfoPage g_infoPage;
+CProgressDlg g_progressDlg;
+
+CConfigApp::CConfigApp() : CWinApp(nullptr) {}
+
+BOOL CConfigApp::InitInstance() {
+    AfxEnableControlContainer();
+    RegisterResources();
+    QApplication::setWindowIcon(LoadAppIcon());
+
+    // A copy of the utility that shows its login (or the caption the guard also knows)
+    // keeps this one from starting; so does one in its main dialog, through the lock.
+    InstanceLock lock;
+    if (FindWindowA(nullptr, "Login") || FindWindowA(nullptr, "AP Utility") ||
+        !lock.Acquire(InstanceLock::DefaultPath())) {
+        MessageBeep(MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+
+    CLoginDlg login;
+    if (login.DoModal() == IDOK) {
+        CMainDlg main;
+        m_pMainWnd = &main;
+        main.DoModal();
+        m_pMainWnd = nullptr;
+    }
+    return FALSE;
+}

@@ -1,0 +1,113 @@
+#include "LoginDlg.h"
+
+#include "device/ProgressDlg.h"
+
+namespace {
+const int IDC_PASSWORD = 1098, IDC_NEW_PASSWORD = 1099, IDC_CONFIRM_PASSWORD = 1004,
+          IDC_NEW_LABEL = 1101, IDC_CONFIRM_LABEL = 1102, IDC_CHANGE = 1103;
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n';
+}
+} // namespace
+
+CLoginDlg::CLoginDlg(CWnd* parent) : CDialog(IDD_LOGIN, parent) {}
+
+BEGIN_MESSAGE_MAP(CLoginDlg, CDialog)
+ON_BN_CLICKED(IDC_CHANGE, OnChange)
+END_MESSAGE_MAP()
+
+void CLoginDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_NEW_LABEL, m_newPasswordLabel);
+    DDX_Control(pDX, IDC_NEW_PASSWORD, m_newPasswordEdit);
+    DDX_Control(pDX, IDC_CONFIRM_LABEL, m_confirmPasswordLabel);
+    DDX_Control(pDX, IDC_CONFIRM_PASSWORD, m_confirmPasswordEdit);
+    DDX_Control(pDX, IDC_PASSWORD, m_passwordEdit);
+    DDX_Check(pDX, IDC_CHANGE, m_change);
+    DDX_Text(pDX, IDC_PASSWORD, m_password);
+    DDV_MaxChars(pDX, m_password, 16);
+    DDX_Text(pDX, IDC_CONFIRM_PASSWORD, m_confirmPassword);
+    DDV_MaxChars(pDX, m_confirmPassword, 16);
+    DDX_Text(pDX, IDC_NEW_PASSWORD, m_newPassword);
+    DDV_MaxChars(pDX, m_newPassword, 16);
+}
+
+BOOL CLoginDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    GotoDlgCtrl(&m_passwordEdit);
+    return TRUE;
+}
+
+std::string CLoginDlg::FirstWord(const std::string& text) {
+    size_t begin = 0;
+    while (begin < text.size() && IsBlank(text[begin]))
+        ++begin;
+    size_t end = begin;
+    while (end < text.size() && !IsBlank(text[end]))
+        ++end;
+    return text.substr(begin, end - begin);
+}
+
+void CLoginDlg::OnChange() {
+    UpdateData(TRUE);
+    BOOL enable = m_change ? TRUE : FALSE;
+    m_newPasswordEdit.EnableWindow(enable);
+    m_newPasswordLabel.EnableWindow(enable);
+    m_confirmPasswordEdit.EnableWindow(enable);
+    m_confirmPasswordLabel.EnableWindow(enable);
+    if (m_change)
+        GotoDlgCtrl(&m_newPasswordEdit);
+}
+
+void CLoginDlg::WrongPassword() {
+    AfxMessageBox("The password you typed is incorrect.", MB_ICONERROR);
+    m_password.clear();
+    GotoDlgCtrl(&m_passwordEdit);
+    UpdateData(FALSE);
+}
+
+void CLoginDlg::ClearNewPasswords(const char* message) {
+    AfxMessageBox(message, MB_ICONERROR);
+    m_newPassword.clear();
+    m_confirmPassword.clear();
+    GotoDlgCtrl(&m_newPasswordEdit);
+    UpdateData(FALSE);
+}
+
+void CLoginDlg::OnOK() {
+    UpdateData(TRUE);
+    if (!m_imageHolder.ReadConfiguration())
+        return;
+    ConfigImage& image = m_imageHolder.Image();
+    bool right = m_password == image.Password() || m_password == image.AltPassword();
+    if (!right) {
+        WrongPassword();
+        return;
+    }
+    if (!m_change) {
+        EndDialog(IDOK);
+        return;
+    }
+    if (m_newPassword != m_confirmPassword) {
+        ClearNewPasswords(
+            "The new and confirmed passwords do not match. Please type them again.");
+        return;
+    }
+    // A text of blanks only has no word to store: it counts as empty.
+    std::string word = FirstWord(m_newPassword);
+    if (word.empty()) {
+        ClearNewPasswords("Can not use null password. Please type them again.");
+        return;
+    }
+    image.SetPassword(word);
+    m_imageHolder.StartWriteThread();
+    g_progressDlg.DoModal();
+    while (m_imageHolder.LastWrite() == CConfigDialog::kWriting)
+        AfxWaitForWorkerThreads();
+    // After a failed write (its message has been shown) the dialog stays open as typed.
+    if (m_imageHolder.LastWrite() != CConfigDialog::kWriteSucceeded)
+        return;
+    AfxMessageBox("The password has been successfully changed.", MB_ICONINFORMATION);
+    EndDialog(IDOK);
+}

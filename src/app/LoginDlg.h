@@ -1,0 +1,39 @@
+#pragma once
+
+#include "MainDlg.h"
+
+#include <string>
+
+constexpr UINT IDD_LOGIN = 136;
+
+// Checks the typed password against the two the access point holds, read afresh at every
+// OK, and with "Change" set stores a new one on the access point.
+class CLoginDlg : public CDialog {
+public:
+    explicit CLoginDlg(CWnd* parent = nullptr);
+
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+
+    // The text after leading blanks up to the next blank.
+    static std::string FirstWord(const std::string& text);
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnChange();
+    void WrongPassword();
+    void ClearNewPasswords(const char* message);
+
+    CMainDlg m_imageHolder;
+    CWnd m_newPasswordLabel;
+    CEdit m_newPasswordEdit;
+    CWnd m_confirmPasswordLabel;
+    CEdit m_confirmPasswordEdit;
+    CEdit m_passwordEdit;
+    int m_change = 0;
+    std::string m_password;
+    std::string m_confirmPassword;
+    std::string m_newPassword;
+
+    DECLARE_MESSAGE_MAP()
+};

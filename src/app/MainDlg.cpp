@@ -1,0 +1,132 @@
+#include "MainDlg.h"
+
+#include "KeyStoreFile.h"
+#include "WepKeyTable.h"
+#include "device/ProgressDlg.h"
+#include "pages/AdvancedPage.h"
+#include "pages/EncryptionPage.h"
+#include "pages/InfoPage.h"
+#include "pages/IpConfigPage.h"
+#include "pages/WirelessPage.h"
+#include "resources/Resources.h"
+
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+#include <cstring>
+
+CPageDialog* g_pCurrentPage = nullptr;
+
+namespace {
+
+const int IDC_TAB = 1000, IDC_APPLY = 1001, IDC_DEFAULT = 3;
+
+struct TabEntry {
+    const char* text;
+    CPageDialog* page;
+    UINT templateId;
+};
+
+const TabEntry* Tabs() {
+    static const TabEntry tabs[] = {
+        {"Wireless", &g_wirelessPage, IDD_WIRELESS},
+        {"Encryption", &g_encryptionPage, IDD_ENCRYPTION},
+        {"IP Config", &g_ipConfigPage, IDD_IPCONFIG},
+        {"Advanced", &g_advancedPage, IDD_ADVANCED},
+        {"Info", &g_infoPage, IDD_INFO},
+    };
+    return tabs;
+}
+constexpr int kTabCount = 5;
+
+} // namespace
+
+QIcon LoadAppIcon() {
+    static std::vector<uint8_t> pixels = AppIconPixels();
+    QImage image(pixels.data(), kAppIconSize, kAppIconSize, kAppIconSize * 4,
+                 QImage::Format_ARGB32);
+    return QIcon(QPixmap::fromImage(image.copy()));
+}
+
+CMainDlg::CMainDlg(CWnd* parent) : CConfigDialog(IDD_MAIN, parent) {}
+
+BEGIN_MESSAGE_MAP(CMainDlg, CConfigDialog)
+ON_NOTIFY_TCN_SELCHANGE(IDC_TAB, OnSelChangeTab)
+ON_BN_CLICKED(IDC_APPLY, OnApply)
+ON_BN_CLICKED(IDC_DEFAULT, OnDefault)
+END_MESSAGE_MAP()
+
+void CMainDlg::DoDataExchange(CDataExchange* pDX) {
+    CConfigDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_TAB, m_tab);
+}
+
+BOOL CMainDlg::OnInitDialog() {
+    CConfigDialog::OnInitDialog();
+    m_hIcon = LoadAppIcon();
+    if (QWidget* w = GetWidget())
+        w->setWindowIcon(m_hIcon);
+    // On failure the message has been shown, and the pages show the image read at login.
+    ReadConfiguration();
+    SyncKeyFile();
+    for (int i = 0; i < kTabCount; ++i)
+        m_tab.InsertItem(i, Tabs()[i].text);
+    ShowPage(0);
+    return TRUE;
+}
+
+void CMainDlg::ShowPage(int index) {
+    if (g_pCurrentPage)
+        g_pCurrentPage->DestroyWindow();
+    if (index >= 0 && index < kTabCount) {
+        const TabEntry& tab = Tabs()[index];
+        tab.page->Create(tab.templateId, this);
+        g_pCurrentPage = tab.page;
+    }
+    m_tab.SetCurSel(index);
+}
+
+void CMainDlg::OnDestroy() {
+    if (g_pCurrentPage)
+        g_pCurrentPage->DestroyWindow();
+    g_pCurrentPage = nullptr;
+}
+
+void CMainDlg::OnSelChangeTab() { ShowPage(m_tab.GetCurSel()); }
+
+bool CMainDlg::SaveAndWrite() {
+    SaveKeyFile();
+    StartWriteThread();
+    g_progressDlg.DoModal();
+    // Enter or Escape can end the progress dialog before the write has: its outcome is
+    // needed, so wait for it (the request limit bounds the wait).
+    while (LastWrite() == kWriting)
+        AfxWaitForWorkerThreads();
+    return LastWrite() == kWriteSucceeded;
+}
+
+void CMainDlg::OnApply() { SaveAndWrite(); }
+
+void CMainDlg::OnOK() {
+    // After a failed write the dialog stays open, so the user's edits are not lost.
+    if (SaveAndWrite())
+        CConfigDialog::OnOK();
+}
+
+void CMainDlg::OnDefault() {
+    if (!g_pConfigImage)
+        return;
+    std::string password = g_pConfigImage->PasswordText();
+    ReadDefaultConfiguration();
+    for (int k = 0; k < WepKeyTable::kKeys; ++k) {
+        std::memset(g_wepKeyTable.keys64[k], 0x11 * (k + 1), WepKeyTable::kKey64Size);
+        std::memset(g_wepKeyTable.keys128[k], 0x11 * (k + 1), WepKeyTable::kKey128Size);
+    }
+    g_pConfigImage->SetPassword(password);
+    for (CPageDialog* page : {static_cast<CPageDialog*>(&g_wirelessPage),
+                              static_cast<CPageDialog*>(&g_encryptionPage),
+                              static_cast<CPageDialog*>(&g_advancedPage),
+                              static_cast<CPageDialog*>(&g_ipConfigPage),
+                              static_cast<CPageDialog*>(&g_infoPage)})
+        PostMessageA(page->GetSafeHwnd(), WM_INITDIALOG, 0, 0);
+}

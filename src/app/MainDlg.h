@@ -1,0 +1,38 @@
+#pragma once
+
+#include "device/ConfigDialog.h"
+
+#include <QIcon>
+
+constexpr UINT IDD_MAIN = 102;
+
+class CPageDialog;
+extern CPageDialog* g_pCurrentPage;
+
+// The working window: the five pages on a tab control, and OK, Apply, Default, Cancel.
+class CMainDlg : public CConfigDialog {
+public:
+    explicit CMainDlg(CWnd* parent = nullptr);
+
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void ShowPage(int index);
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnDestroy() override;
+    void OnSelChangeTab();
+    void OnApply();
+    void OnDefault();
+    // Saves the keys, writes the image with the progress dialog; true when it reached
+    // the device.
+    bool SaveAndWrite();
+
+    CTabCtrl m_tab;
+    QIcon m_hIcon;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+// The application icon (icon 128), drawn by the program.
+QIcon LoadAppIcon();

@@ -1,0 +1,102 @@
+#include "ConfigDialog.h"
+
+#include "DeviceChannel.h"
+#include "ProgressDlg.h"
+
+const char kMsgAttachOrInstallDriver[] =
+    "Please Attach the Access Point USB Connector or Install the Access Point Driver !  ";
+const char kMsgAttach[] = "Please Attach the Access Point USB Connector";
+const char kMsgCannotGetConfiguration[] = "Cannot get the configuration";
+
+CConfigDialog::CConfigDialog(UINT idTemplate, CWnd* parent)
+    : CDialog(idTemplate, parent), m_image(std::make_unique<ConfigImage>()) {}
+
+CConfigDialog::~CConfigDialog() {
+    while (m_writeState == kWriting)
+        AfxWaitForWorkerThreads();
+}
+
+BOOL CConfigDialog::ReadConfiguration() {
+    CDeviceChannel channel;
+    if (!channel.Open()) {
+        AfxMessageBox(kMsgAttachOrInstallDriver);
+        return FALSE;
+    }
+    BYTE selector = kSelectCurrent;
+    if (!channel.Read(m_image->Bytes(), &selector, kReadReplyLength) &&
+        !channel.Read(m_image->Bytes(), &selector, kReadReplyLength)) {
+        AfxMessageBox(kMsgCannotGetConfiguration);
+        channel.Close();
+        return FALSE;
+    }
+    g_pConfigImage = m_image.get();
+    channel.Close();
+    return TRUE;
+}
+
+BOOL CConfigDialog::ReadDefaultConfiguration() {
+    if (!g_pConfigImage)
+        return FALSE;
+    CDeviceChannel channel;
+    if (!channel.Open()) {
+        AfxMessageBox(kMsgAttach);
+        return FALSE;
+    }
+    BYTE selector = kSelectFactory;
+    if (!channel.Read(g_pConfigImage->Bytes(), &selector, kReadReplyLength) &&
+        !channel.Read(g_pConfigImage->Bytes(), &selector, kReadReplyLength)) {
+        AfxMessageBox(kMsgCannotGetConfiguration);
+        channel.Close();
+        return FALSE;
+    }
+    channel.Close();
+    return TRUE;
+}
+
+void CConfigDialog::StartWriteThread() {
+    if (!g_pConfigImage)
+        return;
+    // The writer sends a copy taken now, so nothing done on the user-interface thread
+    // while it runs can reach a write half-sent.
+    BYTE* image = g_pConfigImage->Bytes();
+    image[kConfigBlockLength] = kWriteCommand;
+    std::copy(image, image + kConfigBlockLength + 1, m_writeCopy.begin());
+    m_writeState = kWriting;
+    AfxBeginThread(&CConfigDialog::WriteThreadProc, this);
+}
+
+UINT CConfigDialog::WriteThreadProc(LPVOID param) {
+    auto* self = static_cast<CConfigDialog*>(param);
+    UINT result = self->WriteConfiguration();
+    self->m_writeState = result == 0 ? kWriteSucceeded : kWriteFailed;
+    return result;
+}
+
+UINT CConfigDialog::WriteConfiguration() {
+    auto enableOwnWindow = [this] {
+        RunOnUiThread([this] {
+            if (GetSafeHwnd())
+                EnableWindow(TRUE);
+        });
+    };
+    CDeviceChannel channel;
+    if (!channel.Open()) {
+        AfxMessageBox(kMsgAttach); // waits until the user has dismissed it
+        enableOwnWindow();
+        g_progressDlg.PostMessage(WM_CLOSE);
+        return 1;
+    }
+    BeginWaitCursor();
+    if (!channel.Write(m_writeCopy.data(), kWriteCommand, kConfigBlockLength) &&
+        !channel.Write(m_writeCopy.data(), kWriteCommand, kConfigBlockLength)) {
+        AfxMessageBox(kMsgAttach);
+        g_progressDlg.PostMessage(WM_CLOSE);
+        channel.Close();
+        enableOwnWindow();
+        EndWaitCursor();
+        return 1;
+    }
+    EndWaitCursor();
+    channel.Close();
+    return 0;
+}

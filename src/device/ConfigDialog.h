@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ConfigImage.h"
+#include "platform/Afx.h"
+
+#include <array>
+#include <atomic>
+#include <memory>
+
+// The holder of a configuration image and a window that may not exist, with the
+// transfers of that image: reads on the user-interface thread, the write on a worker
+// thread while the progress dialog runs. The main dialog is one; the login dialog keeps
+// another, never shown, for its own transfers.
+class CConfigDialog : public CDialog {
+public:
+    enum WriteState { kNoWrite, kWriting, kWriteSucceeded, kWriteFailed };
+
+    CConfigDialog(UINT idTemplate, CWnd* parent);
+    // Waits for a write of this object that is still running.
+    ~CConfigDialog() override;
+
+    // Reads the current configuration into this object's image and makes it current.
+    BOOL ReadConfiguration();
+    // Reads the factory configuration into the current image.
+    BOOL ReadDefaultConfiguration();
+    // Starts the writer of the current image; returns at once.
+    void StartWriteThread();
+    static UINT WriteThreadProc(LPVOID param);
+    // The writer's body: 0 on success, 1 on failure.
+    UINT WriteConfiguration();
+
+    // The outcome of the last write started on this object.
+    WriteState LastWrite() const { return m_writeState.load(); }
+    ConfigImage& Image() { return *m_image; }
+
+private:
+    std::unique_ptr<ConfigImage> m_image;
+    std::atomic<WriteState> m_writeState{kNoWrite};
+    std::array<BYTE, kConfigBlockLength + 1> m_writeCopy{};
+};
+
+extern const char kMsgAttachOrInstallDriver[];
+extern const char kMsgAttach[];
+extern const char kMsgCannotGetConfiguration[];

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/Afx.h"
+
+#include <string>
+
+constexpr UINT IDD_PROGRESS = 140;
+constexpr int IDC_PROGRESS_BAR = 1106;
+constexpr int IDC_PROGRESS_PERCENT = 1108;
+
+// "Updating..": counts 1 per cent per tick up to 100 and ends on the tick after it, or
+// earlier on a close request (the writer's, after a failure) or Enter/Escape.
+class CProgressDlg : public CDialog {
+public:
+    CProgressDlg();
+
+    BOOL OnInitDialog() override;
+    int Percent() const { return m_nPercent; }
+
+    // The product ticks every 200 ms; tests may shorten it.
+    static void SetTickIntervalForTesting(UINT ms);
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnTimer(UINT_PTR id) override;
+    void OnClose() override;
+
+    CProgressCtrl m_progress;
+    std::string m_strPercent;
+    UINT_PTR m_nTimerId = 0;
+    int m_nPercent = 0;
+};
+
+extern CProgressDlg g_progressDlg;

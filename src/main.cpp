@@ -1,0 +1,3 @@
+#include "app/ConfigApp.h"
+
+int main(int argc, char** argv) { return AfxWinMain(&theApp, argc, argv); }

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "DigitEdit.h"
+#include "PageDialog.h"
+
+#include <string>
+
+constexpr UINT IDD_ADVANCED = 134;
+
+// Fragmentation and RTS/CTS thresholds, beacon period, preamble, antenna, SSID
+// broadcasting and international roaming. Numbers are corrected to their ranges silently.
+class CAdvancedPage : public CPageDialog {
+public:
+    CAdvancedPage();
+    void LoadFromImage() override;
+
+    struct ThresholdRule {
+        const char* emptyText; // what an empty field becomes
+        long lower;            // below it the text becomes lowerText
+        const char* lowerText;
+        long upperCheck;       // above it the text becomes upperText
+        const char* upperText;
+    };
+    // Corrects text by rule and returns the value to store.
+    static WORD CorrectThreshold(const ThresholdRule& rule, std::string& text);
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnChangeFragment();
+    void OnChangeRts();
+    void OnChangeBeacon();
+    void OnSelChangePreamble();
+    void OnSelChangeSsidBroadcast();
+    void OnSelChangeRoaming();
+    void OnSelChangeAntenna();
+    void OnKillFocusNumber();
+
+    CDigitEdit m_beaconEdit;
+    CDigitEdit m_fragmentEdit;
+    CDigitEdit m_rtsEdit;
+    CComboBox m_ssidBroadcastCombo;
+    CComboBox m_preambleCombo;
+    CComboBox m_roamingCombo;
+    CComboBox m_antennaCombo;
+    std::string m_strBeacon;
+    std::string m_strFragment;
+    std::string m_strRts;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+extern CAdvancedPage g_advancedPage;

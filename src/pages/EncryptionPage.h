@@ -1,0 +1,45 @@
+#pragma once
+
+#include "HexEdit.h"
+#include "PageDialog.h"
+#include "app/WepKeyTable.h"
+
+#include <string>
+
+constexpr UINT IDD_ENCRYPTION = 131;
+
+// WEP type, authentication type, active key, and the four 64-bit and four 128-bit keys,
+// typed byte by byte. Keys are shown from the key table; a group reaches the image's key
+// slots when it is collected.
+class CEncryptionPage : public CPageDialog {
+public:
+    CEncryptionPage();
+    void LoadFromImage() override;
+
+    // Control ids of the key fields, by key and byte (byte 0 leftmost).
+    static const int kKey64Ids[4][5];
+    static const int kKey128Ids[4][13];
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnSelChangeWepType();
+    void OnSelChangeAuthType();
+    void OnSelChangeActiveKey();
+    void OnChangeKey64();
+    void OnChangeKey128();
+    void CollectKeys64();
+    void CollectKeys128();
+    void UpdateKeyEnabling();
+
+    CComboBox m_activeKeyCombo;
+    CComboBox m_authTypeCombo;
+    CComboBox m_wepTypeCombo;
+    CHexEdit m_key64Edit[4][5];
+    CHexEdit m_key128Edit[4][13];
+    std::string m_key64Text[4][5];
+    std::string m_key128Text[4][13];
+
+    DECLARE_MESSAGE_MAP()
+};
+
+extern CEncryptionPage g_encryptionPage;

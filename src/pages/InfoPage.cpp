@@ -1,0 +1,68 @@
+#include "InfoPage.h"
+
+#include "device/DeviceChannel.h"
+
+#include <cstdio>
+
+namespace {
+const int IDC_UTILITY_VERSION = 1094, IDC_FIRMWARE = 1095, IDC_REGULATION = 1096, IDC_MAC = 1097,
+          IDC_LOGO = 1105;
+
+const char* RegulationText(BYTE domain) {
+    switch (domain) {
+    case 0x10:
+        return " FCC";
+    case 0x20:
+        return " DOC";
+    case 0x30:
+        return " ETSI";
+    case 0x31:
+        return " SPAIN";
+    case 0x32:
+        return " FRANCE";
+    case 0x40:
+    case 0x41:
+        return " MKK";
+    default:
+        return nullptr;
+    }
+}
+} // namespace
+
+const char CInfoPage::kUtilityVersion[] = " 1.0.2.0";
+
+CInfoPage::CInfoPage() : CPageDialog(IDD_INFO) {}
+
+CInfoPage::~CInfoPage() { DeleteObject(m_logo.SetBitmap(nullptr)); }
+
+void CInfoPage::DoDataExchange(CDataExchange* pDX) {
+    CPageDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_LOGO, m_logo);
+    DDX_Text(pDX, IDC_REGULATION, m_strRegulation);
+    DDX_Text(pDX, IDC_FIRMWARE, m_strFirmware);
+    DDX_Text(pDX, IDC_MAC, m_strMac);
+    DDX_Text(pDX, IDC_UTILITY_VERSION, m_strUtilityVersion);
+}
+
+void CInfoPage::LoadFromImage() {
+    const ConfigImage& image = Image();
+    m_strUtilityVersion = kUtilityVersion;
+    m_strFirmware = std::string(" ") + g_szFirmwareVersion;
+    if (const char* text = RegulationText(image.RegulationDomain()))
+        m_strRegulation = text;
+    std::string mac = " ";
+    char part[4];
+    for (BYTE b : image.MacAddress()) {
+        std::snprintf(part, sizeof(part), "%02x-", b);
+        mac += part;
+    }
+    mac.pop_back();
+    m_strMac = mac;
+    HBITMAP logo = LoadImageA(nullptr, ".\\OEM\\Logo.bmp", IMAGE_BITMAP, 0, 0,
+                              LR_LOADFROMFILE | LR_DEFAULTSIZE | LR_CREATEDIBSECTION);
+    DeleteObject(m_logo.SetBitmap(logo));
+    UpdateData(FALSE);
+}
+
+// The picture goes with the window; the next creation loads the file again.
+void CInfoPage::OnDestroy() { DeleteObject(m_logo.SetBitmap(nullptr)); }

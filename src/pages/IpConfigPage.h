@@ -1,0 +1,31 @@
+#pragma once
+
+#include "PageDialog.h"
+
+constexpr UINT IDD_IPCONFIG = 130;
+
+// The access point's address, subnet mask, gateway, DHCP client and primary port.
+class CIpConfigPage : public CPageDialog {
+public:
+    CIpConfigPage();
+    void LoadFromImage() override;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnFieldChangedIpAddress();
+    void OnFieldChangedSubnetMask();
+    void OnFieldChangedGateway();
+    void OnSelChangeDhcpClient();
+    void OnSelChangePrimaryPort();
+    void UpdateAddressEnabling();
+
+    CComboBox m_primaryPortCombo;
+    CComboBox m_dhcpClientCombo;
+    CIPAddressCtrl m_gatewayCtrl;
+    CIPAddressCtrl m_subnetMaskCtrl;
+    CIPAddressCtrl m_ipAddressCtrl;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+extern CIpConfigPage g_ipConfigPage;

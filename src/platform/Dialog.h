@@ -1,0 +1,73 @@
+// CDialog: a dialog built from a dialog template, run modally (DoModal/EndDialog) or created
+// as a modeless child (Create/DestroyWindow), with data exchange and a message map.
+#pragma once
+
+#include "DataExchange.h"
+#include "MessageMap.h"
+#include "Wnd.h"
+
+#include <map>
+#include <memory>
+#include <vector>
+
+class QDialog;
+struct DialogTemplate;
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT idTemplate, CWnd* parent = nullptr);
+    ~CDialog() override;
+
+    // Runs the dialog modally, disabling its owner meanwhile; returns the EndDialog value,
+    // or -1 when the dialog cannot be created.
+    virtual INT_PTR DoModal();
+    // Creates the dialog as a child window of parent (hidden unless the template is visible).
+    virtual BOOL Create(UINT idTemplate, CWnd* parent);
+    void EndDialog(int result);
+    BOOL DestroyWindow() override;
+
+    // TRUE: controls to members; FALSE: members to controls. Control notifications that
+    // arise meanwhile are dropped.
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+    CWnd* GetDlgItem(int id);
+    void SubclassDlgItem(int id, CWnd& control);
+    // Moves the focus to a control (WM_NEXTDLGCTL with its handle).
+    void GotoDlgCtrl(CWnd* control);
+    UINT GetTemplateId() const { return m_nIDTemplate; }
+    bool IsModalRunning() const { return m_pModal != nullptr; }
+
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+
+    // Called by the controls: a notification (dropped while UpdateData runs).
+    void NotifyFromControl(int id, UINT code);
+    void HandlePostedMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // Dialogs owned by nobody run over the main window, else over the innermost running
+    // modal dialog; this is that dialog.
+    static CDialog* TopModal();
+
+protected:
+    virtual void DoDataExchange(CDataExchange* pDX);
+    // The message map; the base routes OK and Cancel clicks to OnOK and OnCancel.
+    virtual bool OnNotify(int id, UINT code);
+    void OnClose() override;
+    // The window is about to go (modal end or DestroyWindow); its controls still exist.
+    virtual void OnDestroy() {}
+
+private:
+    bool BuildFromTemplate(QWidget* container, const DialogTemplate& t);
+    void ReleaseControls();
+    CWnd* FindOwner() const;
+
+    UINT m_nIDTemplate;
+    CWnd* m_pParentWnd;
+    int m_nUpdateDepth = 0;
+    int m_nModalResult = -1;
+    bool m_bEnded = false;
+    QDialog* m_pModal = nullptr;
+    std::map<int, QWidget*> m_controls;
+    std::map<int, CWnd*> m_bound;
+    std::map<int, std::unique_ptr<CWnd>> m_temporary;
+};

@@ -1,0 +1,62 @@
+#include "DialogTemplate.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QRect>
+#include <QStringList>
+#include <map>
+
+namespace {
+std::map<UINT, const DialogTemplate*>& Registry() {
+    static std::map<UINT, const DialogTemplate*> registry;
+    return registry;
+}
+
+int MulDiv(int a, int b, int c) {
+    long long p = static_cast<long long>(a) * b;
+    return static_cast<int>(p >= 0 ? (p + c / 2) / c : (p - c / 2) / c);
+}
+} // namespace
+
+void RegisterDialogTemplate(const DialogTemplate* dialogTemplate) {
+    Registry()[dialogTemplate->id] = dialogTemplate;
+}
+
+const DialogTemplate* FindDialogTemplate(UINT id) {
+    auto it = Registry().find(id);
+    return it == Registry().end() ? nullptr : it->second;
+}
+
+DialogUnits DialogUnits::ForFont(const QFont& font) {
+    QFontMetrics fm(font);
+    DialogUnits u;
+    // The dialog manager's average width: of the 52 letters, (width / 26 + 1) / 2.
+    int width = fm.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    u.cxChar = (width / 26 + 1) / 2;
+    u.cyChar = fm.height();
+    return u;
+}
+
+int DialogUnits::X(int units) const { return MulDiv(units, cxChar, 4); }
+int DialogUnits::Y(int units) const { return MulDiv(units, cyChar, 8); }
+
+QRect DialogUnits::Rect(int x, int y, int cx, int cy) const {
+    return QRect(X(x), Y(y), X(cx), Y(cy));
+}
+
+QFont TemplateFont(const DialogTemplate& dialogTemplate) {
+    // The Windows dialog fonts are not installed here: the closest sans fonts stand in.
+    static const bool substituted = [] {
+        const QStringList sans{QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                               QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")};
+        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), sans);
+        QFont::insertSubstitutions(QStringLiteral("MS Shell Dlg"), sans);
+        return true;
+    }();
+    static_cast<void>(substituted);
+    QFont font(QString::fromLatin1(dialogTemplate.fontName));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(dialogTemplate.pointSize);
+    return font;
+}

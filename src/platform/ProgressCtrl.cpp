@@ -1,0 +1,34 @@
+#include "ProgressCtrl.h"
+
+#include <QProgressBar>
+
+namespace {
+QProgressBar* Bar(const CWnd* wnd) { return qobject_cast<QProgressBar*>(wnd->GetWidget()); }
+} // namespace
+
+void CProgressCtrl::SetRange(short lower, short upper) {
+    if (QProgressBar* b = Bar(this))
+        b->setRange(lower, upper);
+}
+
+int CProgressCtrl::SetStep(int step) {
+    int previous = m_step;
+    m_step = step;
+    return previous;
+}
+
+int CProgressCtrl::SetPos(int pos) {
+    QProgressBar* b = Bar(this);
+    if (!b)
+        return 0;
+    int previous = b->value();
+    b->setValue(std::max(b->minimum(), std::min(pos, b->maximum())));
+    return previous;
+}
+
+int CProgressCtrl::GetPos() const {
+    QProgressBar* b = Bar(this);
+    return b ? std::max(b->value(), b->minimum()) : 0;
+}
+
+int CProgressCtrl::StepIt() { return SetPos(GetPos() + m_step); }

@@ -1,0 +1,45 @@
+#include "Static.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <string>
+
+HBITMAP LoadImageA(void*, LPCSTR name, UINT type, int, int, UINT flags) {
+    if (!name || type != IMAGE_BITMAP || !(flags & LR_LOADFROMFILE))
+        return nullptr;
+    std::string path = name;
+    if (path.compare(0, 2, ".\\") == 0)
+        path = path.substr(2);
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    auto* pixmap = new QPixmap();
+    if (!pixmap->load(QString::fromLocal8Bit(path.c_str()), "BMP") || pixmap->isNull()) {
+        delete pixmap;
+        return nullptr;
+    }
+    return pixmap;
+}
+
+BOOL DeleteObject(HBITMAP bitmap) {
+    delete static_cast<QPixmap*>(bitmap);
+    return bitmap != nullptr;
+}
+
+HBITMAP CStatic::SetBitmap(HBITMAP bitmap) {
+    HBITMAP previous = m_bitmap;
+    m_bitmap = bitmap;
+    if (auto* label = qobject_cast<QLabel*>(GetWidget())) {
+        if (bitmap) {
+            const QPixmap& pixmap = *static_cast<QPixmap*>(bitmap);
+            label->setPixmap(pixmap);
+            int frame = 2 * label->frameWidth();
+            label->resize(pixmap.width() + frame, pixmap.height() + frame);
+        } else {
+            label->setPixmap(QPixmap());
+        }
+    }
+    return previous;
+}
+
+HBITMAP CStatic::GetBitmap() const { return m_bitmap; }

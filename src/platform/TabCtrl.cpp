@@ -1,0 +1,27 @@
+#include "TabCtrl.h"
+
+#include "widgets/TabWidget.h"
+
+namespace {
+TabWidget* Tabs(const CWnd* wnd) { return qobject_cast<TabWidget*>(wnd->GetWidget()); }
+} // namespace
+
+int CTabCtrl::InsertItem(int index, const std::string& text) {
+    TabWidget* t = Tabs(this);
+    return t ? t->InsertItem(index, QString::fromLatin1(text.c_str())) : -1;
+}
+
+int CTabCtrl::GetCurSel() const {
+    TabWidget* t = Tabs(this);
+    return t ? t->GetCurSel() : -1;
+}
+
+int CTabCtrl::SetCurSel(int index) {
+    TabWidget* t = Tabs(this);
+    return t ? t->SetCurSel(index) : -1;
+}
+
+int CTabCtrl::GetItemCount() const {
+    TabWidget* t = Tabs(this);
+    return t ? t->GetItemCount() : 0;
+}

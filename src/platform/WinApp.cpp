@@ -1,0 +1,107 @@
+#include "WinApp.h"
+
+#include <QApplication>
+#include <QThread>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <list>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+CWinApp* g_app = nullptr;
+std::string g_title = "ap-utility";
+
+struct Worker {
+    std::thread thread;
+    std::atomic<bool> done{false};
+};
+std::mutex g_workersMutex;
+std::list<Worker> g_workers;
+
+void ReapFinished() {
+    std::lock_guard<std::mutex> lock(g_workersMutex);
+    for (auto it = g_workers.begin(); it != g_workers.end();) {
+        if (it->done) {
+            it->thread.join();
+            it = g_workers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+} // namespace
+
+CWinApp::CWinApp(const char* appName) : m_strAppName(appName ? appName : "") { g_app = this; }
+
+CWinApp::~CWinApp() {
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+CWinApp* AfxGetApp() { return g_app; }
+CWnd* AfxGetMainWnd() { return g_app ? g_app->m_pMainWnd : nullptr; }
+
+std::string AfxGetAppTitle() {
+    if (g_app && !g_app->m_strAppName.empty())
+        return g_app->m_strAppName;
+    return g_title;
+}
+
+void AfxSetAppTitle(const std::string& title) { g_title = title; }
+
+void AfxEnableControlContainer() {}
+
+void AfxBeginThread(AFX_THREADPROC proc, LPVOID param) {
+    ReapFinished();
+    std::lock_guard<std::mutex> lock(g_workersMutex);
+    g_workers.emplace_back();
+    Worker& w = g_workers.back();
+    w.thread = std::thread([proc, param, &w] {
+        proc(param);
+        w.done = true;
+    });
+}
+
+void AfxWaitForWorkerThreads() {
+    for (;;) {
+        ReapFinished();
+        {
+            std::lock_guard<std::mutex> lock(g_workersMutex);
+            if (g_workers.empty())
+                return;
+        }
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+}
+
+int AfxWinMain(CWinApp* app, int argc, char** argv) {
+    if (argc > 0 && argv[0]) {
+        std::string name = argv[0];
+        size_t slash = name.find_last_of("/\\");
+        if (slash != std::string::npos)
+            name = name.substr(slash + 1);
+        size_t dot = name.rfind('.');
+        if (dot != std::string::npos && dot > 0)
+            name = name.substr(0, dot);
+        AfxSetAppTitle(name);
+    }
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    bool wantsDisplay = !platform || std::string(platform).find("xcb") == 0;
+    if (wantsDisplay && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr, "%s: no display to show windows on (DISPLAY is not set)\n",
+                     AfxGetAppTitle().c_str());
+        return 1;
+    }
+    QApplication qtApp(argc, argv);
+    qtApp.setQuitOnLastWindowClosed(false);
+    if (app)
+        app->InitInstance();
+    AfxWaitForWorkerThreads();
+    return 0;
+}

@@ -1,0 +1,37 @@
+// The application object and the process-wide services of the dialog framework.
+#pragma once
+
+#include "Messages.h"
+
+#include <string>
+
+class CWnd;
+
+class CWinApp {
+public:
+    explicit CWinApp(const char* appName = nullptr);
+    virtual ~CWinApp();
+    // Runs the application; returning ends it.
+    virtual BOOL InitInstance() { return FALSE; }
+
+    CWnd* m_pMainWnd = nullptr;
+    std::string m_strAppName;
+};
+
+CWinApp* AfxGetApp();
+CWnd* AfxGetMainWnd();
+// The application title: the name given to CWinApp, else the executable's name.
+std::string AfxGetAppTitle();
+void AfxSetAppTitle(const std::string& title);
+void AfxEnableControlContainer();
+
+typedef UINT (*AFX_THREADPROC)(LPVOID);
+// Starts a worker thread running proc(param); it ends when proc returns.
+void AfxBeginThread(AFX_THREADPROC proc, LPVOID param);
+// Waits until every worker started by AfxBeginThread has ended, serving the requests they
+// make of the user-interface thread meanwhile.
+void AfxWaitForWorkerThreads();
+
+// Creates the Qt application, runs app's InitInstance and waits for the workers.
+// Returns the process exit code; 1 when no display can be opened.
+int AfxWinMain(CWinApp* app, int argc, char** argv);

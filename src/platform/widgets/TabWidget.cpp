@@ -1,0 +1,44 @@
+#include "TabWidget.h"
+
+#include <QFrame>
+#include <QTabBar>
+
+TabWidget::TabWidget(QWidget* parent) : QWidget(parent) {
+    m_frame = new QFrame(this);
+    m_frame->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    m_bar = new QTabBar(this);
+    m_bar->setDrawBase(false);
+    m_bar->setExpanding(false);
+    connect(m_bar, &QTabBar::currentChanged, this, [this] {
+        if (!m_fromProgram && notify)
+            notify(TCN_SELCHANGE);
+    });
+}
+
+int TabWidget::InsertItem(int index, const QString& text) {
+    m_fromProgram = true;
+    int at = m_bar->insertTab(index, text);
+    m_fromProgram = false;
+    resizeEvent(nullptr);
+    return at;
+}
+
+int TabWidget::GetCurSel() const { return m_bar->currentIndex(); }
+
+int TabWidget::SetCurSel(int index) {
+    int previous = m_bar->currentIndex();
+    if (index < 0 || index >= m_bar->count())
+        return -1;
+    m_fromProgram = true;
+    m_bar->setCurrentIndex(index);
+    m_fromProgram = false;
+    return previous;
+}
+
+int TabWidget::GetItemCount() const { return m_bar->count(); }
+
+void TabWidget::resizeEvent(QResizeEvent*) {
+    int barHeight = m_bar->sizeHint().height();
+    m_bar->setGeometry(2, 0, width() - 4, barHeight);
+    m_frame->setGeometry(0, barHeight - 1, width(), height() - barHeight + 1);
+}

@@ -1,0 +1,18 @@
+// The IP Config page.
+#include "platform/DialogTemplate.h"
+
+extern const DialogTemplate kDialog130 = {
+    130, "", 15, 20, 225, 160, kChild, "MS Sans Serif", 9,
+    {
+        {-1, ControlKind::kGroupBox, "", 0, 0, 225, 159, kStyleNone},
+        {-1, ControlKind::kLabel, "IP Address :", 21, 24, 70, 14, kStyleNone},
+        {1076, ControlKind::kIpAddress, "", 95, 24, 100, 15, kStyleNone},
+        {-1, ControlKind::kLabel, "Subnet Mask :", 21, 49, 70, 14, kStyleNone},
+        {1077, ControlKind::kIpAddress, "", 95, 49, 100, 15, kStyleNone},
+        {-1, ControlKind::kLabel, "Gateway :", 21, 74, 70, 14, kStyleNone},
+        {1078, ControlKind::kIpAddress, "", 95, 74, 100, 15, kStyleNone},
+        {-1, ControlKind::kLabel, "DHCP Client :", 21, 99, 70, 14, kStyleNone},
+        {1074, ControlKind::kDropDownList, "", 95, 99, 73, 40, kSorted},
+        {-1, ControlKind::kLabel, "Primary Port :", 21, 124, 70, 14, kStyleNone},
+        {1075, ControlKind::kDropDownList, "", 95, 124, 73, 40, kSorted},
+    }};
