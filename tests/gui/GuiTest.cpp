@@ -1,0 +1,95 @@
+#include "GuiTest.h"
+
+#include "resources/Resources.h"
+
+#include <QAbstractItemView>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+UiRecorder::UiRecorder() {
+    UiHooks hooks;
+    hooks.messageBox = [this](const std::string& text, const std::string& caption, UINT type) {
+        messages.push_back({text, caption, type});
+        if (onMessage)
+            onMessage(messages.back());
+        return IDOK;
+    };
+    hooks.beep = [this](UINT) { ++beeps; };
+    hooks.busyCursor = [this](int what) {
+        if (what == kBusyShow)
+            ++busyShown;
+        else
+            busyDepth += what;
+    };
+    m_previous = SetUiHooks(hooks);
+}
+
+UiRecorder::~UiRecorder() { SetUiHooks(m_previous); }
+
+std::vector<std::string> UiRecorder::Texts() const {
+    std::vector<std::string> texts;
+    for (const Message& m : messages)
+        texts.push_back(m.text);
+    return texts;
+}
+
+bool PumpUntil(const std::function<bool()>& cond, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!cond()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QTest::qSleep(1);
+    }
+    return true;
+}
+
+void WhenModal(std::function<void()> action) { QTimer::singleShot(0, std::move(action)); }
+
+void MoveFocusTo(QWidget* widget) {
+    QWidget* window = widget->window();
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    if (!widget->hasFocus())
+        widget->setFocus(Qt::OtherFocusReason); // as a click would: no text selected
+    PumpUntil([widget] { return widget->hasFocus(); }, 1000);
+}
+
+void TypeInto(QWidget* widget, const std::string& text) {
+    MoveFocusTo(widget);
+    for (char c : text)
+        QTest::keyClicks(QApplication::focusWidget() ? QApplication::focusWidget() : widget,
+                         QString(QChar::fromLatin1(c)));
+}
+
+void ClearByKeys(QLineEdit* edit) {
+    MoveFocusTo(edit);
+    QTest::keyClick(edit, Qt::Key_End);
+    while (!edit->text().isEmpty()) {
+        int before = edit->text().size();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        if (edit->text().size() == before)
+            break;
+    }
+}
+
+void PickItem(QComboBox* combo, int index) {
+    MoveFocusTo(combo);
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    PumpUntil([view] { return view->isVisible(); }, 1000);
+    QRect r = view->visualRect(view->model()->index(index, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
+    PumpUntil([view] { return !view->isVisible(); }, 1000);
+}
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    RegisterResources();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
