@@ -34,7 +34,7 @@ public:
     // Moves the focus to a control (WM_NEXTDLGCTL with its handle).
     void GotoDlgCtrl(CWnd* control);
     UINT GetTemplateId() const { return m_nIDTemplate; }
-    bool IsModalRunning() const { return m_pModal != nullptr; }
+    bool IsModalRunning() const { return m_pModal != nullptr && !m_bEnded; }
 
     virtual BOOL OnInitDialog();
     virtual void OnOK();

@@ -57,11 +57,17 @@ void MoveFocusTo(QWidget* widget) {
     PumpUntil([widget] { return widget->hasFocus(); }, 1000);
 }
 
+bool HasFocus(QWidget* widget) { return widget->window()->focusWidget() == widget; }
+
 void TypeInto(QWidget* widget, const std::string& text) {
     MoveFocusTo(widget);
-    for (char c : text)
-        QTest::keyClicks(QApplication::focusWidget() ? QApplication::focusWidget() : widget,
-                         QString(QChar::fromLatin1(c)));
+    for (char c : text) {
+        // Keys go where the focus is while it stays inside widget (the IP address control
+        // moves it from field to field).
+        QWidget* focus = widget->window()->focusWidget();
+        QWidget* target = focus && (focus == widget || widget->isAncestorOf(focus)) ? focus : widget;
+        QTest::keyClicks(target, QString(QChar::fromLatin1(c)));
+    }
 }
 
 void ClearByKeys(QLineEdit* edit) {

@@ -44,6 +44,8 @@ void TypeInto(QWidget* widget, const std::string& text);
 void ClearByKeys(QLineEdit* edit);
 void PickItem(QComboBox* combo, int index);
 void MoveFocusTo(QWidget* widget);
+// Whether widget is its window's focus (whether or not the window is active).
+bool HasFocus(QWidget* widget);
 
 template <class T> T* Control(CWnd& dialog, int id) {
     QWidget* root = dialog.GetWidget();

@@ -1,0 +1,287 @@
+// The login and main dialogs driven as a user would, against a real emulator.
+#include "Emulator.h"
+#include "GuiTest.h"
+#include "TempFolder.h"
+#include "app/ConfigApp.h"
+#include "app/KeyStoreFile.h"
+#include "app/LoginDlg.h"
+#include "app/MainDlg.h"
+#include "app/WepKeyTable.h"
+#include "device/ProgressDlg.h"
+#include "pages/EncryptionPage.h"
+#include "pages/WirelessPage.h"
+
+#include <QAbstractButton>
+#include <QTabBar>
+#include <QTest>
+#include <cstring>
+
+namespace {
+
+const int IDC_PASSWORD = 1098, IDC_NEW = 1099, IDC_CONFIRM = 1004, IDC_CHANGE = 1103;
+const char kWrong[] = "The password you typed is incorrect.";
+const char kNull[] = "Can not use null password. Please type them again.";
+
+void Click(CWnd& dialog, int id) {
+    QAbstractButton* button = Control<QAbstractButton>(dialog, id);
+    ASSERT_NE(button, nullptr) << id;
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CProgressDlg::SetTickIntervalForTesting(2);
+        ASSERT_TRUE(emu.Running());
+    }
+    void TearDown() override {
+        CProgressDlg::SetTickIntervalForTesting(200);
+        g_pConfigImage = nullptr;
+    }
+    // Stores a password (and its length) in the device's current configuration.
+    void SetDevicePassword(size_t at, const std::string& text, uint32_t length) {
+        auto config = emu.Dump("current");
+        std::memset(&config[at], 0, 20);
+        std::memcpy(&config[at], text.data(), std::min<size_t>(text.size(), 20));
+        for (int i = 0; i < 4; ++i)
+            config[at - 4 + i] = static_cast<uint8_t>(length >> (8 * i));
+        emu.Load(config);
+    }
+    std::string DevicePassword() {
+        auto config = emu.Dump("current");
+        return std::string(reinterpret_cast<char*>(&config[196]), config[192]);
+    }
+    // Runs a login with the given typed password; returns the dialog's result.
+    INT_PTR Login(const std::string& password) {
+        CLoginDlg login;
+        WhenModal([&] {
+            TypeInto(Control<QLineEdit>(login, IDC_PASSWORD), password);
+            Click(login, IDOK);
+            if (login.IsModalRunning())
+                login.EndDialog(IDCANCEL);
+        });
+        return login.DoModal();
+    }
+
+    TempWorkingFolder dir;
+    EmulatorProcess emu;
+    UiRecorder ui;
+};
+
+TEST_F(AppTest, LoginChecksBothStoredPasswords) {
+    CLoginDlg login;
+    WhenModal([&] {
+        QLineEdit* password = Control<QLineEdit>(login, IDC_PASSWORD);
+        EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+        EXPECT_TRUE(HasFocus(password));
+        TypeInto(password, "Admin");
+        Click(login, IDOK);
+        EXPECT_EQ(ui.Texts(), std::vector<std::string>{kWrong});
+        EXPECT_EQ(ui.messages.at(0).type, MB_ICONERROR);
+        EXPECT_TRUE(password->text().isEmpty());
+        EXPECT_TRUE(HasFocus(password));
+        TypeInto(password, "admin");
+        Click(login, IDOK);
+    });
+    EXPECT_EQ(login.DoModal(), IDOK);
+    EXPECT_EQ(Login("recovery"), IDOK);
+    EXPECT_EQ(Login(""), IDCANCEL);
+    SetDevicePassword(220, "", 0); // a second password of length 0 admits an empty one
+    EXPECT_EQ(Login(""), IDOK);
+    // Lengths far outside the field never read past it, and never match a typed text.
+    SetDevicePassword(196, std::string(20, 'p'), 0xFFFFFFFF);
+    EXPECT_EQ(Login(std::string(16, 'p')), IDCANCEL);
+}
+
+TEST_F(AppTest, LoginReportsAnAbsentDeviceAndStaysOpen) {
+    ASSERT_EQ(emu.Control("absent on"), "ok");
+    EXPECT_EQ(Login("admin"), IDCANCEL);
+    EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Please Attach the Access Point USB Connector "
+                                                   "or Install the Access Point Driver !  "});
+}
+
+TEST_F(AppTest, PasswordChangeRefusesMismatchEmptyAndBlanks) {
+    CLoginDlg login;
+    WhenModal([&] {
+        QLineEdit* newEdit = Control<QLineEdit>(login, IDC_NEW);
+        QLineEdit* confirm = Control<QLineEdit>(login, IDC_CONFIRM);
+        EXPECT_FALSE(newEdit->isEnabled());
+        Click(login, IDC_CHANGE);
+        EXPECT_TRUE(newEdit->isEnabled());
+        EXPECT_TRUE(confirm->isEnabled());
+        EXPECT_TRUE(HasFocus(newEdit));
+        TypeInto(Control<QLineEdit>(login, IDC_PASSWORD), "admin");
+        const std::pair<std::string, std::string> attempts[] = {
+            {"abc", "abd"}, {"", ""}, {"   ", "   "}};
+        for (const auto& [typed, confirmed] : attempts) {
+            TypeInto(newEdit, typed);
+            TypeInto(confirm, confirmed);
+            Click(login, IDOK);
+            EXPECT_TRUE(newEdit->text().isEmpty());
+            EXPECT_TRUE(confirm->text().isEmpty());
+            EXPECT_TRUE(HasFocus(newEdit));
+        }
+        TypeInto(newEdit, std::string(20, 'x')); // the edit takes 16 at most
+        EXPECT_EQ(newEdit->text().size(), 16);
+        login.EndDialog(IDCANCEL);
+    });
+    EXPECT_EQ(login.DoModal(), IDCANCEL);
+    EXPECT_EQ(ui.Texts(),
+              (std::vector<std::string>{
+                  "The new and confirmed passwords do not match. Please type them again.", kNull,
+                  kNull}));
+    EXPECT_EQ(DevicePassword(), "admin");
+}
+
+TEST_F(AppTest, PasswordChangeStoresTheFirstWord) {
+    CLoginDlg login;
+    WhenModal([&] {
+        TypeInto(Control<QLineEdit>(login, IDC_PASSWORD), "admin");
+        Click(login, IDC_CHANGE);
+        TypeInto(Control<QLineEdit>(login, IDC_NEW), " new pass");
+        TypeInto(Control<QLineEdit>(login, IDC_CONFIRM), " new pass");
+        Click(login, IDOK);
+    });
+    EXPECT_EQ(login.DoModal(), IDOK);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "The password has been successfully changed.");
+    EXPECT_EQ(ui.messages[0].type, MB_ICONINFORMATION);
+    EXPECT_EQ(DevicePassword(), "new");
+    EXPECT_EQ(Login("new pass"), IDCANCEL);
+    EXPECT_EQ(Login("new"), IDOK);
+}
+
+TEST_F(AppTest, FailedPasswordWriteIsNotReportedAsSuccess) {
+    ASSERT_EQ(emu.Control("fail-writes 2"), "ok");
+    CLoginDlg login;
+    WhenModal([&] {
+        TypeInto(Control<QLineEdit>(login, IDC_PASSWORD), "admin");
+        Click(login, IDC_CHANGE);
+        TypeInto(Control<QLineEdit>(login, IDC_NEW), "other");
+        TypeInto(Control<QLineEdit>(login, IDC_CONFIRM), "other");
+        Click(login, IDOK);
+        EXPECT_TRUE(login.IsModalRunning());
+        EXPECT_EQ(Control<QLineEdit>(login, IDC_NEW)->text(), "other");
+        EXPECT_EQ(Control<QLineEdit>(login, IDC_PASSWORD)->text(), "admin");
+        login.EndDialog(IDCANCEL);
+    });
+    EXPECT_EQ(login.DoModal(), IDCANCEL);
+    EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Please Attach the Access Point USB Connector"});
+    EXPECT_EQ(DevicePassword(), "admin");
+}
+
+TEST_F(AppTest, MainDialogOpensOnWirelessAndApplyWritesTheImage) {
+    CMainDlg main;
+    theApp.m_pMainWnd = &main;
+    WhenModal([&] {
+        QTabBar* tabs = main.GetWidget()->findChild<QTabBar*>();
+        ASSERT_NE(tabs, nullptr);
+        EXPECT_EQ(tabs->count(), 5);
+        EXPECT_EQ(tabs->tabText(0), "Wireless");
+        EXPECT_EQ(tabs->tabText(4), "Info");
+        EXPECT_EQ(tabs->currentIndex(), 0);
+        EXPECT_EQ(g_pCurrentPage, static_cast<CPageDialog*>(&g_wirelessPage));
+        EXPECT_EQ(g_pConfigImage, &main.Image());
+        QLineEdit* name = Control<QLineEdit>(g_wirelessPage, 1002);
+        ClearByKeys(name);
+        TypeInto(name, "Attic");
+        // Another tab and back: the page shows what it stored.
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(4).center());
+        EXPECT_EQ(g_wirelessPage.GetSafeHwnd(), nullptr);
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+        EXPECT_EQ(Control<QLineEdit>(g_wirelessPage, 1002)->text(), "Attic");
+        Click(main, 1001); // Apply
+        EXPECT_TRUE(main.IsModalRunning());
+        Click(main, IDCANCEL);
+    });
+    EXPECT_EQ(main.DoModal(), IDCANCEL);
+    theApp.m_pMainWnd = nullptr;
+    auto device = emu.Dump("current");
+    EXPECT_EQ(0, std::memcmp(device.data(), main.Image().Bytes(), 348));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(&device[124]), 6), std::string("Attic\0", 6));
+    EXPECT_EQ(g_pCurrentPage, nullptr);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(AppTest, DefaultKeepsThePasswordAndCancelWritesNothing) {
+    SetDevicePassword(196, "secret", 6);
+    auto device = emu.Dump("current");
+    {
+        CMainDlg main;
+        WhenModal([&] {
+            Click(main, 3); // Default
+            Click(main, IDCANCEL);
+        });
+        EXPECT_EQ(main.DoModal(), IDCANCEL);
+    }
+    std::string keyFile = TempWorkingFolder::Read("OEM.tmp");
+    EXPECT_EQ(emu.Dump("current"), device);
+    {
+        CMainDlg main;
+        WhenModal([&] {
+            Click(main, 3);
+            EXPECT_EQ(g_wepKeyTable.keys64[2][4], 0x33);
+            EXPECT_EQ(g_wepKeyTable.keys128[3][12], 0x44);
+            Click(main, 1001);
+            Click(main, IDCANCEL);
+        });
+        main.DoModal();
+    }
+    EXPECT_NE(TempWorkingFolder::Read("OEM.tmp"), keyFile);
+    EXPECT_EQ(DevicePassword(), "secret");
+    auto factory = emu.Dump("factory");
+    auto now = emu.Dump("current");
+    EXPECT_EQ(now[28], factory[28]);
+    EXPECT_EQ(0, std::memcmp(&now[124], &factory[124], 32));
+    EXPECT_EQ(Login("secret"), IDOK);
+}
+
+TEST_F(AppTest, DefaultKeepsAtMostNineteenCharacters) {
+    SetDevicePassword(196, std::string(20, 'p'), 20); // no zero byte in the field
+    CMainDlg main;
+    WhenModal([&] {
+        Click(main, 3);
+        Click(main, 1001);
+        Click(main, IDCANCEL);
+    });
+    main.DoModal();
+    auto now = emu.Dump("current");
+    EXPECT_EQ(now[192], 19);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(&now[196])), std::string(19, 'p'));
+}
+
+TEST_F(AppTest, OkClosesOnlyAfterASuccessfulWrite) {
+    ASSERT_EQ(emu.Control("fail-writes 2"), "ok");
+    CMainDlg main;
+    bool openAfterFailure = false;
+    WhenModal([&] {
+        Click(main, IDOK);
+        openAfterFailure = main.IsModalRunning();
+        Click(main, IDOK);
+    });
+    EXPECT_EQ(main.DoModal(), IDOK);
+    EXPECT_TRUE(openAfterFailure);
+    EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Please Attach the Access Point USB Connector"});
+}
+
+TEST_F(AppTest, DeviceGoneBeforeTheMainDialogKeepsTheLoginImage) {
+    CLoginDlg login;
+    WhenModal([&] {
+        TypeInto(Control<QLineEdit>(login, IDC_PASSWORD), "admin");
+        Click(login, IDOK);
+    });
+    ASSERT_EQ(login.DoModal(), IDOK);
+    ConfigImage* loginImage = g_pConfigImage;
+    ASSERT_EQ(emu.Control("absent on"), "ok");
+    CMainDlg main;
+    WhenModal([&] {
+        EXPECT_EQ(g_pConfigImage, loginImage);
+        EXPECT_EQ(Control<QLineEdit>(g_wirelessPage, 1002)->text(), "AccessPoint");
+        main.EndDialog(IDCANCEL);
+    });
+    main.DoModal();
+    EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Please Attach the Access Point USB Connector "
+                                                   "or Install the Access Point Driver !  "});
+}
+
+} // namespace
