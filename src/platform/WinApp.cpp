@@ -5,8 +5,6 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <list>
-#include <mutex>
 #include <thread>
 
 namespace {
@@ -14,24 +12,8 @@ namespace {
 CWinApp* g_app = nullptr;
 std::string g_title = "ap-utility";
 
-struct Worker {
-    std::thread thread;
-    std::atomic<bool> done{false};
-};
-std::mutex g_workersMutex;
-std::list<Worker> g_workers;
-
-void ReapFinished() {
-    std::lock_guard<std::mutex> lock(g_workersMutex);
-    for (auto it = g_workers.begin(); it != g_workers.end();) {
-        if (it->done) {
-            it->thread.join();
-            it = g_workers.erase(it);
-        } else {
-            ++it;
-        }
-    }
-}
+// Workers run detached; this counts the ones still running.
+std::atomic<int> g_runningWorkers{0};
 
 } // namespace
 
@@ -56,27 +38,18 @@ void AfxSetAppTitle(const std::string& title) { g_title = title; }
 void AfxEnableControlContainer() {}
 
 void AfxBeginThread(AFX_THREADPROC proc, LPVOID param) {
-    ReapFinished();
-    std::lock_guard<std::mutex> lock(g_workersMutex);
-    g_workers.emplace_back();
-    Worker& w = g_workers.back();
-    w.thread = std::thread([proc, param, &w] {
+    ++g_runningWorkers;
+    std::thread([proc, param] {
         proc(param);
-        w.done = true;
-    });
+        --g_runningWorkers;
+    }).detach();
 }
 
 void AfxWaitForWorkerThreads() {
-    for (;;) {
-        ReapFinished();
-        {
-            std::lock_guard<std::mutex> lock(g_workersMutex);
-            if (g_workers.empty())
-                return;
-        }
+    while (g_runningWorkers > 0) {
         if (QCoreApplication::instance())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
+        QThread::msleep(2);
     }
 }
 
