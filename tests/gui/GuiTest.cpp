@@ -52,8 +52,10 @@ void MoveFocusTo(QWidget* widget) {
     QWidget* window = widget->window();
     window->activateWindow();
     QApplication::setActiveWindow(window);
-    if (!widget->hasFocus())
-        widget->setFocus(Qt::OtherFocusReason); // as a click would: no text selected
+    QWidget* focus = window->focusWidget();
+    if (focus && (focus == widget || widget->isAncestorOf(focus)))
+        return; // already there (the IP address control keeps it in one of its fields)
+    widget->setFocus(Qt::OtherFocusReason); // as a click would: no text selected
     PumpUntil([widget] { return widget->hasFocus(); }, 1000);
 }
 

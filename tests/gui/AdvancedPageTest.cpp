@@ -1,0 +1,118 @@
+// The Advanced page: silent range correction, the focus-lost refresh, the four lists.
+#include "PageFixture.h"
+#include "pages/AdvancedPage.h"
+
+namespace {
+
+const int IDC_FRAGMENT = 1077, IDC_RTS = 1078, IDC_BEACON = 1079, IDC_PREAMBLE = 1080,
+          IDC_ANTENNA = 1081, IDC_SSID_BROADCAST = 1082, IDC_ROAMING = 1083;
+
+class AdvancedPageTest : public PageFixture {
+protected:
+    void SetUp() override {
+        PageFixture::SetUp();
+        image->SetFragmentThreshold(2346);
+        image->SetRtsThreshold(2347);
+        image->SetBeaconPeriod(100);
+        image->SetPreambleType(2);
+        image->SetAntennaSelect(3);
+        image->SetSsidBroadcast(1);
+        image->SetInternationalRoaming(2);
+    }
+    QLineEdit* Edit(int id) { return Get<QLineEdit>(id); }
+    // Replaces a field's text key by key.
+    void Retype(int id, const std::string& text) {
+        ClearByKeys(Edit(id));
+        TypeInto(Edit(id), text);
+    }
+    void LeaveField() { MoveFocusTo(Get<QComboBox>(IDC_PREAMBLE)); }
+};
+
+TEST_F(AdvancedPageTest, EmptyFieldsStoreTheirFixedValues) {
+    Open(g_advancedPage, IDD_ADVANCED);
+    EXPECT_EQ(Edit(IDC_FRAGMENT)->maxLength(), 4);
+    ClearByKeys(Edit(IDC_FRAGMENT));
+    EXPECT_EQ(image->FragmentThreshold(), 256);
+    EXPECT_EQ(Edit(IDC_FRAGMENT)->text(), ""); // shown corrected only once focus leaves
+    LeaveField();
+    EXPECT_EQ(Edit(IDC_FRAGMENT)->text(), "256");
+    ClearByKeys(Edit(IDC_RTS));
+    EXPECT_EQ(image->RtsThreshold(), 0);
+    LeaveField();
+    EXPECT_EQ(Edit(IDC_RTS)->text(), "0");
+    ClearByKeys(Edit(IDC_BEACON));
+    EXPECT_EQ(image->BeaconPeriod(), 20);
+}
+
+TEST_F(AdvancedPageTest, TypedNumbersAreClampedToTheirRanges) {
+    Open(g_advancedPage, IDD_ADVANCED);
+    Retype(IDC_FRAGMENT, "3000");
+    EXPECT_EQ(image->FragmentThreshold(), 2346);
+    EXPECT_EQ(At(64), 0x2A);
+    EXPECT_EQ(At(65), 0x09);
+    LeaveField();
+    EXPECT_EQ(Edit(IDC_FRAGMENT)->text(), "2346");
+    Retype(IDC_RTS, "3000");
+    EXPECT_EQ(image->RtsThreshold(), 2347);
+    Retype(IDC_RTS, "2347");
+    EXPECT_EQ(image->RtsThreshold(), 2347);
+    Retype(IDC_BEACON, "5");
+    EXPECT_EQ(image->BeaconPeriod(), 20);
+    Retype(IDC_BEACON, "1001");
+    EXPECT_EQ(image->BeaconPeriod(), 1000);
+    Retype(IDC_BEACON, "0020");
+    EXPECT_EQ(image->BeaconPeriod(), 20);
+    Retype(IDC_FRAGMENT, "1500");
+    EXPECT_EQ(image->FragmentThreshold(), 1500);
+}
+
+TEST_F(AdvancedPageTest, DeviceValuesShowUncheckedAndTypingIsFiltered) {
+    image->SetFragmentThreshold(100);
+    Open(g_advancedPage, IDD_ADVANCED);
+    EXPECT_EQ(Edit(IDC_FRAGMENT)->text(), "100");
+    EXPECT_EQ(image->FragmentThreshold(), 100);
+    auto before = Snapshot();
+    int beeps = ui.beeps;
+    TypeInto(Edit(IDC_RTS), "a- ");
+    EXPECT_EQ(ui.beeps, beeps + 3);
+    EXPECT_EQ(Edit(IDC_RTS)->text(), "2347");
+    EXPECT_TRUE(ChangedSince(before).empty());
+}
+
+TEST_F(AdvancedPageTest, PastedTextStoresAValueInsideTheRange) {
+    Open(g_advancedPage, IDD_ADVANCED);
+    MoveFocusTo(Edit(IDC_RTS));
+    Edit(IDC_RTS)->selectAll();
+    Edit(IDC_RTS)->insert("-5");
+    EXPECT_EQ(image->RtsThreshold(), 0);
+    LeaveField();
+    EXPECT_EQ(Edit(IDC_RTS)->text(), "0");
+    Edit(IDC_FRAGMENT)->selectAll();
+    Edit(IDC_FRAGMENT)->insert("12ab");
+    EXPECT_EQ(image->FragmentThreshold(), 256);
+    Edit(IDC_BEACON)->selectAll();
+    Edit(IDC_BEACON)->insert("x");
+    EXPECT_EQ(image->BeaconPeriod(), 20);
+}
+
+TEST_F(AdvancedPageTest, ListsLoadAndStore) {
+    image->SetAntennaSelect(4);
+    Open(g_advancedPage, IDD_ADVANCED);
+    EXPECT_EQ(Get<QComboBox>(IDC_ANTENNA)->currentIndex(), -1);
+    EXPECT_EQ(Get<QComboBox>(IDC_PREAMBLE)->currentText(), "Long");
+    EXPECT_EQ(Get<QComboBox>(IDC_ROAMING)->currentText(), "Disable");
+    PickItem(Get<QComboBox>(IDC_ANTENNA), 2);
+    EXPECT_EQ(At(164), 0x03);
+    EXPECT_EQ(At(165), 0x00);
+    PickItem(Get<QComboBox>(IDC_PREAMBLE), 0);
+    EXPECT_EQ(image->PreambleType(), 1);
+    PickItem(Get<QComboBox>(IDC_SSID_BROADCAST), 1);
+    EXPECT_EQ(image->SsidBroadcast(), 2);
+    PickItem(Get<QComboBox>(IDC_ROAMING), 0);
+    EXPECT_EQ(image->InternationalRoaming(), 1);
+    image->SetAntennaSelect(0);
+    Refresh();
+    EXPECT_EQ(Get<QComboBox>(IDC_ANTENNA)->currentIndex(), -1);
+}
+
+} // namespace

@@ -1,0 +1,169 @@
+// The Encryption page: lists, the 72 key fields, collecting groups into the key slots.
+#include "PageFixture.h"
+#include "app/WepKeyTable.h"
+#include "pages/EncryptionPage.h"
+
+namespace {
+
+const int IDC_ACTIVE_KEY = 1076, IDC_WEP_TYPE = 1083, IDC_AUTH_TYPE = 1084;
+
+class EncryptionPageTest : public PageFixture {
+protected:
+    void SetUp() override {
+        PageFixture::SetUp();
+        image->SetWepType(1);
+        image->SetAuthType(0);
+        image->SetActiveKeyId(1);
+        for (int k = 0; k < 4; ++k) {
+            for (int j = 0; j < 13; ++j)
+                image->SetWepKeyByte(k, j, static_cast<BYTE>(0xC0 + k * 16 + j));
+            for (int j = 0; j < 5; ++j)
+                g_wepKeyTable.keys64[k][j] = static_cast<BYTE>(0x10 * (k + 1) + j);
+            for (int j = 0; j < 13; ++j)
+                g_wepKeyTable.keys128[k][j] = static_cast<BYTE>(0x80 + k * 16 + j);
+        }
+    }
+    QLineEdit* Key64(int k, int j) { return Get<QLineEdit>(CEncryptionPage::kKey64Ids[k][j]); }
+    QLineEdit* Key128(int k, int j) {
+        return Get<QLineEdit>(CEncryptionPage::kKey128Ids[k][j]);
+    }
+    void ExpectEnabled(bool lists, bool keys64, bool keys128) {
+        EXPECT_TRUE(Get<QComboBox>(IDC_WEP_TYPE)->isEnabled());
+        EXPECT_EQ(Get<QComboBox>(IDC_AUTH_TYPE)->isEnabled(), lists);
+        EXPECT_EQ(Get<QComboBox>(IDC_ACTIVE_KEY)->isEnabled(), lists);
+        for (int k = 0; k < 4; ++k) {
+            for (int j = 0; j < 5; ++j)
+                ASSERT_EQ(Key64(k, j)->isEnabled(), keys64);
+            for (int j = 0; j < 13; ++j)
+                ASSERT_EQ(Key128(k, j)->isEnabled(), keys128);
+        }
+    }
+};
+
+TEST_F(EncryptionPageTest, EnablingFollowsTheWepType) {
+    Open(g_encryptionPage, IDD_ENCRYPTION);
+    EXPECT_EQ(Get<QComboBox>(IDC_WEP_TYPE)->currentText(), "64-bit");
+    ExpectEnabled(true, true, false);
+    EXPECT_EQ(Key128(3, 12)->text(), "BC"); // disabled, still showing the table's key
+    image->SetWepType(0);
+    Refresh();
+    ExpectEnabled(false, false, false);
+    image->SetWepType(2);
+    Refresh();
+    ExpectEnabled(true, false, true);
+    image->SetWepType(7); // unlisted: no selection, states as they were
+    Refresh();
+    EXPECT_EQ(Get<QComboBox>(IDC_WEP_TYPE)->currentIndex(), -1);
+    ExpectEnabled(true, false, true);
+}
+
+TEST_F(EncryptionPageTest, ListsLoadAndStore) {
+    for (BYTE active : {0, 5}) {
+        image->SetActiveKeyId(active);
+        auto before = Snapshot();
+        if (page && page->GetSafeHwnd())
+            page->DestroyWindow();
+        Open(g_encryptionPage, IDD_ENCRYPTION);
+        EXPECT_EQ(Get<QComboBox>(IDC_ACTIVE_KEY)->currentIndex(), -1);
+        EXPECT_TRUE(ChangedSince(before).empty());
+    }
+    PickItem(Get<QComboBox>(IDC_ACTIVE_KEY), 3);
+    EXPECT_EQ(image->ActiveKeyId(), 4);
+    PickItem(Get<QComboBox>(IDC_AUTH_TYPE), 2);
+    EXPECT_EQ(Get<QComboBox>(IDC_AUTH_TYPE)->currentText(), "Both Type");
+    EXPECT_EQ(image->AuthType(), 2);
+}
+
+TEST_F(EncryptionPageTest, EachFieldShowsItsOwnByte) {
+    for (int j = 0; j < 13; ++j)
+        g_wepKeyTable.keys128[0][j] = static_cast<BYTE>(j);
+    Open(g_encryptionPage, IDD_ENCRYPTION);
+    const char* shown[13] = {"00", "01", "02", "03", "04", "05", "06",
+                             "07", "08", "09", "0A", "0B", "0C"};
+    for (int j = 0; j < 13; ++j)
+        EXPECT_EQ(Key128(0, j)->text().toStdString(), shown[j]) << j;
+    // Left to right on the screen, in byte order.
+    for (int j = 1; j < 13; ++j)
+        EXPECT_GT(Key128(0, j)->x(), Key128(0, j - 1)->x());
+    EXPECT_EQ(Key64(1, 4)->text(), "24");
+}
+
+TEST_F(EncryptionPageTest, TypingCollectsTheWholeGroup) {
+    Open(g_encryptionPage, IDD_ENCRYPTION);
+    ClearByKeys(Key64(2, 1));
+    auto before = Snapshot();
+    TypeInto(Key64(2, 1), "a");
+    EXPECT_EQ(g_wepKeyTable.keys64[2][1], 0x0A);
+    EXPECT_EQ(image->WepKeyByte(2, 1), 0x0A);
+    // All four 64-bit keys went into bytes 0..4 of the slots; bytes 5..12 kept.
+    for (int k = 0; k < 4; ++k) {
+        for (int j = 0; j < 5; ++j)
+            EXPECT_EQ(image->WepKeyByte(k, j), g_wepKeyTable.keys64[k][j]);
+        for (int j = 5; j < 13; ++j)
+            EXPECT_EQ(image->WepKeyByte(k, j), before[72 + 13 * k + j]);
+    }
+    Refresh();
+    EXPECT_EQ(Key64(2, 1)->text(), "0A");
+
+    auto settled = Snapshot();
+    int beeps = ui.beeps;
+    TypeInto(Key64(0, 0), "G -");
+    EXPECT_EQ(ui.beeps, beeps + 3);
+    EXPECT_EQ(Key64(0, 0)->text(), "10");
+    EXPECT_TRUE(ChangedSince(settled).empty());
+
+    // An emptied field keeps its byte; the rest of the group is collected.
+    g_wepKeyTable.keys64[3][4] = 0x77; // differs from its field: the collection rewrites it
+    MoveFocusTo(Key64(0, 2));
+    Key64(0, 2)->selectAll();
+    QTest::keyClick(Key64(0, 2), Qt::Key_Backspace);
+    EXPECT_EQ(Key64(0, 2)->text(), "");
+    EXPECT_EQ(g_wepKeyTable.keys64[0][2], 0x12);
+    EXPECT_EQ(image->WepKeyByte(0, 2), 0x12);
+    EXPECT_EQ(g_wepKeyTable.keys64[3][4], 0x44);
+    EXPECT_EQ(image->WepKeyByte(3, 4), 0x44);
+}
+
+TEST_F(EncryptionPageTest, ChoosingATypeCopiesItsGroup) {
+    image->SetWepType(2);
+    Open(g_encryptionPage, IDD_ENCRYPTION);
+    PickItem(Get<QComboBox>(IDC_WEP_TYPE), 2); // 128-bit keys over whole slots
+    for (int k = 0; k < 4; ++k)
+        for (int j = 0; j < 13; ++j)
+            ASSERT_EQ(image->WepKeyByte(k, j), g_wepKeyTable.keys128[k][j]);
+    PickItem(Get<QComboBox>(IDC_WEP_TYPE), 1); // 64-bit keys over bytes 0..4 only
+    EXPECT_EQ(image->WepType(), 1);
+    for (int k = 0; k < 4; ++k) {
+        for (int j = 0; j < 5; ++j)
+            ASSERT_EQ(image->WepKeyByte(k, j), g_wepKeyTable.keys64[k][j]);
+        for (int j = 5; j < 13; ++j)
+            ASSERT_EQ(image->WepKeyByte(k, j), g_wepKeyTable.keys128[k][j]);
+    }
+    auto before = Snapshot();
+    PickItem(Get<QComboBox>(IDC_WEP_TYPE), 0);
+    EXPECT_EQ(ChangedSince(before), std::vector<size_t>{70});
+    EXPECT_EQ(image->WepType(), 0);
+}
+
+TEST_F(EncryptionPageTest, RefreshShowsTheTableAndNeverWritesSlots) {
+    Open(g_encryptionPage, IDD_ENCRYPTION);
+    for (int k = 0; k < 4; ++k) { // what "Default" leaves in the table
+        std::memset(g_wepKeyTable.keys64[k], 0x11 * (k + 1), 5);
+        std::memset(g_wepKeyTable.keys128[k], 0x11 * (k + 1), 13);
+    }
+    auto before = Snapshot();
+    Refresh();
+    const char* pairs[4] = {"11", "22", "33", "44"};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(Key64(k, 4)->text().toStdString(), pairs[k]);
+        EXPECT_EQ(Key128(k, 12)->text().toStdString(), pairs[k]);
+    }
+    EXPECT_TRUE(ChangedSince(before).empty());
+
+    QTest::keyClick(Key64(0, 0), Qt::Key_Return);
+    QTest::keyClick(Key64(0, 0), Qt::Key_Escape);
+    EXPECT_TRUE(page->IsWindowVisible());
+    EXPECT_TRUE(ChangedSince(before).empty());
+}
+
+} // namespace

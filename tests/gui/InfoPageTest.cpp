@@ -1,0 +1,73 @@
+// The Info page: versions, regulation domain, MAC address and the logo.
+#include "PageFixture.h"
+#include "TempFolder.h"
+#include "device/DeviceChannel.h"
+#include "pages/InfoPage.h"
+#include "resources/Resources.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+const int IDC_UTILITY = 1094, IDC_FIRMWARE = 1095, IDC_REGULATION = 1096, IDC_MAC = 1097,
+          IDC_LOGO = 1105;
+
+class InfoPageTest : public PageFixture {
+protected:
+    std::string Label(int id) { return Get<QLabel>(id)->text().toStdString(); }
+    TempWorkingFolder dir;
+};
+
+TEST_F(InfoPageTest, ShowsVersionsDomainAndMacAddress) {
+    const BYTE mac[6] = {0x02, 0x0A, 0xBC, 0xDE, 0xF0, 0x12};
+    std::memcpy(image->Bytes() + 8, mac, 6);
+    image->Bytes()[160] = 0x41;
+    std::strcpy(g_szFirmwareVersion, "2.10.0.3");
+    auto before = Snapshot();
+    Open(g_infoPage, IDD_INFO);
+    EXPECT_EQ(Label(IDC_UTILITY), " 1.0.2.0");
+    EXPECT_EQ(Label(IDC_FIRMWARE), " 2.10.0.3");
+    EXPECT_EQ(Label(IDC_REGULATION), " MKK");
+    EXPECT_EQ(Label(IDC_MAC), " 02-0a-bc-de-f0-12");
+    for (auto [domain, text] : std::initializer_list<std::pair<BYTE, const char*>>{
+             {0x40, " MKK"}, {0x31, " SPAIN"}, {0x32, " FRANCE"}, {0x10, " FCC"}}) {
+        image->Bytes()[160] = domain;
+        Refresh();
+        EXPECT_EQ(Label(IDC_REGULATION), text);
+    }
+    EXPECT_TRUE(ChangedSince(before).size() == 1); // only the domain this test set
+    std::strcpy(g_szFirmwareVersion, "");
+}
+
+TEST_F(InfoPageTest, UnknownDomainShowsNothingOnAFreshPage) {
+    image->Bytes()[160] = 0x33;
+    g_infoPage.~CInfoPage(); // a page object as at start-up, with empty texts
+    new (&g_infoPage) CInfoPage();
+    Open(g_infoPage, IDD_INFO);
+    EXPECT_EQ(Label(IDC_REGULATION), "");
+}
+
+TEST_F(InfoPageTest, LogoAtItsOwnSizeOrNone) {
+    Open(g_infoPage, IDD_INFO);
+    QLabel* logo = Get<QLabel>(IDC_LOGO);
+    QSize templateSize = logo->size();
+    EXPECT_TRUE(logo->pixmap().isNull()); // no OEM\Logo.bmp here
+    page->DestroyWindow();
+
+    ASSERT_EQ(mkdir("OEM", 0700), 0);
+    std::vector<uint8_t> bmp = LogoBitmapFile();
+    TempWorkingFolder::Write("OEM/Logo.bmp", std::string(bmp.begin(), bmp.end()));
+    Open(g_infoPage, IDD_INFO);
+    logo = Get<QLabel>(IDC_LOGO);
+    ASSERT_FALSE(logo->pixmap().isNull());
+    EXPECT_EQ(logo->pixmap().size(), QSize(302, 79));
+    EXPECT_EQ(logo->contentsRect().size(), QSize(302, 79));
+    page->DestroyWindow();
+
+    TempWorkingFolder::Write("OEM/Logo.bmp", "not a bitmap");
+    Open(g_infoPage, IDD_INFO);
+    EXPECT_TRUE(Get<QLabel>(IDC_LOGO)->pixmap().isNull());
+    EXPECT_EQ(Get<QLabel>(IDC_LOGO)->size(), templateSize);
+}
+
+} // namespace

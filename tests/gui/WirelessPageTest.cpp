@@ -1,0 +1,166 @@
+// The Wireless page, typed and picked as a user would, checked byte by byte.
+#include "PageFixture.h"
+#include "pages/WirelessPage.h"
+
+namespace {
+
+const int IDC_NAME = 1002, IDC_ESSID = 1003, IDC_MODE = 1006, IDC_CHANNEL = 1007,
+          IDC_RATE = 1008, IDC_BSSID = 1014;
+
+class WirelessPageTest : public PageFixture {
+protected:
+    void SetUp() override {
+        PageFixture::SetUp();
+        image->Bytes()[160] = 0x10; // regulationDomain
+        image->SetChannel(6);
+        image->SetRateMode(1);
+        image->SetOperationalMode(2);
+        image->SetEssidLength(4);
+        std::memcpy(image->Bytes() + 32, "home", 4);
+        image->SetApName("ap");
+    }
+    QComboBox* Combo(int id) { return Get<QComboBox>(id); }
+    QLineEdit* Bssid(int i) { return Get<QLineEdit>(IDC_BSSID + i); }
+};
+
+TEST_F(WirelessPageTest, ChannelsFollowTheRegulationDomain) {
+    image->Bytes()[160] = 0x40; // regulationDomain
+    image->SetChannel(3);
+    Open(g_wirelessPage, IDD_WIRELESS);
+    ASSERT_EQ(Combo(IDC_CHANNEL)->count(), 1);
+    EXPECT_EQ(Combo(IDC_CHANNEL)->itemText(0), "Channel 14");
+    EXPECT_EQ(Combo(IDC_CHANNEL)->currentIndex(), -1);
+    PickItem(Combo(IDC_CHANNEL), 0);
+    EXPECT_EQ(image->Channel(), 14);
+
+    image->Bytes()[160] = 0x31; // regulationDomain
+    Refresh();
+    ASSERT_EQ(Combo(IDC_CHANNEL)->count(), 2);
+    PickItem(Combo(IDC_CHANNEL), 1);
+    EXPECT_EQ(Combo(IDC_CHANNEL)->itemText(1), "Channel 11");
+    EXPECT_EQ(image->Channel(), 11);
+}
+
+TEST_F(WirelessPageTest, UnlistedChannelStaysUntilPicked) {
+    image->SetChannel(12); // not offered under FCC
+    Open(g_wirelessPage, IDD_WIRELESS);
+    EXPECT_EQ(Combo(IDC_CHANNEL)->count(), 11);
+    EXPECT_EQ(Combo(IDC_CHANNEL)->currentIndex(), -1);
+    EXPECT_EQ(image->Channel(), 12);
+    PickItem(Combo(IDC_CHANNEL), 0);
+    EXPECT_EQ(image->Channel(), 1);
+
+    image->Bytes()[160] = 0x33; // regulationDomain // no table: nothing to pick, nothing written
+    image->SetChannel(9);
+    Refresh();
+    EXPECT_EQ(Combo(IDC_CHANNEL)->count(), 0);
+    EXPECT_EQ(image->Channel(), 9);
+}
+
+TEST_F(WirelessPageTest, RateSetReadsBackAndStores) {
+    image->SetOperationalRates({0, 0, 0, 0});
+    Open(g_wirelessPage, IDD_WIRELESS);
+    EXPECT_EQ(Combo(IDC_RATE)->currentText(), "Auto"); // rateMode 1 whatever the rates
+    image->SetRateMode(2);
+    image->SetOperationalRates({0x82, 0x84, 0, 0});
+    Refresh();
+    EXPECT_EQ(Combo(IDC_RATE)->currentText(), "2 Mbps");
+    image->SetOperationalRates({0, 0, 0, 0});
+    Refresh();
+    EXPECT_EQ(Combo(IDC_RATE)->currentIndex(), -1);
+    PickItem(Combo(IDC_RATE), 0);
+    EXPECT_EQ(image->RateMode(), 2);
+    EXPECT_EQ(image->OperationalRates(), (std::array<BYTE, 4>{0x82, 0, 0, 0}));
+}
+
+TEST_F(WirelessPageTest, ModeDecidesTheBssidFields) {
+    image->SetOperationalMode(1);
+    Open(g_wirelessPage, IDD_WIRELESS);
+    EXPECT_EQ(Combo(IDC_MODE)->currentText(), "WBridge Point to MultiPoint");
+    EXPECT_EQ(Combo(IDC_MODE)->itemText(0), "Access Point");
+    EXPECT_EQ(Combo(IDC_MODE)->itemText(4), "Wireless Repeater");
+    for (int i = 0; i < 6; ++i)
+        EXPECT_FALSE(Bssid(i)->isEnabled());
+    PickItem(Combo(IDC_MODE), 1);
+    EXPECT_EQ(image->OperationalMode(), 3);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_TRUE(Bssid(i)->isEnabled());
+
+    image->SetOperationalMode(0);
+    page->DestroyWindow();
+    Open(g_wirelessPage, IDD_WIRELESS);
+    EXPECT_EQ(Combo(IDC_MODE)->currentIndex(), -1);
+    EXPECT_TRUE(Bssid(0)->isEnabled());
+}
+
+TEST_F(WirelessPageTest, NameAndEssidNeverSpillOverTheirFields) {
+    Open(g_wirelessPage, IDD_WIRELESS);
+    auto before = Snapshot();
+    ClearByKeys(Get<QLineEdit>(IDC_ESSID));
+    TypeInto(Get<QLineEdit>(IDC_ESSID), std::string(40, 'E')); // the edit stops at 32
+    EXPECT_EQ(Text(IDC_ESSID), std::string(32, 'E'));
+    EXPECT_EQ(image->EssidLength(), 32);
+    ClearByKeys(Get<QLineEdit>(IDC_NAME));
+    TypeInto(Get<QLineEdit>(IDC_NAME), std::string(33, 'N'));
+    EXPECT_EQ(image->ApName(), std::string(32, 'N'));
+    for (size_t at : ChangedSince(before))
+        ASSERT_TRUE(at == 31 || (at >= 32 && at < 64) || (at >= 124 && at < 156)) << at;
+    EXPECT_EQ(At(64), 0xEE);
+    EXPECT_EQ(At(156), 0xEE);
+}
+
+TEST_F(WirelessPageTest, LoadingClearsOnlyTheByteAfterTheEssid) {
+    image->SetEssidLength(5);
+    std::memset(image->Bytes() + 32, 'x', 32);
+    auto before = Snapshot();
+    Open(g_wirelessPage, IDD_WIRELESS);
+    EXPECT_EQ(ChangedSince(before), std::vector<size_t>{37});
+    EXPECT_EQ(At(37), 0);
+    EXPECT_EQ(Text(IDC_ESSID), "xxxxx");
+
+    image->SetEssidLength(40); // more than the field: 32 shown, nothing outside written
+    before = Snapshot();
+    Refresh();
+    EXPECT_EQ(Text(IDC_ESSID), "xxxxx");
+    std::memset(image->Bytes() + 32, 'y', 32);
+    Refresh();
+    EXPECT_EQ(Text(IDC_ESSID), std::string(32, 'y'));
+    EXPECT_EQ(At(64), 0xEE);
+}
+
+TEST_F(WirelessPageTest, BssidFieldsLoadTypeAndRefresh) {
+    const BYTE bssid[6] = {0x00, 0x0A, 0xFF, 0x10, 0x20, 0x30};
+    std::memcpy(image->Bytes() + 266, bssid, 6);
+    image->SetOperationalMode(3);
+    Open(g_wirelessPage, IDD_WIRELESS);
+    const char* shown[6] = {"00", "0A", "FF", "10", "20", "30"};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(Text(IDC_BSSID + i), shown[i]);
+
+    ClearByKeys(Bssid(2)); // empty stores 00, shown once the focus leaves
+    EXPECT_EQ(At(268), 0x00);
+    EXPECT_EQ(Text(IDC_BSSID + 2), "");
+    MoveFocusTo(Bssid(3));
+    EXPECT_EQ(Text(IDC_BSSID + 2), "00");
+
+    ClearByKeys(Bssid(3));
+    TypeInto(Bssid(3), "a");
+    EXPECT_EQ(Text(IDC_BSSID + 3), "A");
+    EXPECT_EQ(At(269), 0x0A);
+    Refresh();
+    EXPECT_EQ(Text(IDC_BSSID + 3), "0A");
+
+    auto before = Snapshot();
+    int beeps = ui.beeps;
+    TypeInto(Bssid(4), "g -");
+    EXPECT_EQ(ui.beeps, beeps + 3);
+    EXPECT_EQ(Text(IDC_BSSID + 4), "20");
+    EXPECT_TRUE(ChangedSince(before).empty());
+
+    // Pasted text that does not begin with a hexadecimal digit keeps that byte.
+    Bssid(5)->selectAll();
+    Bssid(5)->insert("zz");
+    EXPECT_EQ(At(271), 0x30);
+}
+
+} // namespace
