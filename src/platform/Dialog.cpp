@@ -15,6 +15,8 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
+#include <qdrawutil.h>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -53,9 +55,18 @@ bool HandleDialogKey(QWidget* container, QKeyEvent* event, int defaultId) {
 
 class ModalDialogWidget : public QDialog {
 public:
-    explicit ModalDialogWidget(int defaultId) : m_defaultId(defaultId) {}
+    ModalDialogWidget(int defaultId, bool drawFrame)
+        : m_defaultId(defaultId), m_drawFrame(drawFrame) {}
 
 protected:
+    // A popup without a caption still has its modal frame.
+    void paintEvent(QPaintEvent* event) override {
+        QDialog::paintEvent(event);
+        if (m_drawFrame) {
+            QPainter painter(this);
+            qDrawShadePanel(&painter, rect(), palette(), false, 2);
+        }
+    }
     void keyPressEvent(QKeyEvent* event) override {
         if (!HandleDialogKey(this, event, m_defaultId))
             QDialog::keyPressEvent(event);
@@ -72,6 +83,7 @@ protected:
 
 private:
     int m_defaultId;
+    bool m_drawFrame;
 };
 
 class ChildDialogWidget : public QWidget {
@@ -234,18 +246,13 @@ INT_PTR CDialog::DoModal() {
     for (const DialogItem& item : t->items)
         if (item.kind == ControlKind::kDefPushButton)
             defaultId = item.id;
-    auto* dialog = new ModalDialogWidget(defaultId);
+    auto* dialog = new ModalDialogWidget(defaultId, !(t->style & kCaption));
     Qt::WindowFlags flags = Qt::Dialog;
     if (t->style & kCaption)
         flags |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     else
         flags |= Qt::FramelessWindowHint;
     dialog->setWindowFlags(flags);
-    if (!(t->style & kCaption)) {
-        dialog->setObjectName(QStringLiteral("framelessDialog"));
-        dialog->setStyleSheet(QStringLiteral(
-            "#framelessDialog { border: 2px outset palette(mid); }"));
-    }
     dialog->setWindowTitle(QString::fromLatin1(t->caption ? t->caption : ""));
     BuildFromTemplate(dialog, *t);
     DialogUnits units = DialogUnits::ForFont(dialog->font());

@@ -9,6 +9,7 @@ TabWidget::TabWidget(QWidget* parent) : QWidget(parent) {
     m_bar = new QTabBar(this);
     m_bar->setDrawBase(false);
     m_bar->setExpanding(false);
+    m_bar->setFocusPolicy(Qt::StrongFocus); // a click gives the tabs the keyboard too
     connect(m_bar, &QTabBar::currentChanged, this, [this] {
         if (!m_fromProgram && notify)
             notify(TCN_SELCHANGE);

@@ -1,0 +1,124 @@
+#include "X11Session.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+} // namespace
+
+bool HaveProgram(const std::string& name) {
+    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+X11Session::X11Session() {
+    for (const char* program : {"Xvfb", "xdotool"})
+        if (!HaveProgram(program))
+            m_problem = std::string(program) + " is not installed";
+    if (!m_problem.empty())
+        return;
+    for (int n = 90 + getpid() % 50; n < 200 && m_server < 0; ++n) {
+        std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
+        struct stat st {};
+        if (stat(lock.c_str(), &st) == 0)
+            continue;
+        m_display = ":" + std::to_string(n);
+        m_server = fork();
+        if (m_server == 0) {
+            execlp("Xvfb", "Xvfb", m_display.c_str(), "-screen", "0", "1280x1024x24", "-dpi", "96",
+                   "-nolisten", "tcp", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+        for (int i = 0; i < 100 && stat(socket.c_str(), &st) != 0; ++i)
+            Sleep(50);
+        if (stat(socket.c_str(), &st) != 0) {
+            m_problem = "Xvfb did not start";
+            return;
+        }
+    }
+    setenv("DISPLAY", m_display.c_str(), 1);
+}
+
+X11Session::~X11Session() {
+    if (m_server > 0) {
+        kill(m_server, SIGTERM);
+        waitpid(m_server, nullptr, 0);
+    }
+}
+
+std::string X11Session::Run(const std::string& command) const {
+    std::string full = "DISPLAY=" + m_display + " " + command + " 2>/dev/null";
+    FILE* pipe = popen(full.c_str(), "r");
+    if (!pipe)
+        return {};
+    std::string out;
+    char buf[512];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof(buf), pipe)) > 0)
+        out.append(buf, n);
+    pclose(pipe);
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' '))
+        out.pop_back();
+    return out;
+}
+
+std::string X11Session::WaitForWindow(const std::string& title, int timeoutMs) const {
+    for (int waited = 0; waited <= timeoutMs; waited += 100) {
+        std::string id = Run("xdotool search --onlyvisible --name " + Quote("^" + title + "$"));
+        if (!id.empty())
+            return id.substr(0, id.find('\n'));
+        Sleep(100);
+    }
+    return {};
+}
+
+bool X11Session::WindowGone(const std::string& id, int timeoutMs) const {
+    for (int waited = 0; waited <= timeoutMs; waited += 100) {
+        if (Run("xdotool search --onlyvisible --name '.*' | grep -x " + id).empty())
+            return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+void X11Session::WindowOrigin(const std::string& id, int* x, int* y) const {
+    std::string geometry = Run("xdotool getwindowgeometry --shell " + id);
+    *x = *y = 0;
+    std::sscanf(geometry.c_str() + geometry.find("X="), "X=%d", x);
+    std::sscanf(geometry.c_str() + geometry.find("Y="), "Y=%d", y);
+}
+
+void X11Session::Click(int x, int y) const {
+    Run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+    Sleep(150);
+}
+
+void X11Session::Type(const std::string& text) const {
+    Run("xdotool type --delay 40 " + Quote(text));
+    Sleep(150);
+}
+
+void X11Session::Key(const std::string& keys) const {
+    Run("xdotool key --delay 60 " + keys);
+    Sleep(150);
+}
+
+void X11Session::Screenshot(const std::string& id, const std::string& path) const {
+    if (!HaveProgram("import"))
+        return;
+    Run("import -window " + id + " " + Quote(path));
+}
