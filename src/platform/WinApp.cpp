@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -65,11 +66,21 @@ int AfxWinMain(CWinApp* app, int argc, char** argv) {
         AfxSetAppTitle(name);
     }
     const char* platform = std::getenv("QT_QPA_PLATFORM");
-    bool wantsDisplay = !platform || std::string(platform).find("xcb") == 0;
-    if (wantsDisplay && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
-        std::fprintf(stderr, "%s: no display to show windows on (DISPLAY is not set)\n",
-                     AfxGetAppTitle().c_str());
-        return 1;
+    bool wantsDisplay = !platform || !*platform || std::string(platform).find("xcb") == 0;
+    if (wantsDisplay && !std::getenv("WAYLAND_DISPLAY")) {
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display) {
+            std::fprintf(stderr, "%s: no display to show windows on (DISPLAY is not set)\n",
+                         AfxGetAppTitle().c_str());
+            return 1;
+        }
+        Display* connection = XOpenDisplay(nullptr);
+        if (!connection) {
+            std::fprintf(stderr, "%s: cannot open the display %s\n", AfxGetAppTitle().c_str(),
+                         display);
+            return 1;
+        }
+        XCloseDisplay(connection);
     }
     QApplication qtApp(argc, argv);
     qtApp.setQuitOnLastWindowClosed(false);

@@ -10,6 +10,7 @@
 #include "device/ProgressDlg.h"
 #include "pages/EncryptionPage.h"
 #include "pages/WirelessPage.h"
+#include "platform/InstanceLock.h"
 
 #include <QAbstractButton>
 #include <QTabBar>
@@ -206,15 +207,18 @@ TEST_F(AppTest, MainDialogOpensOnWirelessAndApplyWritesTheImage) {
 TEST_F(AppTest, DefaultKeepsThePasswordAndCancelWritesNothing) {
     SetDevicePassword(196, "secret", 6);
     auto device = emu.Dump("current");
+    std::string keyFile;
     {
         CMainDlg main;
         WhenModal([&] {
-            Click(main, 3); // Default
+            keyFile = TempWorkingFolder::Read("OEM.tmp"); // as the opening left it
+            Click(main, 3);                                // Default
             Click(main, IDCANCEL);
         });
         EXPECT_EQ(main.DoModal(), IDCANCEL);
     }
-    std::string keyFile = TempWorkingFolder::Read("OEM.tmp");
+    EXPECT_FALSE(keyFile.empty());
+    EXPECT_EQ(TempWorkingFolder::Read("OEM.tmp"), keyFile);
     EXPECT_EQ(emu.Dump("current"), device);
     {
         CMainDlg main;
@@ -282,6 +286,50 @@ TEST_F(AppTest, DeviceGoneBeforeTheMainDialogKeepsTheLoginImage) {
     main.DoModal();
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Please Attach the Access Point USB Connector "
                                                    "or Install the Access Point Driver !  "});
+}
+
+TEST_F(AppTest, StartUpShowsTheMainDialogOnlyAfterOk) {
+    bool mainShown = false;
+    WhenModal([&] {
+        CDialog* login = CDialog::TopModal();
+        ASSERT_NE(login, nullptr);
+        EXPECT_EQ(login->GetTemplateId(), IDD_LOGIN);
+        Click(*login, IDCANCEL);
+        WhenModal([&] { mainShown = CDialog::TopModal() != nullptr; });
+    });
+    EXPECT_FALSE(theApp.InitInstance());
+    EXPECT_FALSE(mainShown);
+    EXPECT_EQ(AfxGetMainWnd(), nullptr);
+    EXPECT_TRUE(ui.messages.empty());
+
+    WhenModal([&] {
+        CDialog* login = CDialog::TopModal();
+        TypeInto(Control<QLineEdit>(*login, IDC_PASSWORD), "admin");
+        WhenModal([&] {
+            CDialog* main = CDialog::TopModal();
+            mainShown = main && main->GetTemplateId() == IDD_MAIN && AfxGetMainWnd() == main;
+            Click(*main, IDCANCEL);
+        });
+        Click(*login, IDOK);
+    });
+    EXPECT_FALSE(theApp.InitInstance());
+    EXPECT_TRUE(mainShown);
+    EXPECT_EQ(AfxGetMainWnd(), nullptr);
+}
+
+TEST_F(AppTest, ASecondCopyBeepsAndEnds) {
+    InstanceLock first;
+    ASSERT_TRUE(first.Acquire(InstanceLock::DefaultPath()));
+    bool anyDialog = false;
+    WhenModal([&] { anyDialog = true; });
+    EXPECT_FALSE(theApp.InitInstance());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_EQ(CDialog::TopModal(), nullptr);
+    EXPECT_TRUE(ui.messages.empty());
+    // The first copy's lock goes with it; then a start is possible again.
+    InstanceLock second;
+    EXPECT_FALSE(second.Acquire(InstanceLock::DefaultPath()));
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
@@ -130,6 +131,18 @@ TEST(Emulator, FaultsAndCounters) {
     EXPECT_EQ(factory[192], 5);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(&factory[196])), "admin");
     EXPECT_EQ(factory[8] & 0x03, 0x02);
+}
+
+TEST(Emulator, RefusesADeviceFolderOthersCanWrite) {
+    EmulatorProcess emu;
+    emu.Kill(SIGTERM);
+    ASSERT_EQ(chmod(emu.DeviceDir().c_str(), 0777), 0);
+    EXPECT_FALSE(emu.Start());
+    ASSERT_EQ(chmod(emu.DeviceDir().c_str(), 0700), 0);
+    EXPECT_TRUE(emu.Start());
+    struct stat st {};
+    ASSERT_EQ(stat((emu.DeviceDir() + "/DfuDevice0").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 } // namespace
