@@ -5,7 +5,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 RUN_DIR := $(BUILD)/run
 
-.PHONY: all deps configure build run test test-asan format clean
+.PHONY: all deps configure build run test test-asan test-tsan fuzz bench format clean
 
 all: build
 
@@ -23,6 +23,28 @@ run: build
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer; any report fails.
+test-asan: deps
+	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DAP_SANITIZE=ON >/dev/null
+	@cmake --build build-asan -j $(JOBS)
+	@cd build-asan && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+# The write path (worker thread, progress dialog, emulator) under ThreadSanitizer.
+test-tsan: deps
+	@bash scripts/tsan.sh
+
+# Each fuzz target for FUZZ_SECONDS, from the seed corpus in fuzz/corpus/.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@bash scripts/fuzz.sh $(FUZZ_SECONDS)
+
+bench: build
+	@bash scripts/bench.sh $(BUILD)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

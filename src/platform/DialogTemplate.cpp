@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QRect>
+#include <QString>
 #include <QStringList>
 #include <map>
 
@@ -28,6 +29,11 @@ const DialogTemplate* FindDialogTemplate(UINT id) {
 }
 
 DialogUnits DialogUnits::ForFont(const QFont& font) {
+    // Shaping the 52 letters costs more than building a small dialog: once per font.
+    static std::map<QString, DialogUnits> cache;
+    auto cached = cache.find(font.key());
+    if (cached != cache.end())
+        return cached->second;
     QFontMetrics fm(font);
     DialogUnits u;
     // The dialog manager's average width: of the 52 letters, (width / 26 + 1) / 2.
@@ -35,6 +41,7 @@ DialogUnits DialogUnits::ForFont(const QFont& font) {
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     u.cxChar = (width / 26 + 1) / 2;
     u.cyChar = fm.height();
+    cache[font.key()] = u;
     return u;
 }
 

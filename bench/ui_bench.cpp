@@ -1,0 +1,190 @@
+// The dialogs beside the toolkit's floor, measured side by side in one run:
+// the login dialog shown vs a bare dialog of the same size; the main dialog opened (read,
+// key file, first page); the Encryption page created vs a bare widget with 72 line edits.
+// "--peak-memory=bare|login|main" instead prints the peak resident size after showing it.
+#include "Emulator.h"
+#include "app/LoginDlg.h"
+#include "app/MainDlg.h"
+#include "pages/EncryptionPage.h"
+#include "platform/DialogTemplate.h"
+#include "resources/Resources.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+QSize DialogSize(UINT id) {
+    const DialogTemplate* t = FindDialogTemplate(id);
+    DialogUnits u = DialogUnits::ForFont(TemplateFont(*t));
+    return QSize(u.X(t->cx), u.Y(t->cy));
+}
+
+void EndWhenShown(CDialog& dialog) {
+    QTimer::singleShot(0, [&dialog] { dialog.EndDialog(IDCANCEL); });
+}
+
+void ShowBareDialog(QSize size) {
+    QDialog bare;
+    bare.setFixedSize(size);
+    QTimer::singleShot(0, &bare, [&bare] { bare.done(0); });
+    bare.exec();
+}
+
+void BM_BareDialogShown(benchmark::State& state) {
+    QSize size = DialogSize(IDD_LOGIN);
+    for (auto _ : state)
+        ShowBareDialog(size);
+}
+BENCHMARK(BM_BareDialogShown)->Unit(benchmark::kMicrosecond);
+
+// The same widgets as the login dialog, placed by hand: the toolkit's cost of its content.
+void BM_BareDialogWithLoginControls(benchmark::State& state) {
+    QSize size = DialogSize(IDD_LOGIN);
+    for (auto _ : state) {
+        QDialog bare;
+        bare.setFixedSize(size);
+        for (int i = 0; i < 3; ++i) {
+            (new QLabel(QStringLiteral("Password :"), &bare))->setGeometry(20, 10 + 30 * i, 120, 22);
+            auto* edit = new QLineEdit(&bare);
+            edit->setEchoMode(QLineEdit::Password);
+            edit->setGeometry(150, 10 + 30 * i, 120, 22);
+            (new QPushButton(QStringLiteral("OK"), &bare))->setGeometry(10 + 90 * i, 110, 80, 24);
+        }
+        QTimer::singleShot(0, &bare, [&bare] { bare.done(0); });
+        bare.exec();
+    }
+}
+BENCHMARK(BM_BareDialogWithLoginControls)->Unit(benchmark::kMicrosecond);
+
+void BM_LoginDialogShown(benchmark::State& state) {
+    for (auto _ : state) {
+        CLoginDlg login;
+        EndWhenShown(login);
+        login.DoModal();
+    }
+}
+BENCHMARK(BM_LoginDialogShown)->Unit(benchmark::kMicrosecond);
+
+void BM_MainDialogOpened(benchmark::State& state) {
+    EmulatorProcess emu;
+    for (auto _ : state) {
+        CMainDlg main;
+        EndWhenShown(main);
+        main.DoModal();
+    }
+}
+BENCHMARK(BM_MainDialogOpened)->Unit(benchmark::kMicrosecond);
+
+struct Host {
+    Host() {
+        widget.resize(600, 400);
+        wnd.Attach(&widget);
+        widget.show();
+    }
+    ~Host() { wnd.Detach(); }
+    QWidget widget;
+    CWnd wnd;
+};
+
+void BM_Bare72LineEdits(benchmark::State& state) {
+    Host host;
+    for (auto _ : state) {
+        auto* page = new QWidget(&host.widget);
+        for (int i = 0; i < 72; ++i)
+            (new QLineEdit(page))->setGeometry(10 + (i % 13) * 24, 10 + (i / 13) * 24, 22, 22);
+        page->show();
+        QCoreApplication::processEvents();
+        delete page;
+    }
+}
+BENCHMARK(BM_Bare72LineEdits)->Unit(benchmark::kMicrosecond);
+
+// The Encryption page's widgets by kind and number, placed by hand.
+void BM_BareWidgetWithEncryptionControls(benchmark::State& state) {
+    Host host;
+    for (auto _ : state) {
+        auto* page = new QWidget(&host.widget);
+        new QGroupBox(QStringLiteral("64 bit"), page);
+        new QGroupBox(QStringLiteral("128 bit"), page);
+        for (int i = 0; i < 3; ++i)
+            (new QComboBox(page))->setGeometry(60, 10 + 24 * i, 90, 22);
+        for (int i = 0; i < 11; ++i)
+            (new QLabel(QStringLiteral("Key1"), page))->setGeometry(10, 10 + 20 * i, 30, 18);
+        for (int i = 0; i < 72; ++i)
+            (new QLineEdit(page))->setGeometry(10 + (i % 13) * 24, 90 + (i / 13) * 24, 22, 22);
+        page->show();
+        QCoreApplication::processEvents();
+        delete page;
+    }
+}
+BENCHMARK(BM_BareWidgetWithEncryptionControls)->Unit(benchmark::kMicrosecond);
+
+void BM_EncryptionPageShown(benchmark::State& state) {
+    Host host;
+    ConfigImage image;
+    g_pConfigImage = &image;
+    for (auto _ : state) {
+        g_encryptionPage.Create(IDD_ENCRYPTION, &host.wnd);
+        QCoreApplication::processEvents();
+        g_encryptionPage.DestroyWindow();
+    }
+    g_pConfigImage = nullptr;
+}
+BENCHMARK(BM_EncryptionPageShown)->Unit(benchmark::kMicrosecond);
+
+long PeakKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+int PeakMemory(const std::string& mode) {
+    if (mode == "bare") {
+        ShowBareDialog(DialogSize(IDD_LOGIN));
+    } else if (mode == "login") {
+        CLoginDlg login;
+        EndWhenShown(login);
+        login.DoModal();
+    } else if (mode == "main") {
+        EmulatorProcess emu;
+        CMainDlg main;
+        EndWhenShown(main);
+        main.DoModal();
+    } else {
+        return 2;
+    }
+    std::printf("peak %s %ld KiB\n", mode.c_str(), PeakKiB());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    RegisterResources();
+    char folder[] = "/tmp/ap-bench-XXXXXX"; // the main dialog writes its key file here
+    if (!mkdtemp(folder) || chdir(folder) != 0)
+        return 1;
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], "--peak-memory=", 14) == 0)
+            return PeakMemory(argv[i] + 14);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
