@@ -23,12 +23,6 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-std::string TrimRight(std::string s) {
-    while (!s.empty() && IsBlank(s.back()))
-        s.pop_back();
-    return s;
-}
-
 std::string TrimLeft(const std::string& s) {
     size_t b = 0;
     while (b < s.size() && IsBlank(s[b]))
@@ -163,7 +157,10 @@ DWORD CopyOut(const std::string& text, LPSTR out, DWORD size) {
 
 DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultText,
                                LPSTR returnedString, DWORD size, LPCSTR fileName) {
-    std::string fallback = TrimRight(defaultText ? defaultText : "");
+    // The service cuts trailing spaces of the default (other blanks stay).
+    std::string fallback = defaultText ? defaultText : "";
+    while (!fallback.empty() && fallback.back() == ' ')
+        fallback.pop_back();
     std::string content;
     if (!appName || !keyName || !ReadFile(LocalPath(fileName), &content))
         return CopyOut(fallback, returnedString, size);

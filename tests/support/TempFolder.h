@@ -1,26 +1,35 @@
 #pragma once
 
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
-#include <stdexcept>
 #include <string>
-#include <unistd.h>
 
 // A fresh temporary folder that is also the working folder while the object lives.
 class TempWorkingFolder {
 public:
     TempWorkingFolder() {
-        char pattern[] = "/tmp/ap-cwd-XXXXXX";
-        if (!mkdtemp(pattern) || !getcwd(m_old, sizeof(m_old)) || chdir(pattern) != 0)
-            throw std::runtime_error("cannot make a temporary working folder");
-        m_path = pattern;
+        namespace fs = std::filesystem;
+        m_old = fs::current_path();
+        std::random_device random;
+        for (;;) {
+            m_path = fs::temp_directory_path() / ("ap-cwd-" + std::to_string(random()));
+            if (fs::create_directory(m_path))
+                break;
+        }
+        fs::current_path(m_path);
     }
     ~TempWorkingFolder() {
-        if (chdir(m_old) == 0)
-            std::system(("chmod -R u+w '" + m_path + "'; rm -rf '" + m_path + "'").c_str());
+        namespace fs = std::filesystem;
+        std::error_code ignored;
+        fs::current_path(m_old, ignored);
+        // Read-only leftovers of a test must not stop the removal.
+        for (auto& entry : fs::recursive_directory_iterator(m_path, ignored))
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(m_path, ignored);
     }
-    const std::string& Path() const { return m_path; }
+    std::string Path() const { return m_path.string(); }
 
     static void Write(const std::string& name, const std::string& content) {
         std::ofstream(name, std::ios::binary) << content;
@@ -33,6 +42,5 @@ public:
     }
 
 private:
-    std::string m_path;
-    char m_old[4096] = {};
+    std::filesystem::path m_path, m_old;
 };

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <random>
-#include <sys/stat.h>
+#include <filesystem>
 
 namespace {
 
@@ -152,7 +152,7 @@ TEST_F(KeyStoreFileTest, WindowsWrittenFileLoads) {
 
 TEST_F(KeyStoreFileTest, UnwritableFileFallsBackToTheDeviceKeys) {
     // A folder in the key file's place: it opens for reading but can never be replaced.
-    ASSERT_EQ(mkdir("OEM.tmp", 0700), 0);
+    ASSERT_TRUE(std::filesystem::create_directory("OEM.tmp"));
     g_wepKeyTable.keys64[0][0] = 0x77;
     SyncKeyFile();
     ExpectTableFromImage();
