@@ -16,41 +16,37 @@ CConfigDialog::~CConfigDialog() {
         AfxWaitForWorkerThreads();
 }
 
-BOOL CConfigDialog::ReadConfiguration() {
+namespace {
+
+// One read of either configuration into dest: the device opened once, the request tried
+// twice in immediate succession, the device closed on every path.
+BOOL ReadInto(BYTE* dest, BYTE selector, const char* openFailedMessage) {
     CDeviceChannel channel;
     if (!channel.Open()) {
-        AfxMessageBox(kMsgAttachOrInstallDriver);
+        AfxMessageBox(openFailedMessage);
         return FALSE;
     }
-    BYTE selector = kSelectCurrent;
-    if (!channel.Read(m_image->Bytes(), &selector, kReadReplyLength) &&
-        !channel.Read(m_image->Bytes(), &selector, kReadReplyLength)) {
+    BOOL ok = channel.Read(dest, &selector, kReadReplyLength) ||
+              channel.Read(dest, &selector, kReadReplyLength);
+    if (!ok)
         AfxMessageBox(kMsgCannotGetConfiguration);
-        channel.Close();
-        return FALSE;
-    }
-    g_pConfigImage = m_image.get();
     channel.Close();
+    return ok;
+}
+
+} // namespace
+
+BOOL CConfigDialog::ReadConfiguration() {
+    if (!ReadInto(m_image->Bytes(), kSelectCurrent, kMsgAttachOrInstallDriver))
+        return FALSE;
+    g_pConfigImage = m_image.get();
     return TRUE;
 }
 
 BOOL CConfigDialog::ReadDefaultConfiguration() {
     if (!g_pConfigImage)
         return FALSE;
-    CDeviceChannel channel;
-    if (!channel.Open()) {
-        AfxMessageBox(kMsgAttach);
-        return FALSE;
-    }
-    BYTE selector = kSelectFactory;
-    if (!channel.Read(g_pConfigImage->Bytes(), &selector, kReadReplyLength) &&
-        !channel.Read(g_pConfigImage->Bytes(), &selector, kReadReplyLength)) {
-        AfxMessageBox(kMsgCannotGetConfiguration);
-        channel.Close();
-        return FALSE;
-    }
-    channel.Close();
-    return TRUE;
+    return ReadInto(g_pConfigImage->Bytes(), kSelectFactory, kMsgAttach);
 }
 
 void CConfigDialog::StartWriteThread() {

@@ -106,32 +106,30 @@ void CAdvancedPage::OnChangeBeacon() {
     Image().SetBeaconPeriod(CorrectThreshold(kBeaconRule, m_strBeacon));
 }
 
-void CAdvancedPage::OnSelChangePreamble() {
+// A list's position 0, 1, 2 stores 1, 2, 3; without a selection nothing is stored.
+template <class Setter> void CAdvancedPage::StoreSelection(CComboBox& combo, Setter store) {
     UpdateData(TRUE);
-    int sel = m_preambleCombo.GetCurSel();
+    int sel = combo.GetCurSel();
     if (sel >= 0)
-        Image().SetPreambleType(static_cast<BYTE>(sel + 1));
+        store(sel + 1);
+}
+
+void CAdvancedPage::OnSelChangePreamble() {
+    StoreSelection(m_preambleCombo, [](int v) { Image().SetPreambleType(static_cast<BYTE>(v)); });
 }
 
 void CAdvancedPage::OnSelChangeSsidBroadcast() {
-    UpdateData(TRUE);
-    int sel = m_ssidBroadcastCombo.GetCurSel();
-    if (sel >= 0)
-        Image().SetSsidBroadcast(static_cast<BYTE>(sel + 1));
+    StoreSelection(m_ssidBroadcastCombo,
+                   [](int v) { Image().SetSsidBroadcast(static_cast<BYTE>(v)); });
 }
 
 void CAdvancedPage::OnSelChangeRoaming() {
-    UpdateData(TRUE);
-    int sel = m_roamingCombo.GetCurSel();
-    if (sel >= 0)
-        Image().SetInternationalRoaming(static_cast<BYTE>(sel + 1));
+    StoreSelection(m_roamingCombo,
+                   [](int v) { Image().SetInternationalRoaming(static_cast<BYTE>(v)); });
 }
 
 void CAdvancedPage::OnSelChangeAntenna() {
-    UpdateData(TRUE);
-    int sel = m_antennaCombo.GetCurSel();
-    if (sel >= 0)
-        Image().SetAntennaSelect(static_cast<WORD>(sel + 1));
+    StoreSelection(m_antennaCombo, [](int v) { Image().SetAntennaSelect(static_cast<WORD>(v)); });
 }
 
 void CAdvancedPage::OnKillFocusNumber() { UpdateData(FALSE); }

@@ -34,6 +34,7 @@ protected:
     void OnSelChangeRoaming();
     void OnSelChangeAntenna();
     void OnKillFocusNumber();
+    template <class Setter> void StoreSelection(CComboBox& combo, Setter store);
 
     CDigitEdit m_beaconEdit;
     CDigitEdit m_fragmentEdit;
