@@ -10,8 +10,8 @@
 #include "resources/Resources.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -57,7 +57,8 @@ void BM_BareDialogWithLoginControls(benchmark::State& state) {
         QDialog bare;
         bare.setFixedSize(size);
         for (int i = 0; i < 3; ++i) {
-            (new QLabel(QStringLiteral("Password :"), &bare))->setGeometry(20, 10 + 30 * i, 120, 22);
+            (new QLabel(QStringLiteral("Password :"), &bare))
+                ->setGeometry(20, 10 + 30 * i, 120, 22);
             auto* edit = new QLineEdit(&bare);
             edit->setEchoMode(QLineEdit::Password);
             edit->setGeometry(150, 10 + 30 * i, 120, 22);

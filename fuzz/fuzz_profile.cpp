@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 namespace {
-bool Blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool Blank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 void MoveToScratchFolder() {
     static bool done = false;

@@ -1,3 +1,5 @@
 #include "app/ConfigApp.h"
 
-int main(int argc, char** argv) { return AfxWinMain(&theApp, argc, argv); }
+int main(int argc, char** argv) {
+    return AfxWinMain(&theApp, argc, argv);
+}

@@ -50,8 +50,8 @@ bool WriteEntries(const BYTE (*keys64)[WepKeyTable::kKey64Size],
     for (int k = 0; k < WepKeyTable::kKeys; ++k)
         ok = WriteEntry(k + 1, ScrambleKeyText(HexText(keys64[k], WepKeyTable::kKey64Size))) && ok;
     for (int k = 0; k < WepKeyTable::kKeys; ++k)
-        ok = WriteEntry(k + 5, ScrambleKeyText(HexText(keys128[k], WepKeyTable::kKey128Size))) &&
-             ok;
+        ok =
+            WriteEntry(k + 5, ScrambleKeyText(HexText(keys128[k], WepKeyTable::kKey128Size))) && ok;
     return ok;
 }
 
@@ -119,7 +119,9 @@ int ParseKeyText(const std::string& text, unsigned char* bytes, int count) {
     return count;
 }
 
-bool KeyFileMatchesDevice() { return ReadEntry("0", "000000000000") == MacText(); }
+bool KeyFileMatchesDevice() {
+    return ReadEntry("0", "000000000000") == MacText();
+}
 
 bool WriteKeyFileFromImage() {
     BYTE keys64[WepKeyTable::kKeys][WepKeyTable::kKey64Size];
@@ -133,7 +135,9 @@ bool WriteKeyFileFromImage() {
     return WriteEntries(keys64, keys128);
 }
 
-bool SaveKeyFile() { return WriteEntries(g_wepKeyTable.keys64, g_wepKeyTable.keys128); }
+bool SaveKeyFile() {
+    return WriteEntries(g_wepKeyTable.keys64, g_wepKeyTable.keys128);
+}
 
 void LoadKeyFile() {
     for (int k = 0; k < WepKeyTable::kKeys; ++k) {

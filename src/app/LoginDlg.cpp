@@ -90,8 +90,7 @@ void CLoginDlg::OnOK() {
         return;
     }
     if (m_newPassword != m_confirmPassword) {
-        ClearNewPasswords(
-            "The new and confirmed passwords do not match. Please type them again.");
+        ClearNewPasswords("The new and confirmed passwords do not match. Please type them again.");
         return;
     }
     // A text of blanks only has no word to store: it counts as empty.

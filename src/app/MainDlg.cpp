@@ -92,7 +92,9 @@ void CMainDlg::OnDestroy() {
     g_pCurrentPage = nullptr;
 }
 
-void CMainDlg::OnSelChangeTab() { ShowPage(m_tab.GetCurSel()); }
+void CMainDlg::OnSelChangeTab() {
+    ShowPage(m_tab.GetCurSel());
+}
 
 bool CMainDlg::SaveAndWrite() {
     SaveKeyFile();
@@ -105,7 +107,9 @@ bool CMainDlg::SaveAndWrite() {
     return LastWrite() == kWriteSucceeded;
 }
 
-void CMainDlg::OnApply() { SaveAndWrite(); }
+void CMainDlg::OnApply() {
+    SaveAndWrite();
+}
 
 void CMainDlg::OnOK() {
     // After a failed write the dialog stays open, so the user's edits are not lost.
@@ -123,10 +127,9 @@ void CMainDlg::OnDefault() {
         std::memset(g_wepKeyTable.keys128[k], 0x11 * (k + 1), WepKeyTable::kKey128Size);
     }
     g_pConfigImage->SetPassword(password);
-    for (CPageDialog* page : {static_cast<CPageDialog*>(&g_wirelessPage),
-                              static_cast<CPageDialog*>(&g_encryptionPage),
-                              static_cast<CPageDialog*>(&g_advancedPage),
-                              static_cast<CPageDialog*>(&g_ipConfigPage),
-                              static_cast<CPageDialog*>(&g_infoPage)})
+    for (CPageDialog* page :
+         {static_cast<CPageDialog*>(&g_wirelessPage), static_cast<CPageDialog*>(&g_encryptionPage),
+          static_cast<CPageDialog*>(&g_advancedPage), static_cast<CPageDialog*>(&g_ipConfigPage),
+          static_cast<CPageDialog*>(&g_infoPage)})
         PostMessageA(page->GetSafeHwnd(), WM_INITDIALOG, 0, 0);
 }

@@ -16,7 +16,8 @@ void ConfigImage::SetU16(size_t at, WORD v) {
 
 DWORD ConfigImage::U32(size_t at) const {
     return static_cast<DWORD>(m_bytes[at]) | (static_cast<DWORD>(m_bytes[at + 1]) << 8) |
-           (static_cast<DWORD>(m_bytes[at + 2]) << 16) | (static_cast<DWORD>(m_bytes[at + 3]) << 24);
+           (static_cast<DWORD>(m_bytes[at + 2]) << 16) |
+           (static_cast<DWORD>(m_bytes[at + 3]) << 24);
 }
 
 void ConfigImage::SetU32(size_t at, DWORD v) {
@@ -38,7 +39,9 @@ void ConfigImage::SetText(size_t at, size_t width, const std::string& text) {
         m_bytes[at + n] = 0;
 }
 
-std::string ConfigImage::Essid() const { return Text(32, 32, EssidLength()); }
+std::string ConfigImage::Essid() const {
+    return Text(32, 32, EssidLength());
+}
 
 void ConfigImage::SetEssid(const std::string& text) {
     size_t n = std::min<size_t>(text.size(), 32);

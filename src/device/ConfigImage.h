@@ -86,7 +86,9 @@ public:
     void SetInternationalRoaming(BYTE v) { m_bytes[276] = v; }
 
 private:
-    static size_t Clamp(int i, int n) { return static_cast<size_t>(i < 0 ? 0 : i >= n ? n - 1 : i); }
+    static size_t Clamp(int i, int n) {
+        return static_cast<size_t>(i < 0 ? 0 : i >= n ? n - 1 : i);
+    }
     static size_t KeyOffset(int slot, int index) {
         return 72 + kKeySlotSize * Clamp(slot, kKeySlots) + Clamp(index, kKeySlotSize);
     }

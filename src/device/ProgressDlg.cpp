@@ -4,7 +4,9 @@ namespace {
 UINT g_tickMs = 200;
 }
 
-void CProgressDlg::SetTickIntervalForTesting(UINT ms) { g_tickMs = ms; }
+void CProgressDlg::SetTickIntervalForTesting(UINT ms) {
+    g_tickMs = ms;
+}
 
 CProgressDlg::CProgressDlg() : CDialog(IDD_PROGRESS, nullptr) {}
 
@@ -38,4 +40,6 @@ void CProgressDlg::OnTimer(UINT_PTR id) {
     CDialog::OnTimer(id);
 }
 
-void CProgressDlg::OnClose() { CDialog::OnClose(); }
+void CProgressDlg::OnClose() {
+    CDialog::OnClose();
+}

@@ -19,7 +19,9 @@ long ReadNumber(const std::string& text) {
     return v;
 }
 
-int SelectionFor(int value, int count) { return value >= 1 && value <= count ? value - 1 : -1; }
+int SelectionFor(int value, int count) {
+    return value >= 1 && value <= count ? value - 1 : -1;
+}
 
 void FillList(CComboBox& combo, std::initializer_list<const char*> items, int value) {
     combo.ResetContent();
@@ -132,4 +134,6 @@ void CAdvancedPage::OnSelChangeAntenna() {
     StoreSelection(m_antennaCombo, [](int v) { Image().SetAntennaSelect(static_cast<WORD>(v)); });
 }
 
-void CAdvancedPage::OnKillFocusNumber() { UpdateData(FALSE); }
+void CAdvancedPage::OnKillFocusNumber() {
+    UpdateData(FALSE);
+}

@@ -18,7 +18,7 @@ public:
         const char* emptyText; // what an empty field becomes
         long lower;            // below it the text becomes lowerText
         const char* lowerText;
-        long upperCheck;       // above it the text becomes upperText
+        long upperCheck; // above it the text becomes upperText
         const char* upperText;
     };
     // Corrects text by rule and returns the value to store.

@@ -33,7 +33,9 @@ const char CInfoPage::kUtilityVersion[] = " 1.0.2.0";
 
 CInfoPage::CInfoPage() : CPageDialog(IDD_INFO) {}
 
-CInfoPage::~CInfoPage() { DeleteObject(m_logo.SetBitmap(nullptr)); }
+CInfoPage::~CInfoPage() {
+    DeleteObject(m_logo.SetBitmap(nullptr));
+}
 
 void CInfoPage::DoDataExchange(CDataExchange* pDX) {
     CPageDialog::DoDataExchange(pDX);
@@ -65,4 +67,6 @@ void CInfoPage::LoadFromImage() {
 }
 
 // The picture goes with the window; the next creation loads the file again.
-void CInfoPage::OnDestroy() { DeleteObject(m_logo.SetBitmap(nullptr)); }
+void CInfoPage::OnDestroy() {
+    DeleteObject(m_logo.SetBitmap(nullptr));
+}

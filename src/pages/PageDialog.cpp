@@ -17,7 +17,8 @@ bool ParseHexByte(const std::string& text, BYTE* value) {
         ++i;
     unsigned v = 0;
     int digits = 0;
-    for (; i < text.size() && digits < 2 && std::isxdigit(static_cast<unsigned char>(text[i])); ++i) {
+    for (; i < text.size() && digits < 2 && std::isxdigit(static_cast<unsigned char>(text[i]));
+         ++i) {
         char c = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
         v = v * 16 + static_cast<unsigned>(c <= '9' ? c - '0' : c - 'a' + 10);
         ++digits;

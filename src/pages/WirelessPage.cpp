@@ -2,8 +2,8 @@
 
 namespace {
 
-const int IDC_NAME = 1002, IDC_ESSID = 1003, IDC_MODE = 1006, IDC_CHANNEL = 1007,
-          IDC_RATE = 1008, IDC_BSSID0 = 1014, IDC_BSSID5 = 1019;
+const int IDC_NAME = 1002, IDC_ESSID = 1003, IDC_MODE = 1006, IDC_CHANNEL = 1007, IDC_RATE = 1008,
+          IDC_BSSID0 = 1014, IDC_BSSID5 = 1019;
 
 const char* const kRateTexts[] = {"1 Mbps", "2 Mbps", "5.5 Mbps", "11 Mbps", "Auto"};
 
@@ -13,10 +13,8 @@ struct ModeEntry {
     bool bssidEnabled;
 };
 const ModeEntry kModes[] = {
-    {"Access Point", 2, false},
-    {"Access Point Client", 3, true},
-    {"WBridge Point to Point", 4, true},
-    {"WBridge Point to MultiPoint", 1, false},
+    {"Access Point", 2, false},          {"Access Point Client", 3, true},
+    {"WBridge Point to Point", 4, true}, {"WBridge Point to MultiPoint", 1, false},
     {"Wireless Repeater", 5, true},
 };
 
@@ -142,4 +140,6 @@ void CWirelessPage::StoreBssid() {
     }
 }
 
-void CWirelessPage::OnKillFocusBssid() { UpdateData(FALSE); }
+void CWirelessPage::OnKillFocusBssid() {
+    UpdateData(FALSE);
+}

@@ -13,5 +13,5 @@
 #include "Static.h"
 #include "TabCtrl.h"
 #include "UiServices.h"
-#include "WinApp.h"
 #include "Win32Types.h"
+#include "WinApp.h"

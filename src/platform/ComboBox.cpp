@@ -3,7 +3,9 @@
 #include <QComboBox>
 
 namespace {
-QComboBox* Combo(const CWnd* wnd) { return qobject_cast<QComboBox*>(wnd->GetWidget()); }
+QComboBox* Combo(const CWnd* wnd) {
+    return qobject_cast<QComboBox*>(wnd->GetWidget());
+}
 } // namespace
 
 void CComboBox::ResetContent() {

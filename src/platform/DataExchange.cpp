@@ -7,7 +7,9 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 
-void CDataExchange::Fail() { throw DataExchangeFailure{}; }
+void CDataExchange::Fail() {
+    throw DataExchangeFailure{};
+}
 
 void DDX_Text(CDataExchange* pDX, int id, std::string& value) {
     pDX->m_idLastControl = id;
@@ -54,4 +56,3 @@ void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int chars) {
         }
     }
 }
-

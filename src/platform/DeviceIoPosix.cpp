@@ -70,12 +70,20 @@ BOOL Fail(DWORD error) {
 
 } // namespace
 
-DWORD GetLastError() { return t_lastError; }
-void SetLastError(DWORD error) { t_lastError = error; }
+DWORD GetLastError() {
+    return t_lastError;
+}
+void SetLastError(DWORD error) {
+    t_lastError = error;
+}
 
 namespace deviceio {
-void SetReplyTimeoutMs(int ms) { g_replyTimeoutMs = ms; }
-int ReplyTimeoutMs() { return g_replyTimeoutMs; }
+void SetReplyTimeoutMs(int ms) {
+    g_replyTimeoutMs = ms;
+}
+int ReplyTimeoutMs() {
+    return g_replyTimeoutMs;
+}
 } // namespace deviceio
 
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, SECURITY_ATTRIBUTES*,
@@ -175,7 +183,8 @@ BOOL CloseHandle(HANDLE object) {
     devproto::PutU32(close_, devproto::kMagicClose);
     uint8_t status[4];
     if (devproto::WriteAll(fd, close_, sizeof(close_)))
-        devproto::ReadAll(fd, status, sizeof(status), devproto::NowMs() + deviceio::ReplyTimeoutMs());
+        devproto::ReadAll(fd, status, sizeof(status),
+                          devproto::NowMs() + deviceio::ReplyTimeoutMs());
     close(fd);
     return TRUE;
 }

@@ -10,7 +10,11 @@ std::atomic<int> g_replyTimeoutMs{5000};
 }
 
 namespace deviceio {
-void SetReplyTimeoutMs(int ms) { g_replyTimeoutMs = ms; }
-int ReplyTimeoutMs() { return g_replyTimeoutMs; }
+void SetReplyTimeoutMs(int ms) {
+    g_replyTimeoutMs = ms;
+}
+int ReplyTimeoutMs() {
+    return g_replyTimeoutMs;
+}
 } // namespace deviceio
 #endif

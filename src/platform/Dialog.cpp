@@ -16,19 +16,21 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <qdrawutil.h>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
+#include <qdrawutil.h>
 #include <vector>
 
 namespace {
 
 std::vector<CDialog*> g_modalStack;
 
-CDialog* DialogOf(QWidget* container) { return dynamic_cast<CDialog*>(CWnd::FromWidget(container)); }
+CDialog* DialogOf(QWidget* container) {
+    return dynamic_cast<CDialog*>(CWnd::FromWidget(container));
+}
 
 // Enter and Escape go to the innermost dialog: a focused push button takes Enter itself,
 // otherwise Enter is the default button (OK) and Escape is Cancel.
@@ -102,7 +104,8 @@ void Notify(const QPointer<QWidget>& container, int id, UINT code) {
         dialog->NotifyFromControl(id, code);
 }
 
-QWidget* CreateControl(const DialogItem& item, QWidget* parent, const QPointer<QWidget>& container) {
+QWidget* CreateControl(const DialogItem& item, QWidget* parent,
+                       const QPointer<QWidget>& container) {
     const int id = item.id;
     const QString text = QString::fromLatin1(item.text ? item.text : "");
     QWidget* w = nullptr;
@@ -206,9 +209,13 @@ QWidget* CreateControl(const DialogItem& item, QWidget* parent, const QPointer<Q
 
 CDialog::CDialog(UINT idTemplate, CWnd* parent) : m_nIDTemplate(idTemplate), m_pParentWnd(parent) {}
 
-CDialog::~CDialog() { ReleaseControls(); }
+CDialog::~CDialog() {
+    ReleaseControls();
+}
 
-CDialog* CDialog::TopModal() { return g_modalStack.empty() ? nullptr : g_modalStack.back(); }
+CDialog* CDialog::TopModal() {
+    return g_modalStack.empty() ? nullptr : g_modalStack.back();
+}
 
 bool CDialog::BuildFromTemplate(QWidget* container, const DialogTemplate& t) {
     QFont font = TemplateFont(t);
@@ -400,7 +407,9 @@ void CDialog::OnOK() {
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 void CDialog::DoDataExchange(CDataExchange*) {}
 
@@ -418,7 +427,9 @@ bool CDialog::OnNotify(int id, UINT code) {
     return false;
 }
 
-void CDialog::OnClose() { OnCancel(); }
+void CDialog::OnClose() {
+    OnCancel();
+}
 
 void CDialog::NotifyFromControl(int id, UINT code) {
     if (m_nUpdateDepth > 0 || !GetSafeHwnd())

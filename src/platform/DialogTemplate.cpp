@@ -45,8 +45,12 @@ DialogUnits DialogUnits::ForFont(const QFont& font) {
     return u;
 }
 
-int DialogUnits::X(int units) const { return MulDiv(units, cxChar, 4); }
-int DialogUnits::Y(int units) const { return MulDiv(units, cyChar, 8); }
+int DialogUnits::X(int units) const {
+    return MulDiv(units, cxChar, 4);
+}
+int DialogUnits::Y(int units) const {
+    return MulDiv(units, cyChar, 8);
+}
 
 QRect DialogUnits::Rect(int x, int y, int cx, int cy) const {
     return QRect(X(x), Y(y), X(cx), Y(cy));

@@ -3,7 +3,9 @@
 #include "widgets/IpAddressWidget.h"
 
 namespace {
-IpAddressWidget* Ip(const CWnd* wnd) { return qobject_cast<IpAddressWidget*>(wnd->GetWidget()); }
+IpAddressWidget* Ip(const CWnd* wnd) {
+    return qobject_cast<IpAddressWidget*>(wnd->GetWidget());
+}
 } // namespace
 
 void CIPAddressCtrl::SetAddress(DWORD address) {

@@ -25,4 +25,6 @@ bool InstanceLock::Acquire(const std::string& path) {
     return true;
 }
 
-std::string InstanceLock::DefaultPath() { return devproto::DeviceDir() + ".utility.lock"; }
+std::string InstanceLock::DefaultPath() {
+    return devproto::DeviceDir() + ".utility.lock";
+}

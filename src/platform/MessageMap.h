@@ -16,14 +16,14 @@ template <class T> struct MessageEntry {
     void (T::*handler)();
 };
 
-#define DECLARE_MESSAGE_MAP()                                                                    \
-protected:                                                                                       \
+#define DECLARE_MESSAGE_MAP()                                                                      \
+protected:                                                                                         \
     bool OnNotify(int id, UINT code) override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                   \
-    bool theClass::OnNotify(int id, UINT code) {                                                 \
-        using ThisClass = theClass;                                                              \
-        using BaseClass = baseClass;                                                             \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                     \
+    bool theClass::OnNotify(int id, UINT code) {                                                   \
+        using ThisClass = theClass;                                                                \
+        using BaseClass = baseClass;                                                               \
         static const MessageEntry<ThisClass> entries[] = {
 
 #define ON_CONTROL_RANGE(code, first, last, handler) {code, first, last, &ThisClass::handler},
@@ -35,15 +35,15 @@ protected:                                                                      
 #define ON_NOTIFY_TCN_SELCHANGE(id, handler) ON_CONTROL(TCN_SELCHANGE, id, handler)
 #define ON_NOTIFY_IPN_FIELDCHANGED(id, handler) ON_CONTROL(IPN_FIELDCHANGED, id, handler)
 
-#define END_MESSAGE_MAP()                                                                        \
-    {0, 0, -1, nullptr}                                                                          \
-    }                                                                                            \
-    ;                                                                                            \
-    for (const auto& e : entries) {                                                              \
-        if (e.handler && e.code == code && id >= e.firstId && id <= e.lastId) {                  \
-            (this->*e.handler)();                                                                \
-            return true;                                                                         \
-        }                                                                                        \
-    }                                                                                            \
-    return BaseClass::OnNotify(id, code);                                                        \
+#define END_MESSAGE_MAP()                                                                          \
+    { 0, 0, -1, nullptr }                                                                          \
+    }                                                                                              \
+    ;                                                                                              \
+    for (const auto& e : entries) {                                                                \
+        if (e.handler && e.code == code && id >= e.firstId && id <= e.lastId) {                    \
+            (this->*e.handler)();                                                                  \
+            return true;                                                                           \
+        }                                                                                          \
+    }                                                                                              \
+    return BaseClass::OnNotify(id, code);                                                          \
     }

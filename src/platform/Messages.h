@@ -30,7 +30,7 @@ constexpr UINT LR_DEFAULTSIZE = 0x0040;
 constexpr UINT LR_LOADFROMFILE = 0x0010;
 constexpr UINT LR_CREATEDIBSECTION = 0x2000;
 
-#define MAKEIPADDRESS(b1, b2, b3, b4)                                                            \
-    ((static_cast<DWORD>(b1) << 24) + (static_cast<DWORD>(b2) << 16) +                           \
+#define MAKEIPADDRESS(b1, b2, b3, b4)                                                              \
+    ((static_cast<DWORD>(b1) << 24) + (static_cast<DWORD>(b2) << 16) +                             \
      (static_cast<DWORD>(b3) << 8) + static_cast<DWORD>(b4))
 #endif

@@ -194,7 +194,8 @@ BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR text, LPC
 
     if (!keyName) { // remove the whole section
         if (begin != std::string::npos)
-            lines.erase(lines.begin() + static_cast<long>(begin), lines.begin() + static_cast<long>(end));
+            lines.erase(lines.begin() + static_cast<long>(begin),
+                        lines.begin() + static_cast<long>(end));
     } else {
         std::string key = Trim(keyName);
         if (begin == std::string::npos) {

@@ -3,7 +3,9 @@
 #include <QProgressBar>
 
 namespace {
-QProgressBar* Bar(const CWnd* wnd) { return qobject_cast<QProgressBar*>(wnd->GetWidget()); }
+QProgressBar* Bar(const CWnd* wnd) {
+    return qobject_cast<QProgressBar*>(wnd->GetWidget());
+}
 } // namespace
 
 void CProgressCtrl::SetRange(short lower, short upper) {
@@ -31,4 +33,6 @@ int CProgressCtrl::GetPos() const {
     return b ? std::max(b->value(), b->minimum()) : 0;
 }
 
-int CProgressCtrl::StepIt() { return SetPos(GetPos() + m_step); }
+int CProgressCtrl::StepIt() {
+    return SetPos(GetPos() + m_step);
+}

@@ -42,4 +42,6 @@ HBITMAP CStatic::SetBitmap(HBITMAP bitmap) {
     return previous;
 }
 
-HBITMAP CStatic::GetBitmap() const { return m_bitmap; }
+HBITMAP CStatic::GetBitmap() const {
+    return m_bitmap;
+}

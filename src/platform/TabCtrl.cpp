@@ -3,7 +3,9 @@
 #include "widgets/TabWidget.h"
 
 namespace {
-TabWidget* Tabs(const CWnd* wnd) { return qobject_cast<TabWidget*>(wnd->GetWidget()); }
+TabWidget* Tabs(const CWnd* wnd) {
+    return qobject_cast<TabWidget*>(wnd->GetWidget());
+}
 } // namespace
 
 int CTabCtrl::InsertItem(int index, const std::string& text) {

@@ -28,7 +28,9 @@ int RealMessageBox(const std::string& text, const std::string& caption, UINT typ
     return IDOK;
 }
 
-void RealBeep(UINT) { QApplication::beep(); }
+void RealBeep(UINT) {
+    QApplication::beep();
+}
 
 void RealBusyCursor(int what) {
     if (what == kBusyBegin) {
@@ -40,7 +42,6 @@ void RealBusyCursor(int what) {
         w->setCursor(Qt::WaitCursor);
     }
 }
-
 
 std::mutex g_hooksMutex;
 UiHooks g_hooks;
@@ -102,6 +103,12 @@ void Busy(int what) {
 }
 } // namespace
 
-void BeginWaitCursor() { Busy(kBusyBegin); }
-void EndWaitCursor() { Busy(kBusyEnd); }
-void ShowWaitCursor() { Busy(kBusyShow); }
+void BeginWaitCursor() {
+    Busy(kBusyBegin);
+}
+void EndWaitCursor() {
+    Busy(kBusyEnd);
+}
+void ShowWaitCursor() {
+    Busy(kBusyShow);
+}

@@ -2,11 +2,11 @@
 
 #include <QApplication>
 #include <QThread>
+#include <X11/Xlib.h>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
-#include <X11/Xlib.h>
 
 namespace {
 
@@ -18,15 +18,21 @@ std::atomic<int> g_runningWorkers{0};
 
 } // namespace
 
-CWinApp::CWinApp(const char* appName) : m_strAppName(appName ? appName : "") { g_app = this; }
+CWinApp::CWinApp(const char* appName) : m_strAppName(appName ? appName : "") {
+    g_app = this;
+}
 
 CWinApp::~CWinApp() {
     if (g_app == this)
         g_app = nullptr;
 }
 
-CWinApp* AfxGetApp() { return g_app; }
-CWnd* AfxGetMainWnd() { return g_app ? g_app->m_pMainWnd : nullptr; }
+CWinApp* AfxGetApp() {
+    return g_app;
+}
+CWnd* AfxGetMainWnd() {
+    return g_app ? g_app->m_pMainWnd : nullptr;
+}
 
 std::string AfxGetAppTitle() {
     if (g_app && !g_app->m_strAppName.empty())
@@ -34,7 +40,9 @@ std::string AfxGetAppTitle() {
     return g_title;
 }
 
-void AfxSetAppTitle(const std::string& title) { g_title = title; }
+void AfxSetAppTitle(const std::string& title) {
+    g_title = title;
+}
 
 void AfxEnableControlContainer() {}
 

@@ -25,7 +25,9 @@ uintptr_t g_nextHandle = 0x10000;
 
 CWnd::CWnd() = default;
 
-CWnd::~CWnd() { Detach(); }
+CWnd::~CWnd() {
+    Detach();
+}
 
 CWnd* CWnd::FromHandle(HWND hWnd) {
     std::lock_guard<std::mutex> lock(g_handlesMutex);
@@ -40,7 +42,9 @@ CWnd* CWnd::FromWidget(const QWidget* widget) {
     return v.isValid() ? static_cast<CWnd*>(v.value<void*>()) : nullptr;
 }
 
-BOOL IsWindow(HWND hWnd) { return CWnd::FromHandle(hWnd) != nullptr; }
+BOOL IsWindow(HWND hWnd) {
+    return CWnd::FromHandle(hWnd) != nullptr;
+}
 
 void CWnd::Attach(QWidget* widget) {
     Detach();
@@ -91,7 +95,9 @@ BOOL CWnd::EnableWindow(BOOL enable) {
     return wasDisabled;
 }
 
-BOOL CWnd::IsWindowEnabled() const { return m_pWidget && m_pWidget->isEnabled(); }
+BOOL CWnd::IsWindowEnabled() const {
+    return m_pWidget && m_pWidget->isEnabled();
+}
 
 BOOL CWnd::ShowWindow(int command) {
     if (!m_pWidget)
@@ -101,7 +107,9 @@ BOOL CWnd::ShowWindow(int command) {
     return wasVisible;
 }
 
-BOOL CWnd::IsWindowVisible() const { return m_pWidget && m_pWidget->isVisible(); }
+BOOL CWnd::IsWindowVisible() const {
+    return m_pWidget && m_pWidget->isVisible();
+}
 
 void CWnd::SetWindowText(const std::string& text) {
     QWidget* w = m_pWidget.data();
@@ -203,8 +211,12 @@ void CWnd::DispatchChar(UINT nChar, const std::function<void()>& standard) {
     m_pDefault = saved;
 }
 
-void CWnd::OnChar(UINT, UINT, UINT) { Default(); }
+void CWnd::OnChar(UINT, UINT, UINT) {
+    Default();
+}
 
 void CWnd::OnTimer(UINT_PTR) {}
 
-void CWnd::OnClose() { DestroyWindow(); }
+void CWnd::OnClose() {
+    DestroyWindow();
+}

@@ -13,7 +13,9 @@ Rgb Mix(Rgb a, Rgb b, double t) {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
 
-double Clamp01(double v) { return v < 0 ? 0 : v > 1 ? 1 : v; }
+double Clamp01(double v) {
+    return v < 0 ? 0 : v > 1 ? 1 : v;
+}
 
 // Coverage (0..1) of a ring of radius r and width w around (cx, cy), limited to the
 // upper quarter-circle opening upwards, anti-aliased over one pixel.
@@ -52,7 +54,9 @@ void Put(std::vector<uint8_t>& out, uint32_t v, int bytes) {
         out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-uint8_t Byte(double v) { return static_cast<uint8_t>(std::lround(Clamp01(v) * 255)); }
+uint8_t Byte(double v) {
+    return static_cast<uint8_t>(std::lround(Clamp01(v) * 255));
+}
 
 } // namespace
 
@@ -108,7 +112,8 @@ std::vector<uint8_t> AppIconPixels() {
         for (int x = 0; x < n; ++x) {
             double px = x + 0.5, py = row + 0.5;
             // A rounded square, blue, with white radio waves rising from a dot.
-            double dx = std::fmax(std::fabs(px - 16) - 11, 0), dy = std::fmax(std::fabs(py - 16) - 11, 0);
+            double dx = std::fmax(std::fabs(px - 16) - 11, 0),
+                   dy = std::fmax(std::fabs(py - 16) - 11, 0);
             double inside = Clamp01(4.5 - std::hypot(dx, dy));
             Rgb c = Mix(Rgb{0.12, 0.35, 0.70}, Rgb{0.25, 0.55, 0.90}, py / n);
             double waves = Disc(px, py, 16, 24, 2.5);

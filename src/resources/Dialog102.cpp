@@ -2,8 +2,15 @@
 #include "platform/DialogTemplate.h"
 
 extern const DialogTemplate kDialog102 = {
-    102, "Kestrel-A 2.0 / Kestrel-B 2.0 Utility", 0, 0, 256, 217, kCaption | kAppWindow,
-    "MS Sans Serif", 9,
+    102,
+    "Kestrel-A 2.0 / Kestrel-B 2.0 Utility",
+    0,
+    0,
+    256,
+    217,
+    kCaption | kAppWindow,
+    "MS Sans Serif",
+    9,
     {
         {1000, ControlKind::kTabControl, "Tab1", 10, 5, 236, 180, kStyleNone},
         {1, ControlKind::kDefPushButton, "OK", 21, 194, 50, 14, kStyleNone},

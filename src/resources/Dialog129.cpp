@@ -2,7 +2,15 @@
 #include "platform/DialogTemplate.h"
 
 extern const DialogTemplate kDialog129 = {
-    129, "", 15, 20, 225, 160, kChild, "MS Sans Serif", 9,
+    129,
+    "",
+    15,
+    20,
+    225,
+    160,
+    kChild,
+    "MS Sans Serif",
+    9,
     {
         {-1, ControlKind::kGroupBox, "", 0, 0, 225, 98, kStyleNone},
         {-1, ControlKind::kGroupBox, "", 0, 97, 225, 62, kStyleNone},

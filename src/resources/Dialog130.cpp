@@ -2,7 +2,15 @@
 #include "platform/DialogTemplate.h"
 
 extern const DialogTemplate kDialog130 = {
-    130, "", 15, 20, 225, 160, kChild, "MS Sans Serif", 9,
+    130,
+    "",
+    15,
+    20,
+    225,
+    160,
+    kChild,
+    "MS Sans Serif",
+    9,
     {
         {-1, ControlKind::kGroupBox, "", 0, 0, 225, 159, kStyleNone},
         {-1, ControlKind::kLabel, "IP Address :", 21, 24, 70, 14, kStyleNone},

@@ -2,7 +2,15 @@
 #include "platform/DialogTemplate.h"
 
 extern const DialogTemplate kDialog131 = {
-    131, "", 15, 20, 225, 160, kChild, "MS Sans Serif", 9,
+    131,
+    "",
+    15,
+    20,
+    225,
+    160,
+    kChild,
+    "MS Sans Serif",
+    9,
     {
         {-1, ControlKind::kGroupBox, "64 bit", 1, 35, 223, 48, kStyleNone},
         {-1, ControlKind::kGroupBox, "128 bit", 1, 86, 223, 73, kStyleNone},

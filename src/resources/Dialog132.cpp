@@ -2,7 +2,15 @@
 #include "platform/DialogTemplate.h"
 
 extern const DialogTemplate kDialog132 = {
-    132, "", 15, 20, 225, 160, kChild, "MS Sans Serif", 9,
+    132,
+    "",
+    15,
+    20,
+    225,
+    160,
+    kChild,
+    "MS Sans Serif",
+    9,
     {
         {-1, ControlKind::kGroupBox, "", 0, 0, 225, 159, kStyleNone},
         {1105, ControlKind::kPicture, "", 11, 11, 203, 54, kBorder},

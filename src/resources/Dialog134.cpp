@@ -2,7 +2,15 @@
 #include "platform/DialogTemplate.h"
 
 extern const DialogTemplate kDialog134 = {
-    134, "", 15, 20, 225, 160, kChild, "MS Sans Serif", 9,
+    134,
+    "",
+    15,
+    20,
+    225,
+    160,
+    kChild,
+    "MS Sans Serif",
+    9,
     {
         {-1, ControlKind::kGroupBox, "", 0, 0, 225, 159, kStyleNone},
         {-1, ControlKind::kLabel, "Fragment Threshold :", 25, 15, 70, 14, kStyleNone},

@@ -2,7 +2,15 @@
 #include "platform/DialogTemplate.h"
 
 extern const DialogTemplate kDialog136 = {
-    136, "Login", 0, 0, 187, 87, kCaption, "MS Sans Serif", 9,
+    136,
+    "Login",
+    0,
+    0,
+    187,
+    87,
+    kCaption,
+    "MS Sans Serif",
+    9,
     {
         {-1, ControlKind::kLabel, "Password :", 13, 7, 82, 14, kStyleNone},
         {1098, ControlKind::kEdit, "", 98, 7, 75, 14, kPassword | kBorder},

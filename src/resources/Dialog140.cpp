@@ -2,7 +2,15 @@
 #include "platform/DialogTemplate.h"
 
 extern const DialogTemplate kDialog140 = {
-    140, "", 0, 0, 127, 26, kStyleNone, "MS Sans Serif", 9,
+    140,
+    "",
+    0,
+    0,
+    127,
+    26,
+    kStyleNone,
+    "MS Sans Serif",
+    9,
     {
         {1106, ControlKind::kProgressBar, "", 45, 6, 54, 14, kSmooth | kBorder},
         {1108, ControlKind::kLabel, "100", 100, 9, 14, 8, kRightAligned},

@@ -2,11 +2,11 @@
 
 #include "platform/DialogTemplate.h"
 
-extern const DialogTemplate kDialog102, kDialog129, kDialog130, kDialog131, kDialog132,
-    kDialog134, kDialog136, kDialog140;
+extern const DialogTemplate kDialog102, kDialog129, kDialog130, kDialog131, kDialog132, kDialog134,
+    kDialog136, kDialog140;
 
 void RegisterResources() {
-    for (const DialogTemplate* t : {&kDialog102, &kDialog129, &kDialog130, &kDialog131,
-                                    &kDialog132, &kDialog134, &kDialog136, &kDialog140})
+    for (const DialogTemplate* t : {&kDialog102, &kDialog129, &kDialog130, &kDialog131, &kDialog132,
+                                    &kDialog134, &kDialog136, &kDialog140})
         RegisterDialogTemplate(t);
 }

@@ -106,8 +106,9 @@ protected:
     }
     // Selects tab index by keyboard from the first tab, as a user would.
     void ShowTab(int index) {
-        x11.Click(Center(102, 1000, origin).x() - 150, origin.y() + DialogUnits::ForFont(
-            TemplateFont(*FindDialogTemplate(102))).Y(5) + 10);
+        x11.Click(Center(102, 1000, origin).x() - 150,
+                  origin.y() + DialogUnits::ForFont(TemplateFont(*FindDialogTemplate(102))).Y(5) +
+                      10);
         x11.Key("Home");
         for (int i = 0; i < index; ++i)
             x11.Key("Right");

@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 namespace {
-void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void Sleep(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 std::string Quote(const std::string& s) {
     std::string q = "'";

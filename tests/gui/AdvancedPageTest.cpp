@@ -1,6 +1,6 @@
 // The Advanced page: silent range correction, the focus-lost refresh, the four lists.
-#include "PageFixture.h"
 #include "pages/AdvancedPage.h"
+#include "PageFixture.h"
 
 namespace {
 

@@ -212,7 +212,7 @@ TEST_F(AppTest, DefaultKeepsThePasswordAndCancelWritesNothing) {
         CMainDlg main;
         WhenModal([&] {
             keyFile = TempWorkingFolder::Read("OEM.tmp"); // as the opening left it
-            Click(main, 3);                                // Default
+            Click(main, 3);                               // Default
             Click(main, IDCANCEL);
         });
         EXPECT_EQ(main.DoModal(), IDCANCEL);

@@ -1,7 +1,7 @@
 // The Encryption page: lists, the 72 key fields, collecting groups into the key slots.
+#include "pages/EncryptionPage.h"
 #include "PageFixture.h"
 #include "app/WepKeyTable.h"
-#include "pages/EncryptionPage.h"
 
 namespace {
 
@@ -24,9 +24,7 @@ protected:
         }
     }
     QLineEdit* Key64(int k, int j) { return Get<QLineEdit>(CEncryptionPage::kKey64Ids[k][j]); }
-    QLineEdit* Key128(int k, int j) {
-        return Get<QLineEdit>(CEncryptionPage::kKey128Ids[k][j]);
-    }
+    QLineEdit* Key128(int k, int j) { return Get<QLineEdit>(CEncryptionPage::kKey128Ids[k][j]); }
     void ExpectEnabled(bool lists, bool keys64, bool keys128) {
         EXPECT_TRUE(Get<QComboBox>(IDC_WEP_TYPE)->isEnabled());
         EXPECT_EQ(Get<QComboBox>(IDC_AUTH_TYPE)->isEnabled(), lists);

@@ -14,7 +14,15 @@ namespace {
 
 constexpr UINT kTestTemplate = 9001;
 const DialogTemplate kTemplate = {
-    kTestTemplate, "Framework", 15, 20, 200, 100, kCaption, "MS Sans Serif", 9,
+    kTestTemplate,
+    "Framework",
+    15,
+    20,
+    200,
+    100,
+    kCaption,
+    "MS Sans Serif",
+    9,
     {
         {100, ControlKind::kEdit, "", 91, 13, 60, 14, kBorder},
         {101, ControlKind::kEdit, "", 10, 13, 20, 14, kBorder | kUpperCase | kCentered},

@@ -25,7 +25,9 @@ UiRecorder::UiRecorder() {
     m_previous = SetUiHooks(hooks);
 }
 
-UiRecorder::~UiRecorder() { SetUiHooks(m_previous); }
+UiRecorder::~UiRecorder() {
+    SetUiHooks(m_previous);
+}
 
 std::vector<std::string> UiRecorder::Texts() const {
     std::vector<std::string> texts;
@@ -46,7 +48,9 @@ bool PumpUntil(const std::function<bool()>& cond, int timeoutMs) {
     return true;
 }
 
-void WhenModal(std::function<void()> action) { QTimer::singleShot(0, std::move(action)); }
+void WhenModal(std::function<void()> action) {
+    QTimer::singleShot(0, std::move(action));
+}
 
 void MoveFocusTo(QWidget* widget) {
     QWidget* window = widget->window();
@@ -59,7 +63,9 @@ void MoveFocusTo(QWidget* widget) {
     PumpUntil([widget] { return widget->hasFocus(); }, 1000);
 }
 
-bool HasFocus(QWidget* widget) { return widget->window()->focusWidget() == widget; }
+bool HasFocus(QWidget* widget) {
+    return widget->window()->focusWidget() == widget;
+}
 
 void TypeInto(QWidget* widget, const std::string& text) {
     MoveFocusTo(widget);
@@ -67,7 +73,8 @@ void TypeInto(QWidget* widget, const std::string& text) {
         // Keys go where the focus is while it stays inside widget (the IP address control
         // moves it from field to field).
         QWidget* focus = widget->window()->focusWidget();
-        QWidget* target = focus && (focus == widget || widget->isAncestorOf(focus)) ? focus : widget;
+        QWidget* target =
+            focus && (focus == widget || widget->isAncestorOf(focus)) ? focus : widget;
         QTest::keyClicks(target, QString(QChar::fromLatin1(c)));
     }
 }

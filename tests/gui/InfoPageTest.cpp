@@ -1,8 +1,8 @@
 // The Info page: versions, regulation domain, MAC address and the logo.
+#include "pages/InfoPage.h"
 #include "PageFixture.h"
 #include "TempFolder.h"
 #include "device/DeviceChannel.h"
-#include "pages/InfoPage.h"
 #include "resources/Resources.h"
 
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 // The IP Config page: the address controls, DHCP and primary port, and their enabling.
-#include "PageFixture.h"
 #include "pages/IpConfigPage.h"
+#include "PageFixture.h"
 #include "platform/widgets/IpAddressWidget.h"
 
 namespace {

@@ -12,8 +12,8 @@
 namespace {
 
 constexpr UINT kOwnerTemplate = 9002;
-const DialogTemplate kOwner = {kOwnerTemplate, "Owner", 0, 0, 100, 40, kCaption,
-                               "MS Sans Serif", 9, {}};
+const DialogTemplate kOwner = {kOwnerTemplate, "Owner",         0, 0, 100, 40,
+                               kCaption,       "MS Sans Serif", 9, {}};
 
 class TransferTest : public ::testing::Test {
 protected:

@@ -1,11 +1,11 @@
 // The Wireless page, typed and picked as a user would, checked byte by byte.
-#include "PageFixture.h"
 #include "pages/WirelessPage.h"
+#include "PageFixture.h"
 
 namespace {
 
-const int IDC_NAME = 1002, IDC_ESSID = 1003, IDC_MODE = 1006, IDC_CHANNEL = 1007,
-          IDC_RATE = 1008, IDC_BSSID = 1014;
+const int IDC_NAME = 1002, IDC_ESSID = 1003, IDC_MODE = 1006, IDC_CHANNEL = 1007, IDC_RATE = 1008,
+          IDC_BSSID = 1014;
 
 class WirelessPageTest : public PageFixture {
 protected:

@@ -115,7 +115,7 @@ TEST(ConfigImage, ChannelTable) {
 }
 
 TEST(ConfigImage, PasswordsNeverReadPastTheirFields) {
-    auto image = Filled('p'); // no zero byte anywhere
+    auto image = Filled('p');   // no zero byte anywhere
     image->Bytes()[192] = 0xFF; // passwordLength far above 20
     image->Bytes()[193] = 0xFF;
     EXPECT_EQ(image->Password(), std::string(20, 'p'));

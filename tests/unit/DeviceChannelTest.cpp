@@ -1,12 +1,12 @@
 // The device channel against a real emulator process.
+#include "device/DeviceChannel.h"
 #include "Emulator.h"
 #include "device/ConfigImage.h"
-#include "device/DeviceChannel.h"
 #include "platform/DeviceIo.h"
 
+#include <csignal>
 #include <cstring>
 #include <gtest/gtest.h>
-#include <csignal>
 #include <memory>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -127,8 +127,9 @@ TEST_F(DeviceChannelTest, SharingAndPresence) {
     EXPECT_FALSE(second.Open());
     EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
     // A reader that shares write access is compatible; one that does not is refused.
-    HANDLE reader = CreateFileA("\\\\.\\DfuDevice0", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE reader =
+        CreateFileA("\\\\.\\DfuDevice0", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(reader, INVALID_HANDLE_VALUE);
     CloseHandle(reader);
     reader = CreateFileA("\\\\.\\DfuDevice0", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

@@ -1,6 +1,6 @@
 // The emulator as its own program: durability, malformed requests, restarts.
-#include "DeviceModel.h"
 #include "Emulator.h"
+#include "DeviceModel.h"
 #include "device/DeviceChannel.h"
 #include "platform/DeviceProtocol.h"
 

@@ -1,15 +1,15 @@
 // The local key file: creation, device check, scrambling, loading of odd files.
-#include "TempFolder.h"
 #include "app/KeyStoreFile.h"
+#include "TempFolder.h"
 #include "app/WepKeyTable.h"
 #include "device/ConfigImage.h"
 #include "platform/Profile.h"
 
 #include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <random>
-#include <filesystem>
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The profile services, rule by rule, as the Windows service behaves.
-#include "TempFolder.h"
 #include "platform/Profile.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -19,7 +19,8 @@ std::string Get(const char* section, const char* key, const char* def = "DEF", D
 
 TEST(ProfileRead, NamesMatchWithoutCaseAndBlanks) {
     TempWorkingFolder dir;
-    TempWorkingFolder::Write("test.ini", "[ Oem ]\r\n  Key1  =  value one  \r\n\tkey2=\x0bv2\x0c\r\n");
+    TempWorkingFolder::Write("test.ini",
+                             "[ Oem ]\r\n  Key1  =  value one  \r\n\tkey2=\x0bv2\x0c\r\n");
     EXPECT_EQ(Get("OEM", "KEY1"), "value one");
     EXPECT_EQ(Get(" oem\t", " key1 "), "value one");
     EXPECT_EQ(Get("oem", "key2"), "v2");

@@ -14,7 +14,9 @@ void PutText(DeviceModel::Config& c, size_t at, const char* text) {
     std::memcpy(c.data() + at, text, std::strlen(text));
 }
 
-void PutU32(DeviceModel::Config& c, size_t at, uint32_t v) { devproto::PutU32(c.data() + at, v); }
+void PutU32(DeviceModel::Config& c, size_t at, uint32_t v) {
+    devproto::PutU32(c.data() + at, v);
+}
 
 } // namespace
 
@@ -26,10 +28,10 @@ DeviceModel::Config DeviceModel::FactoryValues() {
                   gw[4] = {192, 168, 0, 254};
     std::memcpy(c.data() + 14, ip, 4);
     std::memcpy(c.data() + 18, mask, 4);
-    c[28] = 6;    // channel
-    c[29] = 2;    // preamble: long
-    c[30] = 1;    // rate mode: auto
-    c[31] = 8;    // ESSID length
+    c[28] = 6; // channel
+    c[29] = 2; // preamble: long
+    c[30] = 1; // rate mode: auto
+    c[31] = 8; // ESSID length
     PutText(c, 32, "wireless");
     c[64] = 0x2A, c[65] = 0x09; // fragmentation threshold 2346
     c[66] = 0x2B, c[67] = 0x09; // RTS/CTS threshold 2347
@@ -42,10 +44,10 @@ DeviceModel::Config DeviceModel::FactoryValues() {
             c[72 + 13 * k + j] = static_cast<uint8_t>(0x10 * (k + 1) + j);
     PutText(c, 124, "AccessPoint");
     c[156] = 0x82, c[157] = 0x84, c[158] = 0x8B, c[159] = 0x96;
-    c[160] = 0x10;              // FCC
-    c[162] = 100, c[163] = 0;   // beacon period
-    c[164] = 3, c[165] = 0;     // antenna diversity
-    c[166] = 2;                 // access point
+    c[160] = 0x10;            // FCC
+    c[162] = 100, c[163] = 0; // beacon period
+    c[164] = 3, c[165] = 0;   // antenna diversity
+    c[166] = 2;               // access point
     PutU32(c, 192, 5);
     PutText(c, 196, "admin");
     PutU32(c, 216, 8);
@@ -138,7 +140,8 @@ bool FromHex(const std::string& text, std::vector<uint8_t>* out) {
 namespace {
 
 bool ParseCount(const std::string& word, int* value) {
-    if (word.empty() || word.size() > 9 || word.find_first_not_of("0123456789") != std::string::npos)
+    if (word.empty() || word.size() > 9 ||
+        word.find_first_not_of("0123456789") != std::string::npos)
         return false;
     *value = std::stoi(word);
     return true;

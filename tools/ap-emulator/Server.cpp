@@ -17,12 +17,12 @@
 struct Server::Connection {
     int fd = -1;
     bool control = false;
-    bool opened = false;   // holds a sharing claim
-    bool closing = false;  // close once the output is flushed
+    bool opened = false;  // holds a sharing claim
+    bool closing = false; // close once the output is flushed
     bool dead = false;
     uint32_t access = 0, share = 0;
     std::vector<uint8_t> in, out;
-    bool delayed = false;  // a request waits for its delay to pass
+    bool delayed = false; // a request waits for its delay to pass
     int64_t dueMs = 0;
     RequestFrame pending;
 };
@@ -396,7 +396,8 @@ void Server::Run(const volatile int* stopFlag) {
                 events |= POLLOUT;
             fds.push_back({c->fd, events, 0});
             if (c->delayed)
-                timeout = static_cast<int>(std::max<int64_t>(0, std::min<int64_t>(timeout, c->dueMs - now)));
+                timeout = static_cast<int>(
+                    std::max<int64_t>(0, std::min<int64_t>(timeout, c->dueMs - now)));
         }
         int r = poll(fds.data(), fds.size(), timeout);
         if (r < 0 && errno != EINTR)

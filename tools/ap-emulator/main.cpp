@@ -11,7 +11,9 @@ namespace {
 
 volatile int g_stop = 0;
 
-void OnSignal(int) { g_stop = 1; }
+void OnSignal(int) {
+    g_stop = 1;
+}
 
 int Usage() {
     std::fprintf(stderr, "usage: ap-emulator --device-dir DIR --state FILE [--name DfuDevice0] "

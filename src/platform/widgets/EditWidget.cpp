@@ -4,7 +4,8 @@
 
 #include <QKeyEvent>
 
-EditWidget::EditWidget(QWidget* parent, bool upperCase) : QLineEdit(parent), m_upperCase(upperCase) {
+EditWidget::EditWidget(QWidget* parent, bool upperCase)
+    : QLineEdit(parent), m_upperCase(upperCase) {
     connect(this, &QLineEdit::textChanged, this, [this] {
         if (notify)
             notify(EN_CHANGE);

@@ -36,7 +36,8 @@ IpAddressWidget::IpAddressWidget(QWidget* parent) : QFrame(parent) {
 
 void IpAddressWidget::SetAddress(DWORD address) {
     for (int i = 0; i < 4; ++i)
-        m_fields[static_cast<size_t>(i)]->setText(QString::number((address >> (24 - 8 * i)) & 0xFF));
+        m_fields[static_cast<size_t>(i)]->setText(
+            QString::number((address >> (24 - 8 * i)) & 0xFF));
 }
 
 int IpAddressWidget::GetAddress(DWORD* address) const {
@@ -90,8 +91,8 @@ bool IpAddressWidget::eventFilter(QObject* watched, QEvent* event) {
         }
         return true;
     }
-    if (key->key() == Qt::Key_Backspace && field->cursorPosition() == 0 && !field->hasSelectedText() &&
-        index > 0) {
+    if (key->key() == Qt::Key_Backspace && field->cursorPosition() == 0 &&
+        !field->hasSelectedText() && index > 0) {
         QLineEdit* previous = m_fields[static_cast<size_t>(index - 1)];
         previous->setFocus(Qt::BacktabFocusReason);
         previous->end(false);

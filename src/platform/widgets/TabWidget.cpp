@@ -24,7 +24,9 @@ int TabWidget::InsertItem(int index, const QString& text) {
     return at;
 }
 
-int TabWidget::GetCurSel() const { return m_bar->currentIndex(); }
+int TabWidget::GetCurSel() const {
+    return m_bar->currentIndex();
+}
 
 int TabWidget::SetCurSel(int index) {
     int previous = m_bar->currentIndex();
@@ -36,7 +38,9 @@ int TabWidget::SetCurSel(int index) {
     return previous;
 }
 
-int TabWidget::GetItemCount() const { return m_bar->count(); }
+int TabWidget::GetItemCount() const {
+    return m_bar->count();
+}
 
 void TabWidget::resizeEvent(QResizeEvent*) {
     int barHeight = m_bar->sizeHint().height();
