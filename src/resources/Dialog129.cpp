@@ -1,16 +1,10 @@
 // The Wireless page.
 #include "platform/DialogTemplate.h"
 
+// clang-format off
+
 extern const DialogTemplate kDialog129 = {
-    129,
-    "",
-    15,
-    20,
-    225,
-    160,
-    kChild,
-    "MS Sans Serif",
-    9,
+    129, "", 15, 20, 225, 160, kChild, "MS Sans Serif", 9,
     {
         {-1, ControlKind::kGroupBox, "", 0, 0, 225, 98, kStyleNone},
         {-1, ControlKind::kGroupBox, "", 0, 97, 225, 62, kStyleNone},
@@ -32,3 +26,4 @@ extern const DialogTemplate kDialog129 = {
         {1018, ControlKind::kEdit, "", 171, 133, 16, 14, kBorder | kCentered | kUpperCase},
         {1019, ControlKind::kEdit, "", 191, 133, 16, 14, kBorder | kCentered | kUpperCase},
     }};
+// clang-format on

@@ -1,16 +1,10 @@
 // The IP Config page.
 #include "platform/DialogTemplate.h"
 
+// clang-format off
+
 extern const DialogTemplate kDialog130 = {
-    130,
-    "",
-    15,
-    20,
-    225,
-    160,
-    kChild,
-    "MS Sans Serif",
-    9,
+    130, "", 15, 20, 225, 160, kChild, "MS Sans Serif", 9,
     {
         {-1, ControlKind::kGroupBox, "", 0, 0, 225, 159, kStyleNone},
         {-1, ControlKind::kLabel, "IP Address :", 21, 24, 70, 14, kStyleNone},
@@ -24,3 +18,4 @@ extern const DialogTemplate kDialog130 = {
         {-1, ControlKind::kLabel, "Primary Port :", 21, 124, 70, 14, kStyleNone},
         {1075, ControlKind::kDropDownList, "", 95, 124, 73, 40, kSorted},
     }};
+// clang-format on

@@ -1,16 +1,10 @@
 // The Encryption page: three lists and the 72 key byte fields.
 #include "platform/DialogTemplate.h"
 
+// clang-format off
+
 extern const DialogTemplate kDialog131 = {
-    131,
-    "",
-    15,
-    20,
-    225,
-    160,
-    kChild,
-    "MS Sans Serif",
-    9,
+    131, "", 15, 20, 225, 160, kChild, "MS Sans Serif", 9,
     {
         {-1, ControlKind::kGroupBox, "64 bit", 1, 35, 223, 48, kStyleNone},
         {-1, ControlKind::kGroupBox, "128 bit", 1, 86, 223, 73, kStyleNone},
@@ -101,3 +95,4 @@ extern const DialogTemplate kDialog131 = {
         {1048, ControlKind::kEdit, "", 185, 139, 15, 14, kBorder | kCentered | kUpperCase},
         {1049, ControlKind::kEdit, "", 199, 139, 15, 14, kBorder | kCentered | kUpperCase},
     }};
+// clang-format on

@@ -1,16 +1,10 @@
 // The Info page.
 #include "platform/DialogTemplate.h"
 
+// clang-format off
+
 extern const DialogTemplate kDialog132 = {
-    132,
-    "",
-    15,
-    20,
-    225,
-    160,
-    kChild,
-    "MS Sans Serif",
-    9,
+    132, "", 15, 20, 225, 160, kChild, "MS Sans Serif", 9,
     {
         {-1, ControlKind::kGroupBox, "", 0, 0, 225, 159, kStyleNone},
         {1105, ControlKind::kPicture, "", 11, 11, 203, 54, kBorder},
@@ -23,3 +17,4 @@ extern const DialogTemplate kDialog132 = {
         {-1, ControlKind::kLabel, "MAC Address :", 26, 128, 70, 14, kStyleNone},
         {1097, ControlKind::kLabel, " 00-00-00-00-00-01", 98, 127, 100, 15, kSunken},
     }};
+// clang-format on

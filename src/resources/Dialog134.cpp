@@ -1,16 +1,10 @@
 // The Advanced page.
 #include "platform/DialogTemplate.h"
 
+// clang-format off
+
 extern const DialogTemplate kDialog134 = {
-    134,
-    "",
-    15,
-    20,
-    225,
-    160,
-    kChild,
-    "MS Sans Serif",
-    9,
+    134, "", 15, 20, 225, 160, kChild, "MS Sans Serif", 9,
     {
         {-1, ControlKind::kGroupBox, "", 0, 0, 225, 159, kStyleNone},
         {-1, ControlKind::kLabel, "Fragment Threshold :", 25, 15, 70, 14, kStyleNone},
@@ -31,3 +25,4 @@ extern const DialogTemplate kDialog134 = {
         {-1, ControlKind::kLabel, "International Roaming :", 25, 135, 75, 14, kStyleNone},
         {1083, ControlKind::kDropDownList, "", 111, 135, 60, 56, kSorted},
     }};
+// clang-format on

@@ -1,16 +1,10 @@
 // The login dialog.
 #include "platform/DialogTemplate.h"
 
+// clang-format off
+
 extern const DialogTemplate kDialog136 = {
-    136,
-    "Login",
-    0,
-    0,
-    187,
-    87,
-    kCaption,
-    "MS Sans Serif",
-    9,
+    136, "Login", 0, 0, 187, 87, kCaption, "MS Sans Serif", 9,
     {
         {-1, ControlKind::kLabel, "Password :", 13, 7, 82, 14, kStyleNone},
         {1098, ControlKind::kEdit, "", 98, 7, 75, 14, kPassword | kBorder},
@@ -22,3 +16,4 @@ extern const DialogTemplate kDialog136 = {
         {2, ControlKind::kPushButton, "Cancel", 67, 66, 50, 14, kStyleNone},
         {1103, ControlKind::kCheckBox, "Change", 127, 66, 50, 14, kPushLike},
     }};
+// clang-format on
