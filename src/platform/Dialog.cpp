@@ -116,7 +116,6 @@ QWidget* CreateControl(const DialogItem& item, QWidget* parent,
             edit->setAlignment(Qt::AlignCenter);
         if (item.style & kPassword)
             edit->setEchoMode(QLineEdit::Password);
-        edit->setMaxLength(32767);
         edit->notify = [container, id](UINT code) { Notify(container, id, code); };
         w = edit;
         break;
@@ -195,7 +194,6 @@ QWidget* CreateControl(const DialogItem& item, QWidget* parent,
         break;
     }
     }
-    w->setProperty("ctrlId", id);
     w->setObjectName(QStringLiteral("ctl%1").arg(id));
     if (item.style & kDisabled)
         w->setEnabled(false);

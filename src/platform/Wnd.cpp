@@ -8,14 +8,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
-#include <QVariant>
 #include <QWidget>
 #include <mutex>
 #include <unordered_map>
 
 namespace {
 
-const char kWndProperty[] = "apCWnd";
+// Which object each bound widget belongs to (widgets live on the user-interface thread
+// only, so this needs no lock).
+std::unordered_map<const QWidget*, CWnd*> g_widgetOwners;
 
 std::mutex g_handlesMutex;
 std::unordered_map<HWND, CWnd*> g_handles;
@@ -36,10 +37,8 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
 }
 
 CWnd* CWnd::FromWidget(const QWidget* widget) {
-    if (!widget)
-        return nullptr;
-    QVariant v = widget->property(kWndProperty);
-    return v.isValid() ? static_cast<CWnd*>(v.value<void*>()) : nullptr;
+    auto it = g_widgetOwners.find(widget);
+    return it == g_widgetOwners.end() ? nullptr : it->second;
 }
 
 BOOL IsWindow(HWND hWnd) {
@@ -51,7 +50,8 @@ void CWnd::Attach(QWidget* widget) {
     if (!widget)
         return;
     m_pWidget = widget;
-    widget->setProperty(kWndProperty, QVariant::fromValue<void*>(this));
+    g_widgetOwners[widget] = this;
+    m_ownerKey = widget;
     // A window that its parent destroys takes its handle with it.
     m_destroyedConnection =
         QObject::connect(widget, &QObject::destroyed, [this] { ForgetWidget(); });
@@ -63,14 +63,16 @@ void CWnd::Attach(QWidget* widget) {
 
 QWidget* CWnd::Detach() {
     QWidget* widget = m_pWidget.data();
-    if (widget && FromWidget(widget) == this)
-        widget->setProperty(kWndProperty, QVariant());
     ForgetWidget();
     return widget;
 }
 
 void CWnd::ForgetWidget() {
     QObject::disconnect(m_destroyedConnection);
+    auto owner = g_widgetOwners.find(m_ownerKey);
+    if (owner != g_widgetOwners.end() && owner->second == this)
+        g_widgetOwners.erase(owner);
+    m_ownerKey = nullptr;
     m_pWidget = nullptr;
     for (auto& t : m_timers)
         if (t.second)
@@ -84,7 +86,9 @@ void CWnd::ForgetWidget() {
 }
 
 int CWnd::GetDlgCtrlID() const {
-    return m_pWidget ? m_pWidget->property("ctrlId").toInt() : 0;
+    // Controls are named after their id ("ctl1002").
+    QString name = m_pWidget ? m_pWidget->objectName() : QString();
+    return name.startsWith(QLatin1String("ctl")) ? name.mid(3).toInt() : 0;
 }
 
 BOOL CWnd::EnableWindow(BOOL enable) {

@@ -64,6 +64,7 @@ private:
     std::atomic<HWND> m_hWnd{nullptr};
     QPointer<QWidget> m_pWidget;
     QMetaObject::Connection m_destroyedConnection;
+    const QWidget* m_ownerKey = nullptr; // the widget's entry in the owner table
     std::map<UINT_PTR, QPointer<QTimer>> m_timers;
     const std::function<void()>* m_pDefault = nullptr;
 };
