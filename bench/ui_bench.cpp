@@ -1,7 +1,8 @@
 // The dialogs beside the toolkit's floor, measured side by side in one run:
 // the login dialog shown vs a bare dialog of the same size; the main dialog opened (read,
 // key file, first page); the Encryption page created vs a bare widget with 72 line edits.
-// "--peak-memory=bare|login|main" instead prints the peak resident size after showing it.
+// "--peak-memory=bare|login|main" instead prints the peak resident size after showing it;
+// "--startup=bare|login" starts, shows the dialog and ends (timed by scripts/bench.sh).
 #include "Emulator.h"
 #include "app/LoginDlg.h"
 #include "app/MainDlg.h"
@@ -181,9 +182,21 @@ int main(int argc, char** argv) {
     char folder[] = "/tmp/ap-bench-XXXXXX"; // the main dialog writes its key file here
     if (!mkdtemp(folder) || chdir(folder) != 0)
         return 1;
-    for (int i = 1; i < argc; ++i)
+    for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--peak-memory=", 14) == 0)
             return PeakMemory(argv[i] + 14);
+        // A whole start-up: the process ends as soon as the dialog has been shown.
+        if (std::strcmp(argv[i], "--startup=bare") == 0) {
+            ShowBareDialog(DialogSize(IDD_LOGIN));
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--startup=login") == 0) {
+            CLoginDlg login;
+            EndWhenShown(login);
+            login.DoModal();
+            return 0;
+        }
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -8,3 +8,15 @@ export QT_QPA_PLATFORM=offscreen
 for mode in bare login main; do
     "$build/bench/bench_ui" --peak-memory=$mode 2>/dev/null | grep peak
 done
+# Whole start-ups to the dialog shown, 20 of each, interleaved.
+declare -A total=([bare]=0 [login]=0)
+for i in $(seq 20); do
+    for mode in bare login; do
+        start=$(date +%s%N)
+        "$build/bench/bench_ui" --startup=$mode >/dev/null 2>&1
+        total[$mode]=$(( total[$mode] + $(date +%s%N) - start ))
+    done
+done
+for mode in bare login; do
+    echo "startup $mode $(( total[$mode] / 20 / 1000 )) us"
+done
