@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -54,10 +55,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ap-emulator: %s\n", error.c_str());
         return 1;
     }
+    std::fprintf(stderr, "ap-emulator: serving %s\n", server.DevicePath().c_str());
     if (!foreground) {
         // The sockets are ready: the parent reports the child's pid and returns, so a
-        // script can rely on the device being there once this command has ended.
+        // script can rely on the device being there once this command has ended. The
+        // child lets go of the terminal and of the parent's output, so that a
+        // "pid=$(ap-emulator ...)" returns at once.
         std::fflush(stdout);
+        std::fflush(stderr);
         pid_t pid = fork();
         if (pid < 0) {
             std::perror("ap-emulator: fork");
@@ -69,8 +74,15 @@ int main(int argc, char** argv) {
             _exit(0);
         }
         setsid();
+        int null = open("/dev/null", O_RDWR);
+        if (null >= 0) {
+            dup2(null, STDIN_FILENO);
+            dup2(null, STDOUT_FILENO);
+            dup2(null, STDERR_FILENO);
+            if (null > STDERR_FILENO)
+                close(null);
+        }
     }
-    std::fprintf(stderr, "ap-emulator: serving %s\n", server.DevicePath().c_str());
     server.Run(&g_stop);
     return 0;
 }
