@@ -16,10 +16,12 @@ namespace {
 
 // Which object each bound widget belongs to (widgets live on the user-interface thread
 // only, so this needs no lock).
-std::unordered_map<const QWidget*, CWnd*> g_widgetOwners;
+// Both tables outlive every window object, the static ones included.
+std::unordered_map<const QWidget*, CWnd*>& g_widgetOwners =
+    *new std::unordered_map<const QWidget*, CWnd*>;
 
-std::mutex g_handlesMutex;
-std::unordered_map<HWND, CWnd*> g_handles;
+std::mutex& g_handlesMutex = *new std::mutex;
+std::unordered_map<HWND, CWnd*>& g_handles = *new std::unordered_map<HWND, CWnd*>;
 uintptr_t g_nextHandle = 0x10000;
 
 } // namespace
@@ -69,10 +71,12 @@ QWidget* CWnd::Detach() {
 
 void CWnd::ForgetWidget() {
     QObject::disconnect(m_destroyedConnection);
-    auto owner = g_widgetOwners.find(m_ownerKey);
-    if (owner != g_widgetOwners.end() && owner->second == this)
-        g_widgetOwners.erase(owner);
-    m_ownerKey = nullptr;
+    if (m_ownerKey) {
+        auto owner = g_widgetOwners.find(m_ownerKey);
+        if (owner != g_widgetOwners.end() && owner->second == this)
+            g_widgetOwners.erase(owner);
+        m_ownerKey = nullptr;
+    }
     m_pWidget = nullptr;
     for (auto& t : m_timers)
         if (t.second)
