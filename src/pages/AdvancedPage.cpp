@@ -14,7 +14,9 @@ const CAdvancedPage::ThresholdRule kRtsRule{"0", 0, "0", 2346, "2347"};
 const CAdvancedPage::ThresholdRule kBeaconRule{"20", 20, "20", 1000, "1000"};
 
 // The number at the start of text, as atol reads it (without atol's overflow).
-long ReadNumber(const std::string& text) { return std::strtol(text.c_str(), nullptr, 10); }
+long ReadNumber(const std::string& text) {
+    return std::strtol(text.c_str(), nullptr, 10);
+}
 
 int SelectionFor(int value, int count) {
     return value >= 1 && value <= count ? value - 1 : -1;

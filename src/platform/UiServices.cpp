@@ -145,7 +145,9 @@ private:
     QPointer<QSocketNotifier> m_notifier;
 };
 
-void StartUiDispatcher() { UiDispatcher::Instance().Start(); }
+void StartUiDispatcher() {
+    UiDispatcher::Instance().Start();
+}
 
 } // namespace
 

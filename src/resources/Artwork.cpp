@@ -32,21 +32,24 @@ double Disc(double x, double y, double cx, double cy, double r) {
     return Clamp01(r + 0.5 - d);
 }
 
-// A stylised falcon in flight: a body ellipse and two swept wings.
+// A stylised falcon gliding, seen from below: a slim body, a fanned tail and two long
+// wings swept back to pointed tips.
 double Bird(double x, double y, double cx, double cy, double s) {
     double u = (x - cx) / s, v = (y - cy) / s;
-    double body = (u * u) / 1.0 + (v * v) / 0.09 <= 1 ? 1 : 0;
-    double wing = 0;
+    double body = (u * u) / 0.02 + (v * v) / 0.45 <= 1 ? 1 : 0; // nose up, tail down
+    double head = (u * u + (v + 0.62) * (v + 0.62)) <= 0.025 ? 1 : 0;
+    double tail = (v > 0.45 && v < 0.95 && std::fabs(u) < 0.08 + 0.22 * (v - 0.45)) ? 1 : 0;
     double span = std::fabs(u);
-    if (span < 2.6) {
-        double top = -0.15 - 0.45 * span + 0.12 * span * span;
-        double bottom = top + 0.35 * (1 - span / 2.6);
-        if (v >= top && v <= bottom && u > -0.6)
+    double wing = 0;
+    if (span < 1.9) {
+        // The leading edge rises towards the wrist and falls to the tip; the trailing edge
+        // sweeps back.
+        double lead = -0.28 - 0.18 * span + 0.16 * span * span;
+        double trail = lead + 0.42 * (1.0 - span / 1.9) + 0.04;
+        if (v >= lead && v <= trail)
             wing = 1;
     }
-    double head = ((u - 1.0) * (u - 1.0) + (v + 0.05) * (v + 0.05)) <= 0.09 ? 1 : 0;
-    double tail = (u < -0.8 && u > -1.7 && std::fabs(v) < 0.12 + 0.15 * (-u - 0.8)) ? 1 : 0;
-    return std::fmax(std::fmax(body, wing), std::fmax(head, tail));
+    return std::fmax(std::fmax(body, head), std::fmax(tail, wing));
 }
 
 void Put(std::vector<uint8_t>& out, uint32_t v, int bytes) {
@@ -94,7 +97,11 @@ std::vector<uint8_t> LogoBitmapFile() {
                 waves = std::fmax(waves, Arc(px, y, 250, 58, 12.0 * i, 3.0));
             waves = std::fmax(waves, Disc(px, y, 250, 58, 4));
             c = Mix(c, wave, waves * 0.9);
-            c = Mix(c, bird, Bird(px, y, 95, 32, 22));
+            double cover = 0; // 4 x 4 samples smooth the silhouette's edges
+            for (int sy = 0; sy < 4; ++sy)
+                for (int sx = 0; sx < 4; ++sx)
+                    cover += Bird(x + (sx + 0.5) / 4, row + (sy + 0.5) / 4, 95, 30, 30);
+            c = Mix(c, bird, cover / 16);
             file.push_back(Byte(c.b));
             file.push_back(Byte(c.g));
             file.push_back(Byte(c.r));

@@ -4,8 +4,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <fcntl.h>
+#include <string>
 #include <unistd.h>
 
 namespace {
