@@ -1,6 +1,5 @@
 #include "LoginDlg.h"
 
-#include "device/ProgressDlg.h"
 
 namespace {
 const int IDC_PASSWORD = 1098, IDC_NEW_PASSWORD = 1099, IDC_CONFIRM_PASSWORD = 1004,
@@ -100,12 +99,8 @@ void CLoginDlg::OnOK() {
         return;
     }
     image.SetPassword(word);
-    m_imageHolder.StartWriteThread();
-    g_progressDlg.DoModal();
-    while (m_imageHolder.LastWrite() == CConfigDialog::kWriting)
-        AfxWaitForWorkerThreads();
     // After a failed write (its message has been shown) the dialog stays open as typed.
-    if (m_imageHolder.LastWrite() != CConfigDialog::kWriteSucceeded)
+    if (!m_imageHolder.WriteWithProgress())
         return;
     AfxMessageBox("The password has been successfully changed.", MB_ICONINFORMATION);
     EndDialog(IDOK);

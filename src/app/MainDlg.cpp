@@ -2,7 +2,6 @@
 
 #include "KeyStoreFile.h"
 #include "WepKeyTable.h"
-#include "device/ProgressDlg.h"
 #include "pages/AdvancedPage.h"
 #include "pages/EncryptionPage.h"
 #include "pages/InfoPage.h"
@@ -98,13 +97,7 @@ void CMainDlg::OnSelChangeTab() {
 
 bool CMainDlg::SaveAndWrite() {
     SaveKeyFile();
-    StartWriteThread();
-    g_progressDlg.DoModal();
-    // Enter or Escape can end the progress dialog before the write has: its outcome is
-    // needed, so wait for it (the request limit bounds the wait).
-    while (LastWrite() == kWriting)
-        AfxWaitForWorkerThreads();
-    return LastWrite() == kWriteSucceeded;
+    return WriteWithProgress();
 }
 
 void CMainDlg::OnApply() {

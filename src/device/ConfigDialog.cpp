@@ -61,6 +61,14 @@ void CConfigDialog::StartWriteThread() {
     AfxBeginThread(&CConfigDialog::WriteThreadProc, this);
 }
 
+bool CConfigDialog::WriteWithProgress() {
+    StartWriteThread();
+    g_progressDlg.DoModal();
+    while (m_writeState == kWriting) // bounded by the device request's limit
+        AfxWaitForWorkerThreads();
+    return m_writeState == kWriteSucceeded;
+}
+
 UINT CConfigDialog::WriteThreadProc(LPVOID param) {
     auto* self = static_cast<CConfigDialog*>(param);
     UINT result = self->WriteConfiguration();

@@ -28,6 +28,9 @@ public:
     static UINT WriteThreadProc(LPVOID param);
     // The writer's body: 0 on success, 1 on failure.
     UINT WriteConfiguration();
+    // The write sequence: the writer started, the progress dialog run until it ends, then
+    // (Enter or Escape can end it early) the writer's outcome awaited. True on success.
+    bool WriteWithProgress();
 
     // The outcome of the last write started on this object.
     WriteState LastWrite() const { return m_writeState.load(); }

@@ -140,28 +140,30 @@ void CEncryptionPage::OnChangeKey128() {
     CollectKeys128();
 }
 
-// A field that is empty, or whose text does not begin with a hexadecimal digit, keeps
-// its byte as it was in both the table and the image.
-void CEncryptionPage::CollectKeys64() {
+namespace {
+
+// Collects one key group: every field's byte into the key table and into bytes 0..N-1 of
+// its key slot. A field that is empty, or whose text does not begin with a hexadecimal
+// digit, keeps its byte as it was in both the table and the image.
+template <int N>
+void CollectKeys(const std::string (&texts)[4][N], BYTE (&table)[4][N], ConfigImage& image) {
     for (int k = 0; k < 4; ++k) {
-        for (int j = 0; j < 5; ++j) {
+        for (int j = 0; j < N; ++j) {
             BYTE value = 0;
-            if (!ParseHexByte(m_key64Text[k][j], &value))
+            if (!ParseHexByte(texts[k][j], &value))
                 continue;
-            g_wepKeyTable.keys64[k][j] = value;
-            Image().SetWepKeyByte(k, j, value);
+            table[k][j] = value;
+            image.SetWepKeyByte(k, j, value);
         }
     }
 }
 
+} // namespace
+
+void CEncryptionPage::CollectKeys64() {
+    CollectKeys(m_key64Text, g_wepKeyTable.keys64, Image());
+}
+
 void CEncryptionPage::CollectKeys128() {
-    for (int k = 0; k < 4; ++k) {
-        for (int j = 0; j < 13; ++j) {
-            BYTE value = 0;
-            if (!ParseHexByte(m_key128Text[k][j], &value))
-                continue;
-            g_wepKeyTable.keys128[k][j] = value;
-            Image().SetWepKeyByte(k, j, value);
-        }
-    }
+    CollectKeys(m_key128Text, g_wepKeyTable.keys128, Image());
 }
