@@ -3,6 +3,8 @@
 #include "DeviceChannel.h"
 #include "ProgressDlg.h"
 
+#include <functional>
+
 const char kMsgAttachOrInstallDriver[] =
     "Please Attach the Access Point USB Connector or Install the Access Point Driver !  ";
 const char kMsgAttach[] = "Please Attach the Access Point USB Connector";
@@ -11,26 +13,48 @@ const char kMsgCannotGetConfiguration[] = "Cannot get the configuration";
 CConfigDialog::CConfigDialog(UINT idTemplate, CWnd* parent)
     : CDialog(idTemplate, parent), m_image(std::make_unique<ConfigImage>()) {}
 
+namespace {
+
+// Writers in flight, of every holder: the login's and the main dialog's reach one device,
+// and a second writer would be refused by it while the first holds it.
+std::atomic<int> g_writersInFlight{0};
+
+// Waits, with the busy cursor, while cond holds; the user's input waits with it.
+void WaitWithBusyCursor(const std::function<bool()>& cond) {
+    if (!cond())
+        return;
+    BeginWaitCursor();
+    AfxWaitWhile(cond);
+    EndWaitCursor();
+}
+
+} // namespace
+
 CConfigDialog::~CConfigDialog() {
-    while (m_writeState == kWriting)
-        AfxWaitForWorkerThreads();
+    // Bounded by the device request's limit; the application's end never cuts a write.
+    WaitWithBusyCursor([this] { return m_writeState == kWriting; });
 }
 
 namespace {
 
 // One read of either configuration into dest: the device opened once, the request tried
 // twice in immediate succession, the device closed on every path.
+// The user-interface thread waits for the device meanwhile, so the busy cursor is up for
+// the whole request; it is down again before any message.
 BOOL ReadInto(BYTE* dest, BYTE selector, const char* openFailedMessage) {
     CDeviceChannel channel;
+    BeginWaitCursor();
     if (!channel.Open()) {
+        EndWaitCursor();
         AfxMessageBox(openFailedMessage);
         return FALSE;
     }
     BOOL ok = channel.Read(dest, &selector, kReadReplyLength) ||
               channel.Read(dest, &selector, kReadReplyLength);
+    channel.Close();
+    EndWaitCursor();
     if (!ok)
         AfxMessageBox(kMsgCannotGetConfiguration);
-    channel.Close();
     return ok;
 }
 
@@ -52,20 +76,23 @@ BOOL CConfigDialog::ReadDefaultConfiguration() {
 void CConfigDialog::StartWriteThread() {
     if (!g_pConfigImage)
         return;
+    // One writer at a time: a write still in flight (its progress dialog ended early by
+    // Enter or Escape) is waited for before the next one starts.
+    WaitWithBusyCursor([] { return g_writersInFlight > 0; });
     // The writer sends a copy taken now, so nothing done on the user-interface thread
     // while it runs can reach a write half-sent.
     BYTE* image = g_pConfigImage->Bytes();
     image[kConfigBlockLength] = kWriteCommand;
     std::copy(image, image + kConfigBlockLength + 1, m_writeCopy.begin());
     m_writeState = kWriting;
+    ++g_writersInFlight;
     AfxBeginThread(&CConfigDialog::WriteThreadProc, this);
 }
 
 bool CConfigDialog::WriteWithProgress() {
     StartWriteThread();
     g_progressDlg.DoModal();
-    while (m_writeState == kWriting) // bounded by the device request's limit
-        AfxWaitForWorkerThreads();
+    WaitWithBusyCursor([this] { return m_writeState == kWriting; });
     return m_writeState == kWriteSucceeded;
 }
 
@@ -73,6 +100,7 @@ UINT CConfigDialog::WriteThreadProc(LPVOID param) {
     auto* self = static_cast<CConfigDialog*>(param);
     UINT result = self->WriteConfiguration();
     self->m_writeState = result == 0 ? kWriteSucceeded : kWriteFailed;
+    --g_writersInFlight;
     return result;
 }
 

@@ -1,11 +1,12 @@
 #include "ProgressDlg.h"
 
 namespace {
-UINT g_tickMs = 200;
-}
+constexpr UINT kTickMs = 200;
+UINT g_tickMs = kTickMs;
+} // namespace
 
 void CProgressDlg::SetTickIntervalForTesting(UINT ms) {
-    g_tickMs = ms;
+    g_tickMs = ms ? ms : kTickMs;
 }
 
 CProgressDlg::CProgressDlg() : CDialog(IDD_PROGRESS, nullptr) {}

@@ -17,7 +17,7 @@ public:
     BOOL OnInitDialog() override;
     int Percent() const { return m_nPercent; }
 
-    // The product ticks every 200 ms; tests may shorten it.
+    // The product ticks every 200 ms; tests may shorten it (0 restores the product's tick).
     static void SetTickIntervalForTesting(UINT ms);
 
 protected:

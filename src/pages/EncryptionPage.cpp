@@ -144,16 +144,17 @@ namespace {
 
 // Collects one key group: every field's byte into the key table and into bytes 0..N-1 of
 // its key slot. A field that is empty, or whose text does not begin with a hexadecimal
-// digit, keeps its byte as it was in both the table and the image.
+// digit, keeps its byte in the table, and the slot takes that byte too: the slot may hold
+// the other group's byte there, and the table, the slots and so the key file and the
+// device must agree.
 template <int N>
 void CollectKeys(const std::string (&texts)[4][N], BYTE (&table)[4][N], ConfigImage& image) {
     for (int k = 0; k < 4; ++k) {
         for (int j = 0; j < N; ++j) {
             BYTE value = 0;
-            if (!ParseHexByte(texts[k][j], &value))
-                continue;
-            table[k][j] = value;
-            image.SetWepKeyByte(k, j, value);
+            if (ParseHexByte(texts[k][j], &value))
+                table[k][j] = value;
+            image.SetWepKeyByte(k, j, table[k][j]);
         }
     }
 }

@@ -25,6 +25,10 @@ int CProgressCtrl::SetPos(int pos) {
         return 0;
     int previous = b->value();
     b->setValue(std::max(b->minimum(), std::min(pos, b->maximum())));
+    // The toolkit repaints a bar only once its change exceeds a style's chunk width (some
+    // ten per cent of a bar this small); a smooth bar shows every step.
+    if (b->value() != previous)
+        b->update();
     return previous;
 }
 

@@ -62,6 +62,14 @@ void AfxWaitForWorkerThreads() {
     }
 }
 
+void AfxWaitWhile(const std::function<bool()>& busy) {
+    while (busy()) {
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+        QThread::msleep(2);
+    }
+}
+
 int AfxWinMain(CWinApp* app, int argc, char** argv) {
     if (argc > 0 && argv[0]) {
         std::string name = argv[0];

@@ -3,6 +3,7 @@
 
 #include "Messages.h"
 
+#include <functional>
 #include <string>
 
 class CWnd;
@@ -31,6 +32,10 @@ void AfxBeginThread(AFX_THREADPROC proc, LPVOID param);
 // Waits until every worker started by AfxBeginThread has ended, serving the requests they
 // make of the user-interface thread meanwhile.
 void AfxWaitForWorkerThreads();
+// Waits while busy() holds, serving the workers' requests of the user-interface thread
+// (their message boxes take the user's answer) but holding back the user's input to the
+// application's windows until the wait is over.
+void AfxWaitWhile(const std::function<bool()>& busy);
 
 // Creates the Qt application, runs app's InitInstance and waits for the workers.
 // Returns the process exit code; 1 when no display can be opened.

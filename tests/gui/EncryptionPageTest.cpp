@@ -3,6 +3,8 @@
 #include "PageFixture.h"
 #include "app/WepKeyTable.h"
 
+#include <cstdio>
+
 namespace {
 
 const int IDC_ACTIVE_KEY = 1076, IDC_WEP_TYPE = 1083, IDC_AUTH_TYPE = 1084;
@@ -162,6 +164,82 @@ TEST_F(EncryptionPageTest, RefreshShowsTheTableAndNeverWritesSlots) {
     QTest::keyClick(Key64(0, 0), Qt::Key_Escape);
     EXPECT_TRUE(page->IsWindowVisible());
     EXPECT_TRUE(ChangedSince(before).empty());
+}
+
+// The 72 field ids, written out here as the template gives them (byte 0 leftmost).
+TEST_F(EncryptionPageTest, FieldIdsByKeyAndByte) {
+    const int ids64[4][5] = {{1058, 1057, 1056, 1055, 1054},
+                             {1063, 1062, 1061, 1060, 1059},
+                             {1068, 1067, 1066, 1065, 1064},
+                             {1073, 1072, 1071, 1070, 1069}};
+    const int ids128[4][13] = {
+        {1085, 1013, 1012, 1011, 1086, 1087, 1088, 1005, 1006, 1007, 1008, 1009, 1010},
+        {1027, 1026, 1025, 1024, 1089, 1090, 1091, 1092, 1093, 1020, 1021, 1022, 1023},
+        {1040, 1039, 1038, 1037, 1028, 1029, 1030, 1031, 1032, 1033, 1034, 1035, 1036},
+        {1053, 1052, 1051, 1050, 1041, 1042, 1043, 1044, 1045, 1046, 1047, 1048, 1049}};
+    for (int k = 0; k < 4; ++k) {
+        for (int j = 0; j < 5; ++j)
+            g_wepKeyTable.keys64[k][j] = static_cast<BYTE>(0x10 * k + j);
+        for (int j = 0; j < 13; ++j)
+            g_wepKeyTable.keys128[k][j] = static_cast<BYTE>(0x40 + 0x10 * k + j);
+    }
+    Open(g_encryptionPage, IDD_ENCRYPTION);
+    char hex[3];
+    for (int k = 0; k < 4; ++k) {
+        for (int j = 0; j < 5; ++j) {
+            std::snprintf(hex, sizeof hex, "%02X", 0x10 * k + j);
+            ASSERT_EQ(Get<QLineEdit>(ids64[k][j])->text().toStdString(), hex) << k << " " << j;
+        }
+        for (int j = 0; j < 13; ++j) {
+            std::snprintf(hex, sizeof hex, "%02X", 0x40 + 0x10 * k + j);
+            ASSERT_EQ(Get<QLineEdit>(ids128[k][j])->text().toStdString(), hex) << k << " " << j;
+        }
+    }
+}
+
+TEST_F(EncryptionPageTest, TypingInto128BitFields) {
+    image->SetWepType(2);
+    Open(g_encryptionPage, IDD_ENCRYPTION);
+    // Key 4, byte 12: the last field of the last row; two digits, a third refused.
+    ClearByKeys(Key128(3, 12));
+    TypeInto(Key128(3, 12), "f0");
+    EXPECT_EQ(Key128(3, 12)->text(), "F0");
+    EXPECT_EQ(g_wepKeyTable.keys128[3][12], 0xF0);
+    EXPECT_EQ(image->WepKeyByte(3, 12), 0xF0);
+    TypeInto(Key128(3, 12), "1");
+    EXPECT_EQ(Key128(3, 12)->text(), "F0");
+    // Every 128-bit byte of every slot is the table's after one keystroke.
+    ClearByKeys(Key128(1, 7));
+    TypeInto(Key128(1, 7), "5");
+    EXPECT_EQ(g_wepKeyTable.keys128[1][7], 0x05);
+    for (int k = 0; k < 4; ++k)
+        for (int j = 0; j < 13; ++j)
+            ASSERT_EQ(image->WepKeyByte(k, j), g_wepKeyTable.keys128[k][j]) << k << " " << j;
+    int beeps = ui.beeps;
+    TypeInto(Key128(1, 7), "z");
+    EXPECT_EQ(ui.beeps, beeps + 1);
+    EXPECT_EQ(g_wepKeyTable.keys128[1][7], 0x05);
+}
+
+// An emptied field's byte, kept in the table, is the slot's byte too, whichever group
+// was collected in between.
+TEST_F(EncryptionPageTest, AnEmptiedFieldLeavesTableAndSlotAgreeing) {
+    g_wepKeyTable.keys64[0][0] = 0x01;
+    Open(g_encryptionPage, IDD_ENCRYPTION);
+    PickItem(Get<QComboBox>(IDC_WEP_TYPE), 1);
+    MoveFocusTo(Key64(0, 0));
+    Key64(0, 0)->selectAll();
+    QTest::keyClick(Key64(0, 0), Qt::Key_Backspace);
+    EXPECT_EQ(Key64(0, 0)->text(), "");
+    PickItem(Get<QComboBox>(IDC_WEP_TYPE), 2);
+    ClearByKeys(Key128(0, 0));
+    TypeInto(Key128(0, 0), "ee");
+    EXPECT_EQ(image->WepKeyByte(0, 0), 0xEE);
+    PickItem(Get<QComboBox>(IDC_WEP_TYPE), 1);
+    EXPECT_EQ(g_wepKeyTable.keys64[0][0], 0x01);
+    EXPECT_EQ(image->WepKeyByte(0, 0), 0x01);
+    for (int j = 1; j < 5; ++j)
+        EXPECT_EQ(image->WepKeyByte(0, j), g_wepKeyTable.keys64[0][j]);
 }
 
 } // namespace

@@ -21,6 +21,8 @@ UiRecorder::UiRecorder() {
             ++busyShown;
         else
             busyDepth += what;
+        if (what == kBusyBegin)
+            ++busyBegins;
     };
     m_previous = SetUiHooks(hooks);
 }

@@ -26,6 +26,7 @@ public:
     int beeps = 0;
     int busyShown = 0;
     int busyDepth = 0;
+    int busyBegins = 0;
     std::function<void(const Message&)> onMessage;
 
     std::vector<std::string> Texts() const;

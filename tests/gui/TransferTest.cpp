@@ -7,7 +7,10 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QTest>
+#include <QTimer>
 #include <cstring>
+#include <set>
 
 namespace {
 
@@ -27,7 +30,7 @@ protected:
     }
     void TearDown() override {
         g_pConfigImage = nullptr;
-        CProgressDlg::SetTickIntervalForTesting(200);
+        CProgressDlg::SetTickIntervalForTesting(0);
     }
     // Fills the current image with a pattern and writes it with the progress dialog.
     void WriteWithProgress(CConfigDialog& holder) {
@@ -168,6 +171,99 @@ TEST_F(TransferTest, WriteSendsTheImageAsItWasWhenItStarted) {
     auto after = emu.Dump("current");
     EXPECT_EQ(after[0], 0x21);
     EXPECT_EQ(after[347], 0x21);
+}
+
+// Reads block the user-interface thread: the busy cursor is up for the whole request and
+// down again before any message.
+TEST_F(TransferTest, ReadsShowTheBusyCursor) {
+    CConfigDialog holder(kOwnerTemplate, nullptr);
+    EXPECT_TRUE(holder.ReadConfiguration());
+    EXPECT_EQ(ui.busyBegins, 1);
+    EXPECT_TRUE(holder.ReadDefaultConfiguration());
+    EXPECT_EQ(ui.busyBegins, 2);
+    EXPECT_EQ(ui.busyDepth, 0);
+
+    std::vector<int> depthAtMessage;
+    ui.onMessage = [&](const UiRecorder::Message&) { depthAtMessage.push_back(ui.busyDepth); };
+    ASSERT_EQ(emu.Control("fail-reads 2"), "ok");
+    EXPECT_FALSE(holder.ReadConfiguration());
+    ASSERT_EQ(emu.Control("absent on"), "ok");
+    EXPECT_FALSE(holder.ReadDefaultConfiguration());
+    ui.onMessage = nullptr;
+    EXPECT_EQ(ui.busyBegins, 4);
+    EXPECT_EQ(depthAtMessage, (std::vector<int>{0, 0}));
+    EXPECT_EQ(ui.busyDepth, 0);
+}
+
+// Enter or Escape ends the progress dialog while the write goes on; a second write asked
+// for meanwhile waits for the first, so the device never sees two writers.
+TEST_F(TransferTest, OneWriterAtATime) {
+    ASSERT_EQ(emu.Control("delay-ms 400"), "ok");
+    ASSERT_EQ(emu.Control("reset-stats"), "ok");
+    std::memset(other->Bytes(), 0x31, 348);
+    CConfigDialog first(kOwnerTemplate, nullptr);
+    CConfigDialog second(kOwnerTemplate, nullptr);
+    // Escape on the progress dialog once it is up, as the user presses it.
+    auto escapeProgressWhenShown = [] {
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [poll] {
+            if (!g_progressDlg.IsModalRunning())
+                return;
+            QTest::keyClick(g_progressDlg.GetWidget(), Qt::Key_Escape);
+            poll->deleteLater();
+            poll->stop();
+        });
+        poll->start(5);
+    };
+    bool secondDone = false;
+    bool firstWritingWhenSecondAsked = false;
+    escapeProgressWhenShown();
+    // Asked for once the first progress dialog has ended, while the write is with the device.
+    QTimer::singleShot(100, [&] {
+        firstWritingWhenSecondAsked =
+            !g_progressDlg.IsModalRunning() && first.LastWrite() == CConfigDialog::kWriting;
+        std::memset(other->Bytes(), 0x32, 348);
+        escapeProgressWhenShown();
+        second.WriteWithProgress();
+        secondDone = true;
+    });
+    EXPECT_TRUE(first.WriteWithProgress());
+    ASSERT_TRUE(PumpUntil([&] { return secondDone; }));
+    EXPECT_TRUE(firstWritingWhenSecondAsked);
+    EXPECT_TRUE(ui.messages.empty()) << ui.Texts().front();
+    EXPECT_EQ(second.LastWrite(), CConfigDialog::kWriteSucceeded);
+    EXPECT_EQ(StatValue(emu.Control("stats"), "writes"), 2);
+    EXPECT_EQ(emu.Dump("current")[0], 0x32);
+    EXPECT_EQ(ui.busyDepth, 0);
+}
+
+// The product's tick, as set on the dialog's timer, and a bar that shows every step.
+TEST_F(TransferTest, ProgressTicksEvery200MsAndPaintsEveryStep) {
+    CProgressDlg::SetTickIntervalForTesting(0);
+    int interval = -1;
+    WhenModal([&] {
+        for (QTimer* t : g_progressDlg.GetWidget()->findChildren<QTimer*>())
+            if (t->isActive())
+                interval = t->interval();
+        g_progressDlg.EndDialog(IDCANCEL);
+    });
+    g_progressDlg.DoModal();
+    EXPECT_EQ(interval, 200);
+
+    struct PaintLog : QObject {
+        std::set<int> painted;
+        bool eventFilter(QObject* o, QEvent* e) override {
+            if (e->type() == QEvent::Paint)
+                painted.insert(static_cast<QProgressBar*>(o)->value());
+            return false;
+        }
+    } log;
+    CProgressDlg::SetTickIntervalForTesting(10);
+    WhenModal([&] { Control<QProgressBar>(g_progressDlg, 1106)->installEventFilter(&log); });
+    g_progressDlg.DoModal();
+    EXPECT_EQ(g_progressDlg.Percent(), 100);
+    for (int percent = 1; percent <= 100; ++percent)
+        ASSERT_TRUE(log.painted.count(percent)) << percent;
 }
 
 } // namespace
