@@ -178,48 +178,59 @@ private:
         return s;
     }
 
-    // The line at *pos, which then moves on to the next; false at the end of the text.
-    bool Next(size_t* pos, Line* line) const {
-        const size_t size = m_text.size();
-        if (*pos >= size)
-            return false;
+    // Where the line at pos ends and the next starts, and its blanks; not what it holds.
+    void Bounds(size_t pos, Line* line) const {
         const char* text = m_text.data();
-        size_t stop = *pos;
-        while (stop < size && text[stop] != '\n' && text[stop] != '\r')
-            ++stop;
-        line->start = *pos;
+        const size_t size = m_text.size();
+        const void* lf = std::memchr(text + pos, '\n', size - pos);
+        size_t stop = lf ? static_cast<size_t>(static_cast<const char*>(lf) - text) : size;
+        if (const void* cr = std::memchr(text + pos, '\r', stop - pos))
+            stop = static_cast<size_t>(static_cast<const char*>(cr) - text);
+        line->start = pos;
         line->stop = stop;
         line->next = stop;
         if (stop < size)
             line->next += text[stop] == '\r' && stop + 1 < size && text[stop + 1] == '\n' ? 2 : 1;
-        *pos = line->next;
-        size_t b = line->start, e = stop;
+        size_t b = pos, e = stop;
         while (b < e && IsBlank(text[b]))
             ++b;
         while (e > b && IsBlank(text[e - 1]))
             --e;
         line->begin = b;
         line->end = e;
-        line->kind = Line::kBlank;
-        if (b == e)
-            return true;
-        line->kind = Line::kOther;
+        line->kind = b == e ? Line::kBlank : Line::kOther;
+    }
+
+    // What the line holds: a section header, an entry, or neither.
+    void Classify(Line* line) const {
+        if (line->kind == Line::kBlank)
+            return;
+        const char* text = m_text.data();
+        size_t b = line->begin, e = line->end;
         if (text[b] == '[') {
             for (size_t close = e; close > b + 1; --close) {
                 if (text[close - 1] == ']') {
                     line->kind = Line::kHeader;
                     TrimInto(b + 1, close - 1, &line->nameBegin, &line->nameEnd);
-                    return true;
+                    return;
                 }
             }
         }
-        const void* eq = std::memchr(text + b, '=', e - b);
-        if (eq) {
+        if (const void* eq = std::memchr(text + b, '=', e - b)) {
             size_t at = static_cast<size_t>(static_cast<const char*>(eq) - text);
             line->kind = Line::kEntry;
             TrimInto(b, at, &line->nameBegin, &line->nameEnd);
             TrimInto(at + 1, e, &line->valueBegin, &line->valueEnd);
         }
+    }
+
+    // The line at *pos, which then moves on to the next; false at the end of the text.
+    bool Next(size_t* pos, Line* line) const {
+        if (*pos >= m_text.size())
+            return false;
+        Bounds(*pos, line);
+        Classify(line);
+        *pos = line->next;
         return true;
     }
 
@@ -239,7 +250,12 @@ private:
             SameName(m_text, header->nameBegin, header->nameEnd, name))
             return true;
         m_lastSection = kNone;
-        for (pos = m_first; Next(&pos, header);) {
+        for (pos = m_first; pos < m_text.size(); pos = header->next) {
+            // Only a line that starts with a bracket can be a header.
+            Bounds(pos, header);
+            if (header->kind == Line::kBlank || m_text[header->begin] != '[')
+                continue;
+            Classify(header);
             if (header->kind == Line::kHeader &&
                 SameName(m_text, header->nameBegin, header->nameEnd, name)) {
                 m_lastSection = header->start;
@@ -253,12 +269,21 @@ private:
     // entry goes: after the section's last line that is not blank.
     bool FindKey(const Line& header, const std::string& key, Line* entry, size_t* insertAt) {
         size_t after = header.next;
-        for (size_t pos = header.next; Next(&pos, entry) && entry->kind != Line::kHeader;) {
-            if (entry->kind == Line::kEntry &&
-                SameName(m_text, entry->nameBegin, entry->nameEnd, key))
-                return true;
-            if (entry->kind != Line::kBlank)
-                after = entry->next;
+        for (size_t pos = header.next; pos < m_text.size(); pos = entry->next) {
+            Bounds(pos, entry);
+            if (entry->kind == Line::kBlank)
+                continue;
+            // A line whose first character is not the name's cannot be its entry.
+            char c = m_text[entry->begin];
+            if (c == '[' || (key.empty() ? c == '=' : Lower(c) == Lower(key[0]))) {
+                Classify(entry);
+                if (entry->kind == Line::kHeader)
+                    break;
+                if (entry->kind == Line::kEntry &&
+                    SameName(m_text, entry->nameBegin, entry->nameEnd, key))
+                    return true;
+            }
+            after = entry->next;
         }
         if (insertAt)
             *insertAt = after;
