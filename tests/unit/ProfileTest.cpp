@@ -168,7 +168,7 @@ TEST(ProfileRead, NullNamesListKeysAndSections) {
     // Comments and lines without a value are no keys; only the first [s] counts.
     EXPECT_EQ(List("s", 64, &n), std::string("k1\0K2\0\0", 7));
     EXPECT_EQ(n, 6u);
-    EXPECT_EQ(List(" S ", 6, &n), std::string("k1\0K\0", 5));
+    EXPECT_EQ(List("S", 6, &n), std::string("k1\0K\0", 5));
     EXPECT_EQ(n, 4u);
     EXPECT_EQ(List("s", 5, &n), std::string("k1\0\0", 4));
     EXPECT_EQ(n, 3u);
