@@ -305,6 +305,7 @@ TEST(ProfileWrite, ModeAndUntouchedLinesAreKept) {
     TempWorkingFolder dir;
     TempWorkingFolder::Write("test.ini", "; note\n\n[One]\n Alpha = 1 \n\tbeta=2\n\n[two]\nc=3");
     ASSERT_EQ(chmod("test.ini", 0640), 0);
+    ASSERT_EQ(link("test.ini", "other name.ini"), 0); // changed under both names
     ASSERT_TRUE(WritePrivateProfileStringA("one", "alpha", "new", ".\\test.ini"));
     ASSERT_TRUE(WritePrivateProfileStringA("one", "gamma", "g", ".\\test.ini"));
     ASSERT_TRUE(WritePrivateProfileStringA("two", "d", "4", ".\\test.ini"));
@@ -314,6 +315,7 @@ TEST(ProfileWrite, ModeAndUntouchedLinesAreKept) {
     ASSERT_TRUE(WritePrivateProfileStringA("two", nullptr, nullptr, ".\\test.ini"));
     EXPECT_EQ(TempWorkingFolder::Read("test.ini"), "; note\n\n[One]\nAlpha=new\ngamma=g\r\n\n");
     EXPECT_EQ(ModeOf("test.ini"), 0640u);
+    EXPECT_EQ(TempWorkingFolder::Read("other name.ini"), TempWorkingFolder::Read("test.ini"));
 
     TempWorkingFolder::Write("oem.ini", "[OEM]\n");
     ASSERT_TRUE(WritePrivateProfileStringA("OEM", "1", "x", ".\\oem.ini"));
