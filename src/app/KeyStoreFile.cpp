@@ -5,6 +5,7 @@
 #include "platform/Profile.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -165,10 +166,15 @@ void SyncKeyFile() {
     if (!g_pConfigImage)
         return;
     bool written = true;
-    if (FILE* f = std::fopen(kFileName, "r")) {
+    FILE* f = std::fopen(kFileName, "r");
+    bool missing = !f && errno == ENOENT;
+    if (f) {
         std::fclose(f);
         if (!KeyFileMatchesDevice())
             written = WriteKeyFileFromImage();
+    } else if (!missing) {
+        // There but unreadable: creating it afresh would empty it.
+        written = false;
     } else if (FILE* created = std::fopen(kFileName, "wb")) {
         // The one line as a text-mode write on Windows gives it, on every platform.
         bool ok = std::fputs("[OEM]\r\n", created) >= 0;

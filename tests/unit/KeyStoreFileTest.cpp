@@ -1,6 +1,7 @@
 // The local key file: creation, device check, scrambling, loading of odd files.
 #include "app/KeyStoreFile.h"
 #include "TempFolder.h"
+#include "Unprivileged.h"
 #include "app/WepKeyTable.h"
 #include "device/ConfigImage.h"
 #include "platform/Profile.h"
@@ -188,6 +189,21 @@ TEST_F(KeyStoreFileTest, UnwritableFileFallsBackToTheDeviceKeys) {
     ExpectTableFromImage();
     EXPECT_FALSE(SaveKeyFile());
 }
+
+#ifndef _WIN32
+TEST_F(KeyStoreFileTest, UnreadableFileIsNeitherEmptiedNorReplaced) {
+    TempWorkingFolder::Write("OEM.tmp", "[OEM]\r\n0=020abcdef012\r\n[mine]\r\nx=1\r\n");
+    ASSERT_EQ(chmod("OEM.tmp", 0200), 0);
+    GiveToUnprivileged(".");
+    GiveToUnprivileged("OEM.tmp");
+    EXPECT_TRUE(RunUnprivileged([this] {
+        SyncKeyFile();
+        ExpectTableFromImage();
+        EXPECT_FALSE(SaveKeyFile());
+    }));
+    EXPECT_EQ(TempWorkingFolder::Read("OEM.tmp"), "[OEM]\r\n0=020abcdef012\r\n[mine]\r\nx=1\r\n");
+}
+#endif
 
 TEST_F(KeyStoreFileTest, RandomFilesAndValuesNeverCrash) {
     std::mt19937 rng(1234);
