@@ -78,7 +78,7 @@ struct Line {
 };
 
 // The text of a profile file and the service's rules over it. Every operation walks the
-// lines it needs from the text itself, so a large file costs no more than its own bytes;
+// lines it needs from the text itself, so a large file needs no memory beyond its bytes;
 // the place of the section used last is kept, as callers ask for one section many times.
 class ProfileText {
 public:
