@@ -44,6 +44,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                        sizeof(buffer), ".\\fuzz.ini");
     if (n >= sizeof(buffer) || buffer[n] != '\0')
         __builtin_trap();
+    // The name lists (a NULL key or section name) stay inside the buffer and end with a NUL,
+    // at every size.
+    for (DWORD size : {0u, 1u, 2u, 3u, 7u, DWORD(sizeof(buffer))}) {
+        for (const char* section : {parts[1].c_str(), static_cast<const char*>(nullptr)}) {
+            char list[sizeof(buffer) + 1];
+            list[size] = '\x5a';
+            DWORD got = GetPrivateProfileStringA(section, nullptr, "d", list, size, ".\\fuzz.ini");
+            if (list[size] != '\x5a' || (size > 0 && (got >= size || list[got] != '\0')) ||
+                (size == 0 && got != 0))
+                __builtin_trap();
+        }
+    }
 
     std::string section = parts[1], key = parts[2], value = parts[3];
     auto usable = [](const std::string& s) {

@@ -5,6 +5,7 @@
 #include "platform/Profile.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -32,27 +33,29 @@ std::string MacText() {
     return HexText(mac.data(), 6);
 }
 
-std::string ReadEntry(const char* entry, const char* defaultText) {
+// The file's entries are read and written in runs (the nine entries at once), so that a
+// large file is read and written once per run, not once per entry.
+std::string ReadEntry(CProfileBatch& file, const char* entry, const char* defaultText) {
     char buffer[kValueBufferSize];
-    GetPrivateProfileStringA(kSection, entry, defaultText, buffer, sizeof(buffer), kProfilePath);
+    file.GetString(kSection, entry, defaultText, buffer, sizeof(buffer));
     return buffer;
 }
 
-bool WriteEntry(int entry, const std::string& value) {
+void WriteEntry(CProfileBatch& file, int entry, const std::string& value) {
     std::string name = std::to_string(entry);
-    return WritePrivateProfileStringA(kSection, name.c_str(), value.c_str(), kProfilePath) != FALSE;
+    file.WriteString(kSection, name.c_str(), value.c_str());
 }
 
 // Writes entries "0" to "8": the MAC address, then the 64-bit and the 128-bit keys.
 bool WriteEntries(const BYTE (*keys64)[WepKeyTable::kKey64Size],
                   const BYTE (*keys128)[WepKeyTable::kKey128Size]) {
-    bool ok = WriteEntry(0, MacText());
+    CProfileBatch file(kProfilePath);
+    WriteEntry(file, 0, MacText());
     for (int k = 0; k < WepKeyTable::kKeys; ++k)
-        ok = WriteEntry(k + 1, ScrambleKeyText(HexText(keys64[k], WepKeyTable::kKey64Size))) && ok;
+        WriteEntry(file, k + 1, ScrambleKeyText(HexText(keys64[k], WepKeyTable::kKey64Size)));
     for (int k = 0; k < WepKeyTable::kKeys; ++k)
-        ok =
-            WriteEntry(k + 5, ScrambleKeyText(HexText(keys128[k], WepKeyTable::kKey128Size))) && ok;
-    return ok;
+        WriteEntry(file, k + 5, ScrambleKeyText(HexText(keys128[k], WepKeyTable::kKey128Size)));
+    return file.Commit() != FALSE;
 }
 
 // The key table as a freshly built file would give it: the access point's own key slots.
@@ -120,7 +123,8 @@ int ParseKeyText(const std::string& text, unsigned char* bytes, int count) {
 }
 
 bool KeyFileMatchesDevice() {
-    return ReadEntry("0", "000000000000") == MacText();
+    CProfileBatch file(kProfilePath);
+    return ReadEntry(file, "0", "000000000000") == MacText();
 }
 
 bool WriteKeyFileFromImage() {
@@ -140,9 +144,10 @@ bool SaveKeyFile() {
 }
 
 void LoadKeyFile() {
+    CProfileBatch file(kProfilePath);
     for (int k = 0; k < WepKeyTable::kKeys; ++k) {
         std::string entry = std::to_string(k + 1);
-        std::string text = UnscrambleKeyText(ReadEntry(entry.c_str(), "0000000000"));
+        std::string text = UnscrambleKeyText(ReadEntry(file, entry.c_str(), "0000000000"));
         BYTE bytes[WepKeyTable::kKey64Size] = {};
         ParseKeyText(text, bytes, WepKeyTable::kKey64Size);
         std::memcpy(g_wepKeyTable.keys64[k], bytes, sizeof(bytes));
@@ -150,7 +155,7 @@ void LoadKeyFile() {
     for (int k = 0; k < WepKeyTable::kKeys; ++k) {
         std::string entry = std::to_string(k + 5);
         std::string text =
-            UnscrambleKeyText(ReadEntry(entry.c_str(), "00000000000000000000000000"));
+            UnscrambleKeyText(ReadEntry(file, entry.c_str(), "00000000000000000000000000"));
         BYTE bytes[WepKeyTable::kKey128Size] = {};
         ParseKeyText(text, bytes, WepKeyTable::kKey128Size);
         std::memcpy(g_wepKeyTable.keys128[k], bytes, sizeof(bytes));
@@ -161,12 +166,18 @@ void SyncKeyFile() {
     if (!g_pConfigImage)
         return;
     bool written = true;
-    if (FILE* f = std::fopen(kFileName, "r")) {
+    FILE* f = std::fopen(kFileName, "r");
+    bool missing = !f && errno == ENOENT;
+    if (f) {
         std::fclose(f);
         if (!KeyFileMatchesDevice())
             written = WriteKeyFileFromImage();
-    } else if (FILE* created = std::fopen(kFileName, "w")) {
-        bool ok = std::fputs("[OEM]\n", created) >= 0;
+    } else if (!missing) {
+        // There but unreadable: creating it afresh would empty it.
+        written = false;
+    } else if (FILE* created = std::fopen(kFileName, "wb")) {
+        // The one line as a text-mode write on Windows gives it, on every platform.
+        bool ok = std::fputs("[OEM]\r\n", created) >= 0;
         ok = std::fclose(created) == 0 && ok;
         written = ok && WriteKeyFileFromImage();
     } else {

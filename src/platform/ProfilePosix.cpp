@@ -1,14 +1,17 @@
 #include "Profile.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
+
+constexpr size_t kNone = std::string::npos;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -23,26 +26,25 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-std::string TrimLeft(const std::string& s) {
-    size_t b = 0;
-    while (b < s.size() && IsBlank(s[b]))
-        ++b;
-    return s.substr(b);
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
+// Whether text[begin, end) is name, without regard to (ASCII) case.
+bool SameName(const std::string& text, size_t begin, size_t end, const std::string& name) {
+    if (end - begin != name.size())
         return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<unsigned char>(x + 32);
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<unsigned char>(y + 32);
-        if (x != y)
+    for (size_t i = 0; i < name.size(); ++i)
+        if (Lower(text[begin + i]) != Lower(name[i]))
             return false;
-    }
     return true;
+}
+
+// A value as the service returns it: a pair of the same quotes around it is dropped.
+std::string Unquoted(std::string v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        return v.substr(1, v.size() - 2);
+    return v;
 }
 
 // ".\NAME" is NAME in the working folder; other backslashes become slashes.
@@ -56,94 +58,6 @@ std::string LocalPath(const char* fileName) {
     return p;
 }
 
-struct Line {
-    enum Kind { kHeader, kEntry, kOther } kind;
-    std::string text;  // the trimmed line
-    std::string name;  // section or key name, trimmed
-    std::string value; // entry value, trimmed
-};
-
-std::vector<Line> ParseLines(const std::string& content) {
-    std::vector<Line> lines;
-    size_t pos = 0;
-    while (pos < content.size()) {
-        size_t end = content.find_first_of("\r\n", pos);
-        if (end == std::string::npos)
-            end = content.size();
-        std::string text = Trim(content.substr(pos, end - pos));
-        pos = end + 1; // CR, LF, or the first of CR LF
-        if (end < content.size() && content[end] == '\r' && pos < content.size() &&
-            content[pos] == '\n')
-            ++pos;
-        if (text.empty())
-            continue;
-        Line line{Line::kOther, text, {}, {}};
-        size_t close = text.rfind(']');
-        size_t eq = text.find('=');
-        if (text[0] == '[' && close != std::string::npos) {
-            line.kind = Line::kHeader;
-            line.name = Trim(text.substr(1, close - 1));
-        } else if (eq != std::string::npos) {
-            line.kind = Line::kEntry;
-            line.name = Trim(text.substr(0, eq));
-            line.value = Trim(text.substr(eq + 1));
-        }
-        lines.push_back(std::move(line));
-    }
-    return lines;
-}
-
-bool ReadFile(const std::string& path, std::string* content) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0)
-        content->append(buf, n);
-    std::fclose(f);
-    return true;
-}
-
-// Index range [begin, end) of the lines of the first section named name; begin is the
-// header's index; npos when there is none.
-size_t FindSection(const std::vector<Line>& lines, const std::string& name, size_t* end) {
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].kind == Line::kHeader && SameName(lines[i].name, name)) {
-            size_t j = i + 1;
-            while (j < lines.size() && lines[j].kind != Line::kHeader)
-                ++j;
-            *end = j;
-            return i;
-        }
-    }
-    return std::string::npos;
-}
-
-bool WriteAtomically(const std::string& path, const std::string& content) {
-    std::string tmp = path + ".tmp" + std::to_string(getpid());
-    int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    bool ok = true;
-    size_t done = 0;
-    while (ok && done < content.size()) {
-        ssize_t n = write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += static_cast<size_t>(n);
-    }
-    ok = ok && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
-        unlink(tmp.c_str());
-        return false;
-    }
-    return true;
-}
-
 DWORD CopyOut(const std::string& text, LPSTR out, DWORD size) {
     if (!out || size == 0)
         return 0;
@@ -153,86 +67,533 @@ DWORD CopyOut(const std::string& text, LPSTR out, DWORD size) {
     return static_cast<DWORD>(n);
 }
 
-} // namespace
+// One line of the text. [begin, end) is the line without the blanks around it; the line
+// itself runs from start to stop, where its line break (CR, LF or CR LF) or the text ends;
+// next is where the following line starts.
+struct Line {
+    enum Kind { kBlank, kHeader, kEntry, kOther } kind;
+    size_t start, begin, end, stop, next;
+    size_t nameBegin, nameEnd;   // section or key name, trimmed
+    size_t valueBegin, valueEnd; // entry value, trimmed
+};
 
-DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultText,
-                               LPSTR returnedString, DWORD size, LPCSTR fileName) {
-    // The service cuts trailing spaces of the default (other blanks stay).
-    std::string fallback = defaultText ? defaultText : "";
-    while (!fallback.empty() && fallback.back() == ' ')
-        fallback.pop_back();
-    std::string content;
-    if (!appName || !keyName || !ReadFile(LocalPath(fileName), &content))
-        return CopyOut(fallback, returnedString, size);
-    std::vector<Line> lines = ParseLines(content);
-    size_t end = 0;
-    size_t begin = FindSection(lines, Trim(appName), &end);
-    if (begin == std::string::npos)
-        return CopyOut(fallback, returnedString, size);
-    std::string key = Trim(keyName);
-    for (size_t i = begin + 1; i < end; ++i) {
-        if (lines[i].kind != Line::kEntry || !SameName(lines[i].name, key))
-            continue;
-        std::string v = lines[i].value;
-        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-            v = v.substr(1, v.size() - 2);
-        return CopyOut(v, returnedString, size);
+// The text of a profile file and the service's rules over it. Every operation walks the
+// lines it needs from the text itself, so a large file needs no memory beyond its bytes;
+// the place of the section used last is kept, as callers ask for one section many times.
+class ProfileText {
+public:
+    ProfileText() = default;
+    explicit ProfileText(std::string text) : m_text(std::move(text)) {
+        // A UTF-8 byte-order mark is no part of the first line.
+        if (m_text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            m_first = 3;
     }
-    return CopyOut(fallback, returnedString, size);
-}
+    const std::string& Text() const { return m_text; }
 
-BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR text, LPCSTR fileName) {
-    if (!appName)
-        return FALSE;
-    std::string path = LocalPath(fileName);
-    std::string content;
-    ReadFile(path, &content); // a missing file is created
-    std::vector<Line> lines = ParseLines(content);
-    std::string section = Trim(appName);
-    size_t end = 0;
-    size_t begin = FindSection(lines, section, &end);
+    // The value of key in section; false when there is none.
+    bool Value(const std::string& section, const std::string& key, std::string* value) {
+        Line header, entry;
+        if (!FindSection(section, &header) || !FindKey(header, key, &entry, nullptr))
+            return false;
+        *value = Unquoted(m_text.substr(entry.valueBegin, entry.valueEnd - entry.valueBegin));
+        return true;
+    }
 
-    if (!keyName) { // remove the whole section
-        if (begin != std::string::npos)
-            lines.erase(lines.begin() + static_cast<long>(begin),
-                        lines.begin() + static_cast<long>(end));
-    } else {
-        std::string key = Trim(keyName);
-        if (begin == std::string::npos) {
-            if (text) {
-                lines.push_back({Line::kHeader, "[" + section + "]", section, {}});
-                lines.push_back({Line::kEntry, {}, key, TrimLeft(text)});
+    // The key names of section (entries other than comments), one by one until fn is false;
+    // false when there is no such section.
+    template <typename Fn> bool ForEachKey(const std::string& section, Fn fn) {
+        Line header, line;
+        if (!FindSection(section, &header))
+            return false;
+        for (size_t pos = header.next; Next(&pos, &line) && line.kind != Line::kHeader;) {
+            if (line.kind == Line::kEntry &&
+                !(line.nameEnd > line.nameBegin && m_text[line.nameBegin] == ';') &&
+                !fn(m_text.substr(line.nameBegin, line.nameEnd - line.nameBegin)))
+                break;
+        }
+        return true;
+    }
+
+    // The names of all sections in order, one by one until fn is false.
+    template <typename Fn> void ForEachSection(Fn fn) const {
+        Line line;
+        for (size_t pos = m_first; Next(&pos, &line);)
+            if (line.kind == Line::kHeader && line.nameEnd > line.nameBegin &&
+                !fn(m_text.substr(line.nameBegin, line.nameEnd - line.nameBegin)))
+                break;
+    }
+
+    // The service's write: a NULL text deletes the key, a NULL key the section. Returns
+    // whether the text changed.
+    bool Write(const std::string& section, const char* key, const char* text) {
+        Line header;
+        bool found = FindSection(section, &header);
+        if (!key) {
+            if (!found)
+                return false;
+            Line line;
+            size_t end = m_text.size();
+            for (size_t pos = header.next; Next(&pos, &line);) {
+                if (line.kind == Line::kHeader) {
+                    end = line.start;
+                    break;
+                }
             }
-        } else {
-            size_t found = std::string::npos, lastEntry = begin;
-            for (size_t i = begin + 1; i < end; ++i) {
-                if (lines[i].kind != Line::kEntry)
-                    continue;
-                lastEntry = i;
-                if (found == std::string::npos && SameName(lines[i].name, key))
-                    found = i;
+            Splice(header.start, end - header.start, "");
+            return true;
+        }
+        std::string name = Trim(key);
+        if (!found) {
+            if (!text)
+                return false;
+            Splice(m_text.size(), 0,
+                   LineBreakBefore(m_text.size()) + "[" + section + "]\r\n" + name + "=" +
+                       TrimLeft(text) + "\r\n");
+            return true;
+        }
+        Line entry;
+        size_t insertAt = 0;
+        if (!FindKey(header, name, &entry, &insertAt)) {
+            if (!text)
+                return false;
+            Splice(insertAt, 0, LineBreakBefore(insertAt) + name + "=" + TrimLeft(text) + "\r\n");
+            return true;
+        }
+        if (!text) {
+            Splice(entry.start, entry.next - entry.start, "");
+            return true;
+        }
+        std::string value = TrimLeft(text);
+        if (m_text.compare(entry.valueBegin, entry.valueEnd - entry.valueBegin, value) == 0)
+            return false;
+        Splice(entry.start, entry.stop - entry.start,
+               m_text.substr(entry.nameBegin, entry.nameEnd - entry.nameBegin) + "=" + value);
+        return true;
+    }
+
+private:
+    static std::string TrimLeft(const char* s) {
+        while (*s && IsBlank(*s))
+            ++s;
+        return s;
+    }
+
+    // Where the line at pos ends and the next starts, and its blanks; not what it holds.
+    void Bounds(size_t pos, Line* line) const {
+        const char* text = m_text.data();
+        const size_t size = m_text.size();
+        const void* lf = std::memchr(text + pos, '\n', size - pos);
+        size_t stop = lf ? static_cast<size_t>(static_cast<const char*>(lf) - text) : size;
+        if (const void* cr = std::memchr(text + pos, '\r', stop - pos))
+            stop = static_cast<size_t>(static_cast<const char*>(cr) - text);
+        line->start = pos;
+        line->stop = stop;
+        line->next = stop;
+        if (stop < size)
+            line->next += text[stop] == '\r' && stop + 1 < size && text[stop + 1] == '\n' ? 2 : 1;
+        size_t b = pos, e = stop;
+        while (b < e && IsBlank(text[b]))
+            ++b;
+        while (e > b && IsBlank(text[e - 1]))
+            --e;
+        line->begin = b;
+        line->end = e;
+        line->kind = b == e ? Line::kBlank : Line::kOther;
+    }
+
+    // What the line holds: a section header, an entry, or neither.
+    void Classify(Line* line) const {
+        if (line->kind == Line::kBlank)
+            return;
+        const char* text = m_text.data();
+        size_t b = line->begin, e = line->end;
+        if (text[b] == '[') {
+            for (size_t close = e; close > b + 1; --close) {
+                if (text[close - 1] == ']') {
+                    line->kind = Line::kHeader;
+                    TrimInto(b + 1, close - 1, &line->nameBegin, &line->nameEnd);
+                    return;
+                }
             }
-            if (found != std::string::npos) {
-                if (text)
-                    lines[found].value = TrimLeft(text);
-                else
-                    lines.erase(lines.begin() + static_cast<long>(found));
-            } else if (text) {
-                lines.insert(lines.begin() + static_cast<long>(lastEntry) + 1,
-                             {Line::kEntry, {}, key, TrimLeft(text)});
-            }
+        }
+        if (const void* eq = std::memchr(text + b, '=', e - b)) {
+            size_t at = static_cast<size_t>(static_cast<const char*>(eq) - text);
+            line->kind = Line::kEntry;
+            TrimInto(b, at, &line->nameBegin, &line->nameEnd);
+            TrimInto(at + 1, e, &line->valueBegin, &line->valueEnd);
         }
     }
 
-    std::string out;
-    for (const Line& l : lines) {
-        if (l.kind == Line::kEntry)
-            out += l.name + "=" + l.value;
-        else
-            out += l.text;
-        out += "\r\n";
+    // The line at *pos, which then moves on to the next; false at the end of the text.
+    bool Next(size_t* pos, Line* line) const {
+        if (*pos >= m_text.size())
+            return false;
+        Bounds(*pos, line);
+        Classify(line);
+        *pos = line->next;
+        return true;
     }
-    if (!WriteAtomically(path, out))
+
+    void TrimInto(size_t b, size_t e, size_t* begin, size_t* end) const {
+        while (b < e && IsBlank(m_text[b]))
+            ++b;
+        while (e > b && IsBlank(m_text[e - 1]))
+            --e;
+        *begin = b;
+        *end = e;
+    }
+
+    // The header line of the first section called name.
+    bool FindSection(const std::string& name, Line* header) {
+        size_t pos = m_lastSection;
+        if (pos != kNone && Next(&pos, header) && header->kind == Line::kHeader &&
+            SameName(m_text, header->nameBegin, header->nameEnd, name))
+            return true;
+        m_lastSection = kNone;
+        for (pos = m_first; pos < m_text.size(); pos = header->next) {
+            // Only a line that starts with a bracket can be a header.
+            Bounds(pos, header);
+            if (header->kind == Line::kBlank || m_text[header->begin] != '[')
+                continue;
+            Classify(header);
+            if (header->kind == Line::kHeader &&
+                SameName(m_text, header->nameBegin, header->nameEnd, name)) {
+                m_lastSection = header->start;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The first entry called key in the section; without one, *insertAt is where a new
+    // entry goes: after the section's last line that is not blank.
+    bool FindKey(const Line& header, const std::string& key, Line* entry, size_t* insertAt) {
+        size_t after = header.next;
+        for (size_t pos = header.next; pos < m_text.size(); pos = entry->next) {
+            Bounds(pos, entry);
+            if (entry->kind == Line::kBlank)
+                continue;
+            // A line whose first character is not the name's cannot be its entry.
+            char c = m_text[entry->begin];
+            if (c == '[' || (key.empty() ? c == '=' : Lower(c) == Lower(key[0]))) {
+                Classify(entry);
+                if (entry->kind == Line::kHeader)
+                    break;
+                if (entry->kind == Line::kEntry &&
+                    SameName(m_text, entry->nameBegin, entry->nameEnd, key))
+                    return true;
+            }
+            after = entry->next;
+        }
+        if (insertAt)
+            *insertAt = after;
+        return false;
+    }
+
+    // A line break when a line is to be added at pos after a last line that has none.
+    std::string LineBreakBefore(size_t pos) const {
+        if (pos > m_first && m_text[pos - 1] != '\n' && m_text[pos - 1] != '\r')
+            return "\r\n";
+        return "";
+    }
+
+    void Splice(size_t pos, size_t length, const std::string& with) {
+        // Every splice lies after the header of the section used last, or removes it.
+        if (m_lastSection != kNone && pos <= m_lastSection)
+            m_lastSection = kNone;
+        m_text.replace(pos, length, with);
+    }
+
+    std::string m_text;
+    size_t m_first = 0;
+    size_t m_lastSection = kNone;
+};
+
+// The service's lists (section names, or a section's key names): each name ended by a NUL,
+// the list by a second one; when it does not fit, the last name is cut and the count is
+// size - 2, as the Windows service counts.
+class NameList {
+public:
+    NameList(LPSTR out, DWORD size) : m_out(out), m_size(size), m_left(size) {}
+    // Key names: a name cut to fit ends the list.
+    bool AddKey(const std::string& name) {
+        if (m_left <= 2)
+            return false;
+        size_t n = std::min<size_t>(std::strlen(name.c_str()), m_left - 2);
+        Put(name, n);
+        return m_left >= 2;
+    }
+    DWORD EndKeys() {
+        m_out[m_used] = '\0';
+        if (m_left <= 1) {
+            m_out[m_used - 1] = '\0';
+            return m_size - 2;
+        }
+        return m_size - m_left;
+    }
+    // Section names: the list keeps room for its own end.
+    bool AddSection(const std::string& name) {
+        size_t room = m_left - 1;
+        size_t n = std::strlen(name.c_str());
+        if (n + 1 >= room) {
+            if (room > 0)
+                Put(name, room - 1);
+            m_out[m_used] = '\0';
+            m_truncated = true;
+            return false;
+        }
+        Put(name, n);
+        return true;
+    }
+    DWORD EndSections() {
+        if (m_truncated)
+            return m_size - 2;
+        m_out[m_used] = '\0';
+        return static_cast<DWORD>(m_used);
+    }
+
+private:
+    void Put(const std::string& name, size_t n) {
+        std::memcpy(m_out + m_used, name.data(), n);
+        m_out[m_used + n] = '\0';
+        m_used += n + 1;
+        m_left -= static_cast<DWORD>(n + 1);
+    }
+    LPSTR m_out;
+    DWORD m_size, m_left;
+    size_t m_used = 0;
+    bool m_truncated = false;
+};
+
+// Follows symbolic links to the file they lead to (which need not exist yet).
+bool ResolveLinks(std::string path, std::string* target) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            *target = path;
+            return true;
+        }
+        std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX), '\0');
+        ssize_t n = readlink(path.c_str(), &link[0], link.size());
+        if (n < 0)
+            return false;
+        link.resize(static_cast<size_t>(n));
+        size_t slash = path.rfind('/');
+        if (link.empty() || link[0] == '/' || slash == std::string::npos)
+            path = link;
+        else
+            path = path.substr(0, slash + 1) + link;
+    }
+    return false;
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool WriteAll(int fd, const std::string& content, off_t offset) {
+    size_t done = 0;
+    while (done < content.size()) {
+        ssize_t n = pwrite(fd, content.data() + done, content.size() - done,
+                           offset + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+enum class Replaced { kDone, kNoReplacement, kFailed };
+
+// Writes content to a new file next to target and renames it over target, with the old
+// file's mode and owner. kNoReplacement when no such file can be made there (a folder this
+// user may not write, an owner this user may not give).
+Replaced ReplaceFile(const std::string& target, const std::string& content,
+                     const struct stat* old) {
+    std::string tmp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        tmp = target + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+        fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return Replaced::kNoReplacement;
+    }
+    if (fd < 0)
+        return Replaced::kNoReplacement;
+    if (old) {
+        struct stat now;
+        bool same = fstat(fd, &now) == 0 &&
+                    ((now.st_uid == old->st_uid && now.st_gid == old->st_gid) ||
+                     fchown(fd, old->st_uid, old->st_gid) == 0) &&
+                    fchmod(fd, old->st_mode & 07777) == 0;
+        if (!same) {
+            close(fd);
+            unlink(tmp.c_str());
+            return Replaced::kNoReplacement;
+        }
+    }
+    bool ok = WriteAll(fd, content, 0) && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    if (!ok) {
+        unlink(tmp.c_str());
+        return Replaced::kFailed;
+    }
+    if (rename(tmp.c_str(), target.c_str()) != 0) {
+        unlink(tmp.c_str());
+        return Replaced::kNoReplacement;
+    }
+    int folder = open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+    return Replaced::kDone;
+}
+
+// Rewrites the open file in place: the room for the new content is taken first, then the
+// whole content is written and the rest cut off, so only a failing disk can leave it half
+// written.
+bool RewriteInPlace(int fd, const std::string& content, off_t oldSize) {
+    off_t size = static_cast<off_t>(content.size());
+    if (size > oldSize && posix_fallocate(fd, 0, size) != 0)
+        return false;
+    return WriteAll(fd, content, 0) && ftruncate(fd, size) == 0 && fsync(fd) == 0;
+}
+
+} // namespace
+
+struct CProfileBatch::Impl {
+    std::string target;  // the file itself, symbolic links followed
+    bool usable = false; // false: the file exists but cannot be read, so is never written
+    bool exists = false;
+    struct stat st {};
+    ProfileText text;
+    bool changed = false;
+    bool refused = false;
+
+    explicit Impl(const char* fileName) {
+        if (!ResolveLinks(LocalPath(fileName), &target))
+            return;
+        int fd = open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) {
+            usable = errno == ENOENT;
+            return;
+        }
+        std::string content;
+        bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+        if (ok) {
+            content.reserve(static_cast<size_t>(st.st_size));
+            char buf[65536];
+            for (;;) {
+                ssize_t n = read(fd, buf, sizeof(buf));
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0) {
+                    ok = n == 0;
+                    break;
+                }
+                content.append(buf, static_cast<size_t>(n));
+            }
+        }
+        close(fd);
+        if (!ok)
+            return;
+        usable = exists = true;
+        text = ProfileText(std::move(content));
+    }
+
+    bool Save() {
+        if (!exists) {
+            // Nothing to keep: a new file, made whole before it takes the name.
+            return ReplaceFile(target, text.Text(), nullptr) == Replaced::kDone;
+        }
+        // What the file's own permissions refuse is refused.
+        int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            return false;
+        Replaced r = Replaced::kNoReplacement;
+        if (st.st_nlink == 1) // a file of several names is changed under all of them
+            r = ReplaceFile(target, text.Text(), &st);
+        bool ok = r == Replaced::kDone ||
+                  (r == Replaced::kNoReplacement && RewriteInPlace(fd, text.Text(), st.st_size));
+        ok = close(fd) == 0 && ok;
+        return ok;
+    }
+
+    bool Commit() {
+        bool ok = !refused && (!changed || Save());
+        if (ok && changed)
+            exists = stat(target.c_str(), &st) == 0;
+        changed = refused = false;
+        return ok;
+    }
+};
+
+CProfileBatch::CProfileBatch(LPCSTR fileName) : m_impl(new Impl(fileName)) {}
+
+CProfileBatch::~CProfileBatch() = default;
+
+DWORD CProfileBatch::GetString(LPCSTR appName, LPCSTR keyName, LPCSTR defaultText,
+                               LPSTR returnedString, DWORD size) {
+    if (!returnedString || size == 0)
+        return 0;
+    std::string fallback = defaultText ? defaultText : "";
+    ProfileText& text = m_impl->text;
+    if (!appName) {
+        NameList list(returnedString, size);
+        if (size == 1) {
+            returnedString[0] = '\0';
+            return 0;
+        }
+        text.ForEachSection([&](const std::string& name) { return list.AddSection(name); });
+        return list.EndSections();
+    }
+    if (!keyName) {
+        // An empty list (no such section, or no room) gives the default, trailing blanks
+        // and all.
+        NameList list(returnedString, size);
+        DWORD n = 0;
+        if (size > 2 && text.ForEachKey(Trim(appName),
+                                        [&](const std::string& name) { return list.AddKey(name); }))
+            n = list.EndKeys();
+        if (n == 0 || returnedString[0] == '\0')
+            return CopyOut(Unquoted(fallback), returnedString, size);
+        return n;
+    }
+    std::string value;
+    if (text.Value(Trim(appName), Trim(keyName), &value))
+        return CopyOut(value, returnedString, size);
+    // The service cuts trailing spaces of the default (other blanks stay).
+    while (!fallback.empty() && fallback.back() == ' ')
+        fallback.pop_back();
+    return CopyOut(Unquoted(fallback), returnedString, size);
+}
+
+BOOL CProfileBatch::WriteString(LPCSTR appName, LPCSTR keyName, LPCSTR text) {
+    if (!appName || !m_impl->usable) {
+        m_impl->refused = true;
         return FALSE;
+    }
+    if (m_impl->text.Write(Trim(appName), keyName, text))
+        m_impl->changed = true;
     return TRUE;
+}
+
+BOOL CProfileBatch::Commit() {
+    return m_impl->Commit() ? TRUE : FALSE;
+}
+
+DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultText,
+                               LPSTR returnedString, DWORD size, LPCSTR fileName) {
+    return CProfileBatch(fileName).GetString(appName, keyName, defaultText, returnedString, size);
+}
+
+BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR text, LPCSTR fileName) {
+    CProfileBatch batch(fileName);
+    return batch.WriteString(appName, keyName, text) && batch.Commit();
 }

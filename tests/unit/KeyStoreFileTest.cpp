@@ -1,6 +1,7 @@
 // The local key file: creation, device check, scrambling, loading of odd files.
 #include "app/KeyStoreFile.h"
 #include "TempFolder.h"
+#include "Unprivileged.h"
 #include "app/WepKeyTable.h"
 #include "device/ConfigImage.h"
 #include "platform/Profile.h"
@@ -60,6 +61,36 @@ TEST_F(KeyStoreFileTest, FirstRunCreatesTheFileFromTheDevice) {
     EXPECT_EQ(UnscrambleKeyText(Entry("1")), "a0a1a2a3a4");
     EXPECT_EQ(UnscrambleKeyText(Entry("8")), "d0d1d2d3d4d5d6d7d8d9dadbdc");
     ExpectTableFromImage();
+}
+
+TEST_F(KeyStoreFileTest, FirstRunFileByteForByte) {
+    // Written out by hand from the file's rules: the header line, then entries "0" to "8"
+    // in order, each line ended by CR LF. Entry 0 is the MAC address 02 0a bc de f0 12 in
+    // lowercase hex, unscrambled. Entries 1-4 are the first 5 bytes of slots 1-4 (a0..a4,
+    // b0..b4, c0..c4, d0..d4) and entries 5-8 all 13 bytes, as lowercase hex, each
+    // character plus the same character of "NoPeeking!NoPeeking!..." modulo 256:
+    // 'a'+'N' = af, '0'+'o' = 9f, 'a'+'P' = b1, '1'+'e' = 96, 'a'+'e' = c6, '2'+'k' = 9d,
+    // 'a'+'i' = ca, '3'+'n' = a1, 'a'+'g' = c8, '4'+'!' = 55 'U', ...
+    const std::string expected =
+        "[OEM]\r\n"
+        "0=020abcdef012\r\n"
+        "1=\xaf\x9f\xb1\x96\xc6\x9d\xca\xa1\xc8U\r\n"
+        "2=\xb0\x9f\xb2\x96\xc7\x9d\xcb\xa1\xc9U\r\n"
+        "3=\xb1\x9f\xb3\x96\xc8\x9d\xcc\xa1\xcaU\r\n"
+        "4=\xb2\x9f\xb4\x96\xc9\x9d\xcd\xa1\xcbU\r\n"
+        "5=\xaf\x9f\xb1\x96\xc6\x9d\xca\xa1\xc8U\xaf\xa4\xb1\x9b\xc6\xa2\xca\xa6\xc8Z"
+        "\xaf\xd0\xb1\xc7\xc6\xce\r\n"
+        "6=\xb0\x9f\xb2\x96\xc7\x9d\xcb\xa1\xc9U\xb0\xa4\xb2\x9b\xc7\xa2\xcb\xa6\xc9Z"
+        "\xb0\xd0\xb2\xc7\xc7\xce\r\n"
+        "7=\xb1\x9f\xb3\x96\xc8\x9d\xcc\xa1\xcaU\xb1\xa4\xb3\x9b\xc8\xa2\xcc\xa6\xcaZ"
+        "\xb1\xd0\xb3\xc7\xc8\xce\r\n"
+        "8=\xb2\x9f\xb4\x96\xc9\x9d\xcd\xa1\xcbU\xb2\xa4\xb4\x9b\xc9\xa2\xcd\xa6\xcbZ"
+        "\xb2\xd0\xb4\xc7\xc9\xce\r\n";
+    SyncKeyFile();
+    EXPECT_EQ(TempWorkingFolder::Read("OEM.tmp"), expected);
+    // Saving the same table again changes nothing.
+    ASSERT_TRUE(SaveKeyFile());
+    EXPECT_EQ(TempWorkingFolder::Read("OEM.tmp"), expected);
 }
 
 TEST_F(KeyStoreFileTest, SameDeviceLoadsTheFileNotTheSlots) {
@@ -158,6 +189,21 @@ TEST_F(KeyStoreFileTest, UnwritableFileFallsBackToTheDeviceKeys) {
     ExpectTableFromImage();
     EXPECT_FALSE(SaveKeyFile());
 }
+
+#ifndef _WIN32
+TEST_F(KeyStoreFileTest, UnreadableFileIsNeitherEmptiedNorReplaced) {
+    TempWorkingFolder::Write("OEM.tmp", "[OEM]\r\n0=020abcdef012\r\n[mine]\r\nx=1\r\n");
+    ASSERT_EQ(chmod("OEM.tmp", 0200), 0);
+    GiveToUnprivileged(".");
+    GiveToUnprivileged("OEM.tmp");
+    EXPECT_TRUE(RunUnprivileged([this] {
+        SyncKeyFile();
+        ExpectTableFromImage();
+        EXPECT_FALSE(SaveKeyFile());
+    }));
+    EXPECT_EQ(TempWorkingFolder::Read("OEM.tmp"), "[OEM]\r\n0=020abcdef012\r\n[mine]\r\nx=1\r\n");
+}
+#endif
 
 TEST_F(KeyStoreFileTest, RandomFilesAndValuesNeverCrash) {
     std::mt19937 rng(1234);
