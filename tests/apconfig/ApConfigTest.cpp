@@ -311,6 +311,8 @@ TEST_F(ApConfigTest, RefusedValuesNameFieldValueAndRangeAndWriteNothing) {
     Result key = RunApConfig({"set", "--no-key-file", "wepType=128-bit", "wepKey1=0102030405"});
     EXPECT_EQ(key.code, 2);
     EXPECT_NE(key.err.find("26 hexadecimal digits"), std::string::npos) << key.err;
+    // Refused keys leave the key file as it was too (here: not there).
+    EXPECT_EQ(RunApConfig({"set", "wepType=128-bit", "wepKey1=0102030405"}).code, 2);
     EXPECT_EQ(Stat("writes"), 0);
     EXPECT_FALSE(std::filesystem::exists("OEM.tmp"));
 }

@@ -371,10 +371,11 @@ int ApConfig::Get() {
 }
 
 void ApConfig::LoadKeyTable() {
-    if (!m_noKeyFile) {
-        // As the main dialog opens: the file brought in line with this access point, the
-        // table loaded from it.
-        SyncKeyFile();
+    // The table the main dialog holds once it has opened: the key file's keys when the file
+    // belongs to this access point, else the access point's own slots (the file is then
+    // rebuilt from them). The file itself is touched only after the write.
+    if (!m_noKeyFile && FileExists("OEM.tmp") && KeyFileMatchesDevice()) {
+        LoadKeyFile();
         return;
     }
     for (int k = 0; k < WepKeyTable::kKeys; ++k) {
@@ -397,6 +398,11 @@ void ApConfig::SyncKeyFileAfterWrite(bool fromImage) {
         SyncKeyFile(); // creates the file from the image
         ok = FileExists("OEM.tmp");
     } else {
+        // As the dialogs: the file brought in line when they open, the table saved by Apply.
+        WepKeyTable table = g_wepKeyTable;
+        if (!FileExists("OEM.tmp") || !KeyFileMatchesDevice())
+            SyncKeyFile();
+        g_wepKeyTable = table;
         ok = SaveKeyFile();
     }
     if (!ok)
