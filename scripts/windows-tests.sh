@@ -21,3 +21,20 @@ cmake --build "$build" -j "$(nproc)" >/dev/null
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cd "$build"
 wine "$build/tests/windows/win_unit_tests.exe"
+
+# ap-config.exe: a console program; without the access point's driver every command ends
+# with exit code 1 and the utility's message.
+apconfig="$build/tools/ap-config/ap-config.exe"
+help=$(wine "$apconfig" --help)
+for command in show get set backup restore "keys export" passwd; do
+    grep -q "e.g. ap-config $command" <<<"$help" || { echo "ap-config.exe --help lacks $command"; exit 1; }
+done
+set +e
+message=$(AP_PASSWORD=admin wine "$apconfig" show 2>&1 >/dev/null)
+code=$?
+set -e
+if [ "$code" -ne 1 ] || ! grep -q "Please Attach the Access Point USB Connector or Install the Access Point Driver !" <<<"$message"; then
+    echo "ap-config.exe show without the driver: exit $code, \"$message\""
+    exit 1
+fi
+echo "ap-config.exe: --help and the absent driver (exit 1) as expected"

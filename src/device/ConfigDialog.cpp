@@ -1,14 +1,10 @@
 #include "ConfigDialog.h"
 
+#include "ConfigTransfer.h"
 #include "DeviceChannel.h"
 #include "ProgressDlg.h"
 
 #include <functional>
-
-const char kMsgAttachOrInstallDriver[] =
-    "Please Attach the Access Point USB Connector or Install the Access Point Driver !  ";
-const char kMsgAttach[] = "Please Attach the Access Point USB Connector";
-const char kMsgCannotGetConfiguration[] = "Cannot get the configuration";
 
 CConfigDialog::CConfigDialog(UINT idTemplate, CWnd* parent)
     : CDialog(idTemplate, parent), m_image(std::make_unique<ConfigImage>()) {}
@@ -37,25 +33,24 @@ CConfigDialog::~CConfigDialog() {
 
 namespace {
 
-// One read of either configuration into dest: the device opened once, the request tried
-// twice in immediate succession, the device closed on every path.
-// The user-interface thread waits for the device meanwhile, so the busy cursor is up for
-// the whole request; it is down again before any message.
+// One read of either configuration into dest, with the message of its failure. The
+// user-interface thread waits for the device meanwhile, so the busy cursor is up for the
+// whole request; it is down again before any message.
 BOOL ReadInto(BYTE* dest, BYTE selector, const char* openFailedMessage) {
-    CDeviceChannel channel;
     BeginWaitCursor();
-    if (!channel.Open()) {
-        EndWaitCursor();
+    TransferOutcome outcome = ReadConfigurationBlock(dest, selector);
+    EndWaitCursor();
+    switch (outcome) {
+    case TransferOutcome::kOk:
+        return TRUE;
+    case TransferOutcome::kOpenFailed:
         AfxMessageBox(openFailedMessage);
         return FALSE;
+    case TransferOutcome::kRequestFailed:
+        break;
     }
-    BOOL ok = channel.Read(dest, &selector, kReadReplyLength) ||
-              channel.Read(dest, &selector, kReadReplyLength);
-    channel.Close();
-    EndWaitCursor();
-    if (!ok)
-        AfxMessageBox(kMsgCannotGetConfiguration);
-    return ok;
+    AfxMessageBox(kMsgCannotGetConfiguration);
+    return FALSE;
 }
 
 } // namespace
@@ -111,24 +106,21 @@ UINT CConfigDialog::WriteConfiguration() {
                 EnableWindow(TRUE);
         });
     };
-    CDeviceChannel channel;
-    if (!channel.Open()) {
+    TransferOutcome outcome =
+        WriteConfigurationBlock(m_writeCopy.data(), [this] { BeginWaitCursor(); });
+    if (outcome == TransferOutcome::kOpenFailed) {
         AfxMessageBox(kMsgAttach); // waits until the user has dismissed it
         enableOwnWindow();
         g_progressDlg.PostMessage(WM_CLOSE);
         return 1;
     }
-    BeginWaitCursor();
-    if (!channel.Write(m_writeCopy.data(), kWriteCommand, kConfigBlockLength) &&
-        !channel.Write(m_writeCopy.data(), kWriteCommand, kConfigBlockLength)) {
+    if (outcome == TransferOutcome::kRequestFailed) {
         AfxMessageBox(kMsgAttach);
         g_progressDlg.PostMessage(WM_CLOSE);
-        channel.Close();
         enableOwnWindow();
         EndWaitCursor();
         return 1;
     }
     EndWaitCursor();
-    channel.Close();
     return 0;
 }

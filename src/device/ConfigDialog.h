@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConfigImage.h"
+#include "ConfigTransfer.h"
 #include "platform/Afx.h"
 
 #include <array>
@@ -41,7 +42,3 @@ private:
     std::atomic<WriteState> m_writeState{kNoWrite};
     std::array<BYTE, kConfigBlockLength + 1> m_writeCopy{};
 };
-
-extern const char kMsgAttachOrInstallDriver[];
-extern const char kMsgAttach[];
-extern const char kMsgCannotGetConfiguration[];

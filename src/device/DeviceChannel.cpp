@@ -9,7 +9,11 @@
 char g_szFirmwareVersion[16] = "";
 
 namespace {
-const char kDeviceName[] = "\\\\.\\DfuDevice0";
+std::string g_deviceName = "\\\\.\\DfuDevice0";
+}
+
+void SetDeviceName(const std::string& name) {
+    g_deviceName = "\\\\.\\" + name;
 }
 
 CDeviceChannel::CDeviceChannel() : m_hDevice(INVALID_HANDLE_VALUE), m_bOpen(FALSE) {}
@@ -19,8 +23,8 @@ CDeviceChannel::~CDeviceChannel() = default;
 BOOL CDeviceChannel::Open() {
     if (m_bOpen)
         Close();
-    m_hDevice = CreateFileA(kDeviceName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_hDevice = CreateFileA(g_deviceName.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (m_hDevice == INVALID_HANDLE_VALUE)
         return FALSE;
     m_bOpen = TRUE;

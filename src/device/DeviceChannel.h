@@ -2,6 +2,8 @@
 
 #include "platform/Win32Types.h"
 
+#include <string>
+
 // The firmware version text of the last successful read ("1.0.2.0"), empty until then.
 extern char g_szFirmwareVersion[16];
 
@@ -10,6 +12,10 @@ constexpr UINT kReadReplyLength = 1024;
 constexpr BYTE kSelectCurrent = 1;
 constexpr BYTE kSelectFactory = 2;
 constexpr BYTE kWriteCommand = 1;
+
+// The driver device that channels open: "DfuDevice0" unless set (several access points are
+// DfuDevice1, ...). Set once at start, before any channel exists.
+void SetDeviceName(const std::string& name);
 
 // The one path to the access point: opens its driver device, frames read and write
 // requests and unframes read replies. Short-lived: one object per transfer.

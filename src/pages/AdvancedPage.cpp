@@ -1,34 +1,11 @@
 #include "AdvancedPage.h"
 
-#include <cstdlib>
+#include "device/ConfigWords.h"
 
 namespace {
 
 const int IDC_FRAGMENT = 1077, IDC_RTS = 1078, IDC_BEACON = 1079, IDC_PREAMBLE = 1080,
           IDC_ANTENNA = 1081, IDC_SSID_BROADCAST = 1082, IDC_ROAMING = 1083;
-
-// The RTS/CTS lower bound 0 never applies to typed digits; it keeps pasted negative
-// numbers inside the range.
-const CAdvancedPage::ThresholdRule kFragmentRule{"256", 256, "256", 2346, "2346"};
-const CAdvancedPage::ThresholdRule kRtsRule{"0", 0, "0", 2346, "2347"};
-const CAdvancedPage::ThresholdRule kBeaconRule{"20", 20, "20", 1000, "1000"};
-
-// The number at the start of text, as atol reads it (without atol's overflow).
-long ReadNumber(const std::string& text) {
-    return std::strtol(text.c_str(), nullptr, 10);
-}
-
-int SelectionFor(int value, int count) {
-    return value >= 1 && value <= count ? value - 1 : -1;
-}
-
-void FillList(CComboBox& combo, std::initializer_list<const char*> items, int value) {
-    combo.ResetContent();
-    int i = 0;
-    for (const char* item : items)
-        combo.InsertString(i++, item);
-    combo.SetCurSel(SelectionFor(value, static_cast<int>(items.size())));
-}
 
 } // namespace
 
@@ -67,29 +44,15 @@ void CAdvancedPage::LoadFromImage() {
     m_strFragment = std::to_string(image.FragmentThreshold());
     m_strRts = std::to_string(image.RtsThreshold());
     m_strBeacon = std::to_string(image.BeaconPeriod());
-    FillList(m_preambleCombo, {"Short", "Long"}, image.PreambleType());
-    FillList(m_antennaCombo, {"Left", "Right", "Diversity"}, image.AntennaSelect());
-    FillList(m_ssidBroadcastCombo, {"Enable", "Disable"}, image.SsidBroadcast());
-    FillList(m_roamingCombo, {"Enable", "Disable"}, image.InternationalRoaming());
+    FillWordList(m_preambleCombo, kPreambleWords, image.PreambleType());
+    FillWordList(m_antennaCombo, kAntennaWords, image.AntennaSelect());
+    FillWordList(m_ssidBroadcastCombo, kEnableWords, image.SsidBroadcast());
+    FillWordList(m_roamingCombo, kEnableWords, image.InternationalRoaming());
     UpdateData(FALSE);
 }
 
 WORD CAdvancedPage::CorrectThreshold(const ThresholdRule& rule, std::string& text) {
-    if (text.empty())
-        text = rule.emptyText;
-    long value = ReadNumber(text);
-    if (value < rule.lower)
-        text = rule.lowerText;
-    if (value > rule.upperCheck)
-        text = rule.upperText;
-    long stored = ReadNumber(text);
-    // Pasted text such as "12ab" reads as its leading number; whatever it was, what is
-    // stored lies within the field's range.
-    if (stored < rule.lower) {
-        text = rule.lowerText;
-        stored = ReadNumber(text);
-    }
-    return static_cast<WORD>(stored);
+    return ::CorrectThreshold(rule, text);
 }
 
 void CAdvancedPage::OnChangeFragment() {

@@ -2,6 +2,7 @@
 
 #include "DigitEdit.h"
 #include "PageDialog.h"
+#include "device/ConfigWords.h"
 
 #include <string>
 
@@ -14,13 +15,7 @@ public:
     CAdvancedPage();
     void LoadFromImage() override;
 
-    struct ThresholdRule {
-        const char* emptyText; // what an empty field becomes
-        long lower;            // below it the text becomes lowerText
-        const char* lowerText;
-        long upperCheck; // above it the text becomes upperText
-        const char* upperText;
-    };
+    using ThresholdRule = ::ThresholdRule;
     // Corrects text by rule and returns the value to store.
     static WORD CorrectThreshold(const ThresholdRule& rule, std::string& text);
 

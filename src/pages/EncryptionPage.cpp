@@ -54,23 +54,9 @@ void CEncryptionPage::DoDataExchange(CDataExchange* pDX) {
 
 void CEncryptionPage::LoadFromImage() {
     const ConfigImage& image = Image();
-    m_wepTypeCombo.ResetContent();
-    m_wepTypeCombo.InsertString(0, "Disable");
-    m_wepTypeCombo.InsertString(1, "64-bit");
-    m_wepTypeCombo.InsertString(2, "128-bit");
-    m_wepTypeCombo.SetCurSel(image.WepType() <= 2 ? image.WepType() : -1);
-
-    m_authTypeCombo.ResetContent();
-    m_authTypeCombo.InsertString(0, "Open System");
-    m_authTypeCombo.InsertString(1, "Shared Key");
-    m_authTypeCombo.InsertString(2, "Both Type");
-    m_authTypeCombo.SetCurSel(image.AuthType() <= 2 ? image.AuthType() : -1);
-
-    m_activeKeyCombo.ResetContent();
-    for (int i = 0; i < 4; ++i)
-        m_activeKeyCombo.InsertString(i, "Key " + std::to_string(i + 1));
-    BYTE active = image.ActiveKeyId();
-    m_activeKeyCombo.SetCurSel(active >= 1 && active <= 4 ? active - 1 : -1);
+    FillWordList(m_wepTypeCombo, kWepTypeWords, image.WepType());
+    FillWordList(m_authTypeCombo, kAuthTypeWords, image.AuthType());
+    FillWordList(m_activeKeyCombo, kActiveKeyWords, image.ActiveKeyId());
 
     for (int k = 0; k < 4; ++k) {
         for (int j = 0; j < 5; ++j)

@@ -1,5 +1,6 @@
 #include "InfoPage.h"
 
+#include "device/ConfigWords.h"
 #include "device/DeviceChannel.h"
 
 #include <cstdio>
@@ -9,23 +10,7 @@ const int IDC_UTILITY_VERSION = 1094, IDC_FIRMWARE = 1095, IDC_REGULATION = 1096
           IDC_LOGO = 1105;
 
 const char* RegulationText(BYTE domain) {
-    switch (domain) {
-    case 0x10:
-        return " FCC";
-    case 0x20:
-        return " DOC";
-    case 0x30:
-        return " ETSI";
-    case 0x31:
-        return " SPAIN";
-    case 0x32:
-        return " FRANCE";
-    case 0x40:
-    case 0x41:
-        return " MKK";
-    default:
-        return nullptr;
-    }
+    return RegulationDomainText(domain);
 }
 } // namespace
 

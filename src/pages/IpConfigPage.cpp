@@ -41,16 +41,8 @@ void CIpConfigPage::LoadFromImage() {
     m_ipAddressCtrl.SetAddress(Packed(image.IpAddress()));
     m_subnetMaskCtrl.SetAddress(Packed(image.SubnetMask()));
     m_gatewayCtrl.SetAddress(Packed(image.Gateway()));
-    m_dhcpClientCombo.ResetContent();
-    m_dhcpClientCombo.InsertString(0, "Enable");
-    m_dhcpClientCombo.InsertString(1, "Disable");
-    DWORD dhcp = image.DhcpClient();
-    m_dhcpClientCombo.SetCurSel(dhcp == 1 ? 0 : dhcp == 2 ? 1 : -1);
-    m_primaryPortCombo.ResetContent();
-    m_primaryPortCombo.InsertString(0, "Ethernet");
-    m_primaryPortCombo.InsertString(1, "Wireless");
-    DWORD port = image.PrimaryPort();
-    m_primaryPortCombo.SetCurSel(port == 1 ? 0 : port == 2 ? 1 : -1);
+    FillWordList(m_dhcpClientCombo, kEnableWords, image.DhcpClient());
+    FillWordList(m_primaryPortCombo, kPrimaryPortWords, image.PrimaryPort());
     UpdateAddressEnabling();
     UpdateData(FALSE);
 }

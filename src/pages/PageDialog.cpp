@@ -34,3 +34,10 @@ std::string HexByteText(BYTE value, bool upperCase) {
     std::snprintf(text, sizeof(text), upperCase ? "%02X" : "%02x", value);
     return text;
 }
+
+void FillWordList(CComboBox& combo, const WordList& words, DWORD value) {
+    combo.ResetContent();
+    for (int i = 0; i < words.count; ++i)
+        combo.InsertString(i, words.items[i].text);
+    combo.SetCurSel(words.PositionOf(value));
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/ConfigImage.h"
+#include "device/ConfigWords.h"
 #include "platform/Afx.h"
 
 // What the five pages share: a child dialog that fills itself from the current image in
@@ -18,6 +19,9 @@ public:
 protected:
     static ConfigImage& Image() { return *g_pConfigImage; }
 };
+
+// Fills a list with words at their positions and selects the one storing value, if any.
+void FillWordList(CComboBox& combo, const WordList& words, DWORD value);
 
 // Reads a byte as "%2x" does: blanks skipped, then one or two hexadecimal digits. False
 // when the text does not begin with a hexadecimal digit.

@@ -1,22 +1,14 @@
 #include "WirelessPage.h"
 
+#include "device/ConfigWords.h"
+
 namespace {
 
 const int IDC_NAME = 1002, IDC_ESSID = 1003, IDC_MODE = 1006, IDC_CHANNEL = 1007, IDC_RATE = 1008,
           IDC_BSSID0 = 1014, IDC_BSSID5 = 1019;
 
-const char* const kRateTexts[] = {"1 Mbps", "2 Mbps", "5.5 Mbps", "11 Mbps", "Auto"};
-
-struct ModeEntry {
-    const char* text;
-    BYTE value;
-    bool bssidEnabled;
-};
-const ModeEntry kModes[] = {
-    {"Access Point", 2, false},          {"Access Point Client", 3, true},
-    {"WBridge Point to Point", 4, true}, {"WBridge Point to MultiPoint", 1, false},
-    {"Wireless Repeater", 5, true},
-};
+const auto& kRateTexts = kRateWords;
+const auto& kModes = kModeWords;
 
 } // namespace
 
@@ -64,7 +56,7 @@ void CWirelessPage::LoadFromImage() {
     int first = 0, last = 0;
     if (ChannelRangeFor(image.RegulationDomain(), &first, &last)) {
         for (int c = first; c <= last; ++c)
-            m_channelCombo.InsertString(c - first, "Channel " + std::to_string(c));
+            m_channelCombo.InsertString(c - first, ChannelText(c));
         int position = image.Channel() - first;
         m_channelCombo.SetCurSel(position >= 0 && position <= last - first ? position : -1);
     }

@@ -1,0 +1,597 @@
+// ap-config as a process against the real emulator: every command with its refusals and
+// the device's faults.
+#include "Emulator.h"
+#include "Sha256.h"
+#include "TempFolder.h"
+#include "app/KeyStoreFile.h"
+#include "app/WepKeyTable.h"
+#include "device/ConfigImage.h"
+#include "platform/Profile.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+struct Result {
+    int code = -1;
+    std::string out, err;
+};
+
+// Starts ap-config with args in the working folder, without a controlling terminal, with
+// AP_PASSWORD set to password unless that is null.
+pid_t Start(const std::vector<std::string>& args, const char* password) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        setsid();
+        int out = open("ap-config.out", O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int err = open("ap-config.err", O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(out, 1);
+        dup2(err, 2);
+        if (password)
+            setenv("AP_PASSWORD", password, 1);
+        else
+            unsetenv("AP_PASSWORD");
+        std::vector<char*> argv{const_cast<char*>("ap-config")};
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(AP_CONFIG_PATH, argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+Result Finish(pid_t pid) {
+    Result r;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = TempWorkingFolder::Read("ap-config.out");
+    r.err = TempWorkingFolder::Read("ap-config.err");
+    return r;
+}
+
+Result RunApConfig(const std::vector<std::string>& args, const char* password = "admin") {
+    return Finish(Start(args, password));
+}
+
+const char kAttachOrInstall[] =
+    "Please Attach the Access Point USB Connector or Install the Access Point Driver !";
+
+class ApConfigTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(emulator.Running());
+        factory = emulator.Dump("current");
+        ASSERT_EQ(factory.size(), 889u);
+    }
+    long Stat(const char* key) const { return StatValue(" " + emulator.Control("stats"), key); }
+    std::vector<uint8_t> Current() const { return emulator.Dump("current"); }
+    void LoadWith(size_t offset, std::initializer_list<uint8_t> bytes) {
+        auto c = Current();
+        std::copy(bytes.begin(), bytes.end(), c.begin() + static_cast<long>(offset));
+        emulator.Load(c);
+    }
+    static std::string Entry(const std::string& name) {
+        char buf[2000];
+        GetPrivateProfileStringA("OEM", name.c_str(), "<none>", buf, sizeof(buf), ".\\OEM.tmp");
+        return buf;
+    }
+    static mode_t Mode(const std::string& path) {
+        struct stat st {};
+        stat(path.c_str(), &st);
+        return st.st_mode & 0777;
+    }
+
+    TempWorkingFolder folder;
+    EmulatorProcess emulator;
+    std::vector<uint8_t> factory;
+};
+
+TEST_F(ApConfigTest, HelpListsEveryCommandWithAnExample) {
+    Result r = RunApConfig({"--help"}, nullptr);
+    EXPECT_EQ(r.code, 0);
+    for (const char* example :
+         {"ap-config show", "ap-config get", "ap-config set", "ap-config backup",
+          "ap-config restore", "ap-config keys export", "ap-config passwd"})
+        EXPECT_NE(r.out.find(std::string("e.g. ") + example), std::string::npos) << example;
+    EXPECT_EQ(Stat("opens"), 0);
+}
+
+TEST_F(ApConfigTest, UsageIsRefusedBeforeTheDeviceIsAsked) {
+    const std::vector<std::vector<std::string>> wrong = {
+        {},
+        {"frobnicate"},
+        {"show", "extra"},
+        {"get"},
+        {"get", "password"},
+        {"set"},
+        {"set", "channel"},
+        {"set", "macAddress=00-11-22-33-44-55"},
+        {"set", "passwordLength=3"},
+        {"set", "channel=6", "channel=7"},
+        {"keys", "export", "--format", "iwd"},
+        {"backup"},
+        {"--bogus", "show"},
+        {"--device", "../x", "show"},
+    };
+    for (const auto& args : wrong) {
+        Result r = RunApConfig(args);
+        EXPECT_EQ(r.code, 2) << testing::PrintToString(args);
+        EXPECT_NE(r.err.find("ap-config: "), std::string::npos);
+    }
+    EXPECT_EQ(Stat("opens"), 0);
+}
+
+TEST_F(ApConfigTest, DeviceFailuresExitOneWithTheUtilitysWords) {
+    Result other = RunApConfig({"--device", "DfuDevice1", "show"});
+    EXPECT_EQ(other.code, 1);
+    EXPECT_NE(other.err.find(kAttachOrInstall), std::string::npos) << other.err;
+
+    emulator.Control("absent on");
+    Result absent = RunApConfig({"show"});
+    EXPECT_EQ(absent.code, 1);
+    EXPECT_NE(absent.err.find(kAttachOrInstall), std::string::npos);
+    emulator.Control("absent off");
+
+    emulator.Control("short-reply on");
+    Result shortReply = RunApConfig({"show"});
+    EXPECT_EQ(shortReply.code, 1);
+    EXPECT_NE(shortReply.err.find("Cannot get the configuration"), std::string::npos);
+    EXPECT_EQ(shortReply.out, "");
+    emulator.Control("short-reply off");
+
+    // One failed read is retried at once and is not reported.
+    emulator.Control("reset-stats");
+    emulator.Control("fail-reads 1");
+    Result retried = RunApConfig({"get", "essid"});
+    EXPECT_EQ(retried.code, 0) << retried.err;
+    EXPECT_EQ(retried.out, "wireless\n");
+    EXPECT_EQ(Stat("reads"), 2);
+    EXPECT_EQ(Stat("opens"), 1);
+}
+
+TEST_F(ApConfigTest, PasswordAsTheLoginChecksIt) {
+    EXPECT_EQ(RunApConfig({"get", "essid"}, "admin").code, 0);
+    EXPECT_EQ(RunApConfig({"get", "essid"}, "recovery").code, 0); // the second stored password
+    EXPECT_EQ(RunApConfig({"get", "essid"}, "  admin  and more").code, 0);
+    Result wrong = RunApConfig({"get", "essid"}, "Admin");
+    EXPECT_EQ(wrong.code, 4);
+    EXPECT_NE(wrong.err.find("The password you typed is incorrect."), std::string::npos);
+    EXPECT_EQ(wrong.out, "");
+    EXPECT_EQ(RunApConfig({"get", "essid"}, "").code, 4);
+
+    TempWorkingFolder::Write("pw", "recovery\r\n");
+    EXPECT_EQ(RunApConfig({"--password-file", "pw", "get", "essid"}, "wrong").code, 0);
+    EXPECT_EQ(RunApConfig({"--password-file", "missing", "get", "essid"}).code, 2);
+    // Neither a file, nor the variable, nor a terminal to ask on.
+    Result none = RunApConfig({"get", "essid"}, nullptr);
+    EXPECT_EQ(none.code, 2);
+    EXPECT_NE(none.err.find("no password"), std::string::npos);
+
+    // A stored password longer than the 16 characters the login takes never matches; an
+    // empty stored one matches an empty typed one.
+    LoadWith(192, {17, 0, 0, 0});
+    LoadWith(196, {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j', 'k', 'l', 'm', 'n', 'o', 'p',
+                   'q', 0});
+    EXPECT_EQ(RunApConfig({"get", "essid"}, "abcdefghijklmnopq").code, 4);
+    LoadWith(216, {0, 0, 0, 0});
+    EXPECT_EQ(RunApConfig({"get", "essid"}, "").code, 0);
+}
+
+TEST_F(ApConfigTest, ShowInThePagesWordsWithoutPasswords) {
+    Result text = RunApConfig({"show"});
+    ASSERT_EQ(text.code, 0) << text.err;
+    for (const char* line :
+         {"channel               Channel 6\n", "rateMode              Auto\n",
+          "operationalMode       Access Point\n",
+          "wepKey2               202122232425262728292a2b2c\n",
+          "ipAddress             192.168.0.1\n", "antennaSelect         Diversity\n",
+          "regulationDomain      FCC\n", "macAddress            02-1a-2b-3c-4d-5e\n",
+          "firmwareVersion       1.0.2.0\n"})
+        EXPECT_NE(text.out.find(line), std::string::npos) << line;
+    EXPECT_EQ(text.out.find("admin"), std::string::npos);
+    EXPECT_EQ(text.out.find("recovery"), std::string::npos);
+
+    // Stored values outside the lists, a fixed rate, 64-bit keys, a name in the code page.
+    LoadWith(28, {12});
+    LoadWith(30, {2});
+    LoadWith(156, {0x82, 0x84, 0x00, 0x00});
+    LoadWith(70, {1, 9});
+    LoadWith(124, {'C', 'a', 'f', 0xE9, 0x80, 0});
+    Result json = RunApConfig({"show", "--json"});
+    ASSERT_EQ(json.code, 0) << json.err;
+    auto j = nlohmann::json::parse(json.out);
+    EXPECT_EQ(j.size(), 25u);
+    EXPECT_FALSE(j.contains("password"));
+    EXPECT_EQ(j["channel"], "unknown (12)");
+    EXPECT_EQ(j["rateMode"], "2 Mbps");
+    EXPECT_EQ(j["wepType"], "64-bit");
+    EXPECT_EQ(j["activeKeyId"], "unknown (9)");
+    EXPECT_EQ(j["wepKeys"][3], "4041424344");
+    EXPECT_EQ(j["apName"], "Caf\xC3\xA9\xE2\x82\xAC");
+    EXPECT_EQ(j["fragmentThreshold"], 2346);
+    EXPECT_EQ(j["preferredBssid"], "00-00-00-00-00-00");
+
+    Result get = RunApConfig({"get", "rtsThreshold", "wepKey4", "dhcpClient", "--json"});
+    ASSERT_EQ(get.code, 0);
+    EXPECT_EQ(nlohmann::json::parse(get.out),
+              nlohmann::json(
+                  {{"rtsThreshold", 2347}, {"wepKey4", "4041424344"}, {"dhcpClient", "Disable"}}));
+}
+
+TEST_F(ApConfigTest, SetStoresEveryAssignmentInOneVerifiedWrite) {
+    emulator.Control("reset-stats");
+    Result r = RunApConfig({"set",
+                            "--no-key-file",
+                            "channel=Channel 11",
+                            "essid=Caf\xC3\xA9",
+                            "apName=" + std::string(32, 'n'),
+                            "rateMode=5.5",
+                            "operationalMode=3",
+                            "preferredBssid=00:0a:ff:10:20:30",
+                            "authType=Shared Key",
+                            "activeKeyId=4",
+                            "ipAddress=10.0.0.2",
+                            "subnetMask=255.0.255.0",
+                            "gateway=10.0.0.1",
+                            "dhcpClient=enable",
+                            "primaryPort=Wireless",
+                            "fragmentThreshold=256",
+                            "rtsThreshold=0",
+                            "beaconPeriod=1000",
+                            "preambleType=Short",
+                            "antennaSelect=Left",
+                            "ssidBroadcast=2",
+                            "internationalRoaming=Enable"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "verified\n");
+    EXPECT_EQ(Stat("writes"), 1);
+    auto c = Current();
+    auto expect = factory;
+    expect[28] = 11;
+    expect[31] = 4;
+    std::memcpy(expect.data() + 32, "Caf\xE9\0", 5);
+    std::memset(expect.data() + 124, 'n', 32);
+    expect[30] = 2;
+    const uint8_t rates[] = {0x82, 0x84, 0x8B, 0x00};
+    std::memcpy(expect.data() + 156, rates, 4);
+    expect[166] = 3;
+    const uint8_t bssid[] = {0x00, 0x0A, 0xFF, 0x10, 0x20, 0x30};
+    std::memcpy(expect.data() + 266, bssid, 6);
+    expect[68] = 1, expect[71] = 4;
+    const uint8_t addresses[] = {10, 0, 0, 2, 255, 0, 255, 0};
+    std::memcpy(expect.data() + 14, addresses, 8);
+    expect[240] = 10, expect[241] = 0, expect[242] = 0, expect[243] = 1;
+    expect[248] = 1, expect[252] = 2;
+    expect[64] = 0x00, expect[65] = 0x01, expect[66] = 0, expect[67] = 0;
+    expect[162] = 0xE8, expect[163] = 0x03;
+    expect[29] = 1, expect[164] = 1, expect[69] = 2, expect[276] = 1;
+    for (size_t i = 0; i < 348; ++i)
+        EXPECT_EQ(c[i], expect[i]) << "byte " << i;
+}
+
+TEST_F(ApConfigTest, RefusedValuesNameFieldValueAndRangeAndWriteNothing) {
+    LoadWith(160, {0x31}); // Spain: channels 10 and 11
+    emulator.Control("reset-stats");
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"channel=6", "Channel 10 to Channel 11"},
+        {"essid=" + std::string(33, 'e'), "at most 32"},
+        {"apName=snow \xE2\x98\x83", "no Windows-1252 byte"},
+        {"fragmentThreshold=255", "256 to 2346"},
+        {"rtsThreshold=2348", "0 to 2347"},
+        {"beaconPeriod=19", "20 to 1000"},
+        {"beaconPeriod=1e3", "20 to 1000"},
+        {"rateMode=54", "5.5 Mbps"},
+        {"operationalMode=6", "Wireless Repeater"},
+        {"wepType=256-bit", "128-bit"},
+        {"preferredBssid=00-11-22", "six hexadecimal bytes"},
+        {"ipAddress=10.0.0.256", "dotted address"},
+        {"gateway=10.0.0", "dotted address"},
+        {"wepKey1=0102030405", "WEP is disabled"},
+    };
+    for (const auto& [assignment, allowed] : refused) {
+        Result r = RunApConfig({"set", "--no-key-file", "authType=1", assignment});
+        EXPECT_EQ(r.code, 2) << assignment;
+        std::string field = assignment.substr(0, assignment.find('='));
+        EXPECT_NE(r.err.find(assignment + " refused"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(allowed), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("nothing was written"), std::string::npos);
+    }
+    // The wrong size of key for the active WEP type, set in the same call.
+    Result key = RunApConfig({"set", "--no-key-file", "wepType=128-bit", "wepKey1=0102030405"});
+    EXPECT_EQ(key.code, 2);
+    EXPECT_NE(key.err.find("26 hexadecimal digits"), std::string::npos) << key.err;
+    // Refused keys leave the key file as it was too (here: not there).
+    EXPECT_EQ(RunApConfig({"set", "wepType=128-bit", "wepKey1=0102030405"}).code, 2);
+    EXPECT_EQ(Stat("writes"), 0);
+    EXPECT_FALSE(std::filesystem::exists("OEM.tmp"));
+}
+
+TEST_F(ApConfigTest, ClampCorrectsNumbersAsTheAdvancedPage) {
+    Result r = RunApConfig(
+        {"set", "--clamp", "fragmentThreshold=3000", "rtsThreshold=99999", "beaconPeriod=5"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    auto c = Current();
+    EXPECT_EQ(c[64] | c[65] << 8, 2346);
+    EXPECT_EQ(c[66] | c[67] << 8, 2347);
+    EXPECT_EQ(c[162] | c[163] << 8, 20);
+    ASSERT_EQ(
+        RunApConfig({"set", "--clamp", "fragmentThreshold=", "rtsThreshold=", "beaconPeriod=0020"})
+            .code,
+        0);
+    c = Current();
+    EXPECT_EQ(c[64] | c[65] << 8, 256);
+    EXPECT_EQ(c[66] | c[67] << 8, 0);
+    EXPECT_EQ(c[162] | c[163] << 8, 20);
+    // Text that is no number is refused even with --clamp: the page never lets it in.
+    EXPECT_EQ(RunApConfig({"set", "--clamp", "beaconPeriod=abc"}).code, 2);
+}
+
+TEST_F(ApConfigTest, WriteFaults) {
+    emulator.Control("reset-stats");
+    emulator.Control("fail-writes 1");
+    Result retried = RunApConfig({"set", "channel=3"});
+    EXPECT_EQ(retried.code, 0) << retried.err;
+    EXPECT_EQ(retried.out, "verified\n");
+    EXPECT_EQ(retried.err, "");
+    EXPECT_EQ(Stat("writes"), 2);
+    EXPECT_EQ(Current()[28], 3);
+
+    emulator.Control("fail-writes 2");
+    Result failed = RunApConfig({"set", "channel=4"});
+    EXPECT_EQ(failed.code, 1);
+    EXPECT_NE(failed.err.find("Please Attach the Access Point USB Connector"), std::string::npos);
+    EXPECT_EQ(Current()[28], 3);
+}
+
+// The access point takes the write but holds something else when it is read back: another
+// configuration is loaded between the write and the read-back.
+TEST_F(ApConfigTest, ReadBackThatDiffersExitsThree) {
+    emulator.Control("reset-stats");
+    emulator.Control("delay-ms 700");
+    pid_t pid = Start({"set", "essid=verify-me"}, "admin");
+    bool written = false;
+    for (int i = 0; i < 1000 && !written; ++i) {
+        written = Stat("writes") >= 1;
+        if (!written)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_TRUE(written);
+    auto c = Current();
+    c[28] = 9;      // channel
+    c[300] ^= 0xFF; // a reserved byte
+    emulator.Load(c);
+    Result r = Finish(pid);
+    EXPECT_EQ(r.code, 3) << r.err;
+    EXPECT_EQ(r.out, "differs: channel, reserved277\n");
+    EXPECT_NE(r.err.find("reads back differently in: channel, reserved277"), std::string::npos);
+}
+
+// The key file after a set of keys is the file the dialogs would leave: the main dialog's
+// start brings it in line, the Encryption page collects the group, Apply saves the table.
+TEST_F(ApConfigTest, KeyFileAfterSetIsTheDialogsFile) {
+    Result r = RunApConfig({"set", "wepType=64-bit", "wepKey2=0A0B0C0D0E", "activeKeyId=2"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::string written = TempWorkingFolder::Read("OEM.tmp");
+    EXPECT_EQ(Mode("OEM.tmp"), 0600u);
+    auto c = Current();
+    const uint8_t key2[] = {0x0A, 0x0B, 0x0C, 0x0D, 0x0E};
+    EXPECT_EQ(std::memcmp(c.data() + 85, key2, 5), 0);
+    EXPECT_EQ(c[85 + 5], factory[85 + 5]); // a 64-bit key leaves the rest of its slot
+
+    // The dialogs' path, through the same key file code, in a folder of its own.
+    {
+        TempWorkingFolder dialogs;
+        ConfigImage image;
+        std::copy(factory.begin(), factory.end(), image.Bytes());
+        g_pConfigImage = &image;
+        SyncKeyFile();
+        std::memcpy(g_wepKeyTable.keys64[1], key2, 5);
+        SaveKeyFile();
+        g_pConfigImage = nullptr;
+        EXPECT_EQ(TempWorkingFolder::Read("OEM.tmp"), written);
+    }
+    // And independently: entry "2" is the new key's text under the scrambling phrase.
+    std::string expected;
+    const char phrase[] = "NoPeeking!";
+    std::string hex = "0a0b0c0d0e";
+    for (size_t i = 0; i < hex.size(); ++i)
+        expected += static_cast<char>(hex[i] + phrase[i % 10]);
+    EXPECT_EQ(Entry("2"), expected);
+    EXPECT_EQ(Entry("0"), "021a2b3c4d5e");
+
+    // Keys of the file (same access point) are what a key group collects, as on the page:
+    // setting key 1 writes the file's key 2 too, even where the device held another.
+    LoadWith(85, {0x99, 0x99, 0x99, 0x99, 0x99});
+    ASSERT_EQ(RunApConfig({"set", "wepKey1=1111111111"}).code, 0);
+    c = Current();
+    EXPECT_EQ(std::memcmp(c.data() + 85, key2, 5), 0);
+    EXPECT_EQ(c[72], 0x11);
+}
+
+TEST_F(ApConfigTest, NoKeyFileLeavesItAloneAndSaysSo) {
+    Result r = RunApConfig(
+        {"set", "--no-key-file", "wepType=128-bit", "wepKey3=00112233445566778899aabbcc"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find("left alone (--no-key-file)"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists("OEM.tmp"));
+    EXPECT_EQ(Current()[98 + 12], 0xCC);
+    // Settings without keys never touch the file.
+    ASSERT_EQ(RunApConfig({"set", "channel=2"}).code, 0);
+    EXPECT_FALSE(std::filesystem::exists("OEM.tmp"));
+}
+
+TEST_F(ApConfigTest, BackupAndRestore) {
+    Result b = RunApConfig({"backup", "ap.json"});
+    ASSERT_EQ(b.code, 0) << b.err;
+    EXPECT_EQ(Mode("ap.json"), 0600u);
+    auto j = nlohmann::json::parse(TempWorkingFolder::Read("ap.json"));
+    EXPECT_EQ(j["macAddress"], "02-1a-2b-3c-4d-5e");
+    EXPECT_EQ(j["firmwareVersion"], "1.0.2.0");
+    EXPECT_EQ(j["date"].get<std::string>().size(), 20u);
+    std::string hex = j["configuration"];
+    ASSERT_EQ(hex.size(), 2 * 889u);
+    EXPECT_EQ(j["sha256"], Sha256::Hex(factory.data(), factory.size()));
+
+    // Changed since: the restore brings it back, but keeps the new login password.
+    TempWorkingFolder::Write("pw", "admin\nfresh\nfresh\n");
+    ASSERT_EQ(RunApConfig({"--password-file", "pw", "passwd"}).code, 0);
+    ASSERT_EQ(RunApConfig({"set", "channel=1", "essid=changed"}, "fresh").code, 0);
+    Result r = RunApConfig({"restore", "ap.json"}, "fresh");
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "verified\n");
+    auto c = Current();
+    EXPECT_EQ(c[28], 6);
+    EXPECT_EQ(std::string(c.begin() + 32, c.begin() + 40), "wireless");
+    EXPECT_EQ(std::string(c.begin() + 196, c.begin() + 201), "fresh");
+    // The key file follows the restored keys.
+    EXPECT_EQ(Entry("0"), "021a2b3c4d5e");
+    EXPECT_TRUE(std::filesystem::exists("OEM.tmp"));
+
+    ASSERT_EQ(RunApConfig({"restore", "--with-password", "ap.json"}, "fresh").code, 0);
+    EXPECT_EQ(RunApConfig({"get", "essid"}, "admin").code, 0);
+}
+
+TEST_F(ApConfigTest, RestoreRefusesDamagedFilesAndOtherAccessPoints) {
+    ASSERT_EQ(RunApConfig({"backup", "ap.json"}).code, 0);
+    std::string text = TempWorkingFolder::Read("ap.json");
+    emulator.Control("reset-stats");
+
+    std::string damaged = text;
+    size_t at = damaged.find("\"configuration\": \"") + 18 + 60;
+    damaged[at] = damaged[at] == '0' ? '1' : '0';
+    TempWorkingFolder::Write("damaged.json", damaged);
+    Result d = RunApConfig({"restore", "damaged.json"});
+    EXPECT_EQ(d.code, 2);
+    EXPECT_NE(d.err.find("SHA-256"), std::string::npos) << d.err;
+    TempWorkingFolder::Write("junk.json", "{\"format\": 1");
+    EXPECT_EQ(RunApConfig({"restore", "junk.json"}).code, 2);
+
+    // Another access point (another MAC address) attached.
+    LoadWith(8, {0x02, 0, 0, 0, 0, 0x77});
+    LoadWith(28, {1});
+    Result other = RunApConfig({"restore", "ap.json"});
+    EXPECT_EQ(other.code, 2);
+    EXPECT_NE(other.err.find("02-1a-2b-3c-4d-5e"), std::string::npos);
+    EXPECT_NE(other.err.find("02-00-00-00-00-77"), std::string::npos);
+    EXPECT_EQ(Stat("writes"), 0);
+
+    // --force writes it, but the access point keeps its own MAC address.
+    Result forced = RunApConfig({"restore", "--force", "ap.json"});
+    EXPECT_EQ(forced.code, 0) << forced.err;
+    auto c = Current();
+    EXPECT_EQ(c[28], 6);
+    EXPECT_EQ(c[13], 0x77);
+}
+
+TEST_F(ApConfigTest, KeysExport) {
+    Result off = RunApConfig({"keys", "export"});
+    EXPECT_EQ(off.code, 2);
+    EXPECT_NE(off.err.find("WEP is disabled"), std::string::npos);
+
+    ASSERT_EQ(RunApConfig({"set", "--no-key-file", "wepType=64-bit", "activeKeyId=3",
+                           "authType=Shared Key", "essid=Office \"AP\""})
+                  .code,
+              0);
+    Result plain = RunApConfig({"keys", "export", "--format", "plain"});
+    ASSERT_EQ(plain.code, 0);
+    EXPECT_NE(plain.out.find("Key 1: 1011121314\nKey 2: 2021222324\n"), std::string::npos);
+
+    Result nm = RunApConfig(
+        {"keys", "export", "--format", "networkmanager", "--output", "ap.nmconnection"});
+    ASSERT_EQ(nm.code, 0) << nm.err;
+    EXPECT_EQ(Mode("ap.nmconnection"), 0600u);
+    std::string k = TempWorkingFolder::Read("ap.nmconnection");
+    for (const char* line : {"[wifi-security]\n", "key-mgmt=none\n", "auth-alg=shared\n",
+                             "wep-key-type=1\n", "wep-key2=3031323334\n", "wep-tx-keyidx=2\n",
+                             "ssid=79;102;102;105;99;101;32;34;65;80;34;\n"})
+        EXPECT_NE(k.find(line), std::string::npos) << line;
+
+    Result w =
+        RunApConfig({"keys", "export", "--format", "wpa_supplicant", "--output", "wpa.conf"});
+    ASSERT_EQ(w.code, 0) << w.err;
+    std::string conf = TempWorkingFolder::Read("wpa.conf");
+    // An ESSID with a quotation mark goes as its bytes in hexadecimal.
+    EXPECT_NE(conf.find("\tssid=4f66666963652022415022\n"), std::string::npos) << conf;
+    for (const char* line :
+         {"\tkey_mgmt=NONE\n", "\twep_key0=1011121314\n", "\twep_key3=4041424344\n",
+          "\twep_tx_keyidx=2\n", "\tauth_alg=SHARED\n"})
+        EXPECT_NE(conf.find(line), std::string::npos) << line;
+
+    // wpa_supplicant's own parser reads the block: it prints the network it parsed.
+    if (access("/usr/sbin/wpa_supplicant", X_OK) != 0)
+        GTEST_SKIP() << "wpa_supplicant is not installed (Debian package wpasupplicant)";
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], 1);
+        dup2(fds[1], 2);
+        execl("/usr/sbin/wpa_supplicant", "wpa_supplicant", "-c", "wpa.conf", "-i", "lo", "-D",
+              "none", "-dd", "-K", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string log;
+    char buf[512];
+    ssize_t n;
+    // Read until the configuration has been parsed (the interface is then added) or
+    // refused; wpa_supplicant itself runs on until it is stopped.
+    while (log.find("Added interface") == std::string::npos &&
+           log.find("Failed to read or parse") == std::string::npos &&
+           (n = read(fds[0], buf, sizeof(buf))) > 0)
+        log.append(buf, static_cast<size_t>(n));
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    close(fds[0]);
+    // A line it cannot take is reported as "Line N: ...", and the block is then dropped.
+    EXPECT_FALSE(std::regex_search(log, std::regex("Line [0-9]+:"))) << log;
+    EXPECT_NE(log.find("wep_key3 - hexdump(len=5): 40 41 42 43 44"), std::string::npos) << log;
+    EXPECT_NE(log.find("Office \"AP\""), std::string::npos) << log;
+    EXPECT_NE(log.find("auth_alg: 0x2"), std::string::npos) << log;
+    EXPECT_NE(log.find("wep_tx_keyidx=2"), std::string::npos) << log;
+    EXPECT_NE(log.find("id=0 ssid="), std::string::npos) << log;
+}
+
+TEST_F(ApConfigTest, PasswdWithTheLoginRules) {
+    auto passwd = [&](const std::string& lines) {
+        TempWorkingFolder::Write("pw", lines);
+        return RunApConfig({"--password-file", "pw", "passwd"}, nullptr);
+    };
+    emulator.Control("reset-stats");
+    Result mismatch = passwd("admin\none\ntwo\n");
+    EXPECT_EQ(mismatch.code, 2);
+    EXPECT_NE(mismatch.err.find("do not match"), std::string::npos);
+    Result blank = passwd("admin\n   \n   \n");
+    EXPECT_EQ(blank.code, 2);
+    EXPECT_NE(blank.err.find("Can not use null password"), std::string::npos);
+    EXPECT_EQ(passwd("admin\n\n\n").code, 2);
+    EXPECT_EQ(passwd("admin\n" + std::string(17, 'x') + "\n" + std::string(17, 'x') + "\n").code,
+              2);
+    EXPECT_EQ(passwd("admin\nonly\n").code, 2);
+    EXPECT_EQ(passwd("wrong\nnew\nnew\n").code, 4);
+    EXPECT_EQ(Stat("writes"), 0);
+
+    Result ok = passwd("admin\n  first second\n  first second\n");
+    ASSERT_EQ(ok.code, 0) << ok.err;
+    EXPECT_EQ(ok.out, "verified\nThe password has been successfully changed.\n");
+    EXPECT_EQ(Stat("writes"), 1);
+    EXPECT_EQ(RunApConfig({"get", "essid"}, "first").code, 0);
+    EXPECT_EQ(RunApConfig({"get", "essid"}, "admin").code, 4);
+    EXPECT_EQ(RunApConfig({"get", "essid"}, "recovery").code, 0);
+    auto c = Current();
+    EXPECT_EQ(c[192], 5);
+    EXPECT_EQ(std::string(c.begin() + 196, c.begin() + 202), std::string("first\0", 6));
+}
+
+} // namespace

@@ -1,0 +1,75 @@
+// The pieces of ap-config that need no access point: the digest of the backups and the code
+// page of the names.
+#include "Codepage1252.h"
+#include "Sha256.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+std::string Digest(const std::string& text) {
+    return Sha256::Hex(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+}
+
+// The test vectors of FIPS 180-4 (and its companion examples), including the messages whose
+// padding needs a second block.
+TEST(Sha256Test, FipsVectors) {
+    EXPECT_EQ(Digest(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(Digest("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(Digest("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    EXPECT_EQ(
+        Digest("abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopq"
+               "klmnopqrlmnopqrsmnopqrstnopqrstu"),
+        "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1");
+    EXPECT_EQ(Digest(std::string(1000000, 'a')),
+              "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
+
+TEST(Sha256Test, PiecewiseUpdatesGiveTheSameDigest) {
+    std::string text(889, '\0');
+    for (size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<char>(i * 7);
+    Sha256 sha;
+    const auto* p = reinterpret_cast<const uint8_t*>(text.data());
+    sha.Update(p, 1);
+    sha.Update(p + 1, 63);
+    sha.Update(p + 64, 500);
+    sha.Update(p + 564, 325);
+    auto digest = sha.Final();
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (uint8_t b : digest)
+        hex += std::string{digits[b >> 4], digits[b & 15]};
+    EXPECT_EQ(hex, Digest(text));
+}
+
+TEST(Codepage1252Test, EveryByteConvertsToUtf8AndBack) {
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        all += static_cast<char>(b);
+    std::string back, refused;
+    ASSERT_TRUE(Codepage1252::FromUtf8(Codepage1252::ToUtf8(all), &back, &refused)) << refused;
+    EXPECT_EQ(back, all);
+}
+
+TEST(Codepage1252Test, CharactersOfTheCodePage) {
+    std::string bytes, refused;
+    ASSERT_TRUE(Codepage1252::FromUtf8("Caf\xC3\xA9 \xE2\x82\xAC \xC5\x93", &bytes, &refused));
+    EXPECT_EQ(bytes, "Caf\xE9 \x80 \x9C");
+    EXPECT_EQ(Codepage1252::ToUtf8("\x80\xE9\x9F"), "\xE2\x82\xAC\xC3\xA9\xC5\xB8");
+}
+
+TEST(Codepage1252Test, RefusesWhatItCannotHoldAndBrokenUtf8) {
+    std::string bytes, refused;
+    EXPECT_FALSE(Codepage1252::FromUtf8("snow \xE2\x98\x83", &bytes, &refused));
+    EXPECT_EQ(refused, "\xE2\x98\x83");
+    EXPECT_FALSE(Codepage1252::FromUtf8("\xF0\x9F\x98\x80", &bytes, &refused)); // emoji
+    for (const char* broken : {"\xC3", "\xC0\x80", "\xED\xA0\x80", "\xE2\x82", "\xFF", "a\x80"}) {
+        EXPECT_FALSE(Codepage1252::FromUtf8(broken, &bytes, &refused)) << broken;
+        EXPECT_EQ(refused, "invalid UTF-8");
+    }
+}
+
+} // namespace

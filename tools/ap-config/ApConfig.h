@@ -1,0 +1,63 @@
+#pragma once
+
+#include "ConfigFields.h"
+#include "device/ConfigImage.h"
+
+#include <string>
+#include <vector>
+
+// Exit codes of ap-config.
+enum ExitCode {
+    kExitDone = 0,
+    kExitDevice = 1,        // the access point could not be reached or did not answer
+    kExitRefused = 2,       // usage, or a value refused
+    kExitDiffers = 3,       // written, but the read-back differs
+    kExitWrongPassword = 4, // the password is not one the access point holds
+};
+
+// One run of ap-config: the options, the configuration read at the start, the commands.
+class ApConfig {
+public:
+    // Runs the command line (without the program name); returns the exit code.
+    int Run(const std::vector<std::string>& args);
+
+    static const char kUsage[];
+
+private:
+    bool ParseOptions(const std::vector<std::string>& args);
+    int CheckUsage();
+    int ReadAndLogIn();
+    bool PasswordLines(std::vector<std::string>* lines, bool wantNew);
+
+    int Show();
+    int Get();
+    int Set();
+    int Backup();
+    int Restore();
+    int ExportKeys();
+    int Passwd();
+
+    // Sends image bytes 0..347 with the write command, reads the configuration back and
+    // compares; prints "verified" or the differing fields.
+    int WriteAndVerify(ConfigImage& image);
+    // The key table as the dialogs would hold it for the image (through the key file
+    // unless --no-key-file).
+    void LoadKeyTable();
+    // The key file after a write: SaveKeyFile of the table, or rebuilt from the image.
+    void SyncKeyFileAfterWrite(bool fromImage);
+
+    int Fail(int code, const std::string& message) const;
+    bool Output(const std::string& text);
+
+    std::string m_device = "DfuDevice0";
+    std::string m_passwordFile;
+    std::string m_format = "plain";
+    std::string m_output;
+    bool m_json = false, m_clamp = false, m_noKeyFile = false, m_force = false,
+         m_withPassword = false, m_help = false;
+    std::vector<std::string> m_words; // the command and its arguments
+    std::vector<Assignment> m_assignments;
+    std::string m_firmware;
+    ConfigImage m_image;
+    bool m_written = false; // the last write request went through
+};
