@@ -316,9 +316,10 @@ TEST_F(TcpDeviceTest, FaultsGiveTheSameErrors) {
 
 TEST_F(TcpDeviceTest, OnlyTheLoopbackAddressIsUsed) {
     const std::string port = std::to_string(emu.TcpPort());
-    for (const std::string& address : std::vector<std::string>{"10.0.0.1:" + port, "localhost:" + port, "127.0.0.2:" + port, "0.0.0.0:" + port,
-          "127.0.0.1:0", "127.0.0.1:65536", "127.0.0.1:" + port + "x", "127.0.0.1:",
-          "127.0.0.1:-" + port, "127.0.0.1"}) {
+    for (const std::string& address : std::vector<std::string>{
+             "10.0.0.1:" + port, "localhost:" + port, "127.0.0.2:" + port, "0.0.0.0:" + port,
+             "127.0.0.1:0", "127.0.0.1:65536", "127.0.0.1:" + port + "x",
+             "127.0.0.1:", "127.0.0.1:-" + port, "127.0.0.1"}) {
         setenv("AP_DEVICE_ADDR", address.c_str(), 1);
         CDeviceChannel channel;
         EXPECT_FALSE(channel.Open()) << address;
