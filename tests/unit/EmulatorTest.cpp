@@ -247,6 +247,11 @@ TEST(Emulator, AClientThatNeverReadsIsHeldBack) {
 // Out of descriptors, the emulator neither spins nor stops answering its control socket,
 // and it serves the device again once descriptors come back.
 TEST(Emulator, OutOfDescriptorsItRestsAndRecovers) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    // The sanitizers' runtime in the emulator opens descriptors of its own (a pipe to test
+    // memory before it reports) and reports falsely when there are none.
+    GTEST_SKIP() << "the sanitizers need descriptors of their own";
+#endif
     EmulatorProcess emu;
     ASSERT_TRUE(emu.Running());
     pid_t pid = emu.Pid();
