@@ -69,7 +69,7 @@ echo "ap-config.exe: --help and the absent driver (exit 1) as expected"
 # wrong password refused with exit code 4.
 apctl="$root/build/tools/apctl"
 [ -x "$apctl" ] || cmake --build "$root/build" --target apctl >/dev/null
-AP_PASSWORD=admin wine "$apconfig" get essid channel | tr -d '\r' | grep -q "^channel *Channel 6$" ||
+AP_PASSWORD=admin wine "$apconfig" get essid channel | tr -d '\r' | grep -qx "Channel 6" ||
     { echo "ap-config.exe get over loopback did not show channel 6"; exit 1; }
 result=$(AP_PASSWORD=admin wine "$apconfig" set channel=9 essid=winenet --no-key-file 2>&1 | tr -d '\r')
 grep -q "^verified$" <<<"$result" || { echo "ap-config.exe set: $result"; exit 1; }
