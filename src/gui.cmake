@@ -1,5 +1,6 @@
 # The Qt layers: the dialog framework, transfers, pages, the application.
 add_library(platform STATIC
+    platform/AnsiText.cpp
     platform/Button.cpp
     platform/ComboBox.cpp
     platform/DataExchange.cpp

@@ -1,5 +1,7 @@
 #include "WirelessPage.h"
 
+#include <cctype>
+
 namespace {
 
 const int IDC_NAME = 1002, IDC_ESSID = 1003, IDC_MODE = 1006, IDC_CHANNEL = 1007, IDC_RATE = 1008,
@@ -17,6 +19,13 @@ const ModeEntry kModes[] = {
     {"WBridge Point to Point", 4, true}, {"WBridge Point to MultiPoint", 1, false},
     {"Wireless Repeater", 5, true},
 };
+
+bool IsHexText(const std::string& text) {
+    for (char c : text)
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
 
 } // namespace
 
@@ -137,6 +146,12 @@ void CWirelessPage::StoreBssid() {
         BYTE value = 0;
         if (ParseHexByte(m_strBssid[i], &value))
             Image().SetPreferredBssidByte(i, value);
+        // Only a paste brings in anything but hexadecimal digits: the field then shows the
+        // byte stored, not the pasted text.
+        if (!IsHexText(m_strBssid[i])) {
+            m_strBssid[i] = HexByteText(Image().PreferredBssid()[static_cast<size_t>(i)], true);
+            m_bssidEdit[i].SetWindowText(m_strBssid[i]);
+        }
     }
 }
 
