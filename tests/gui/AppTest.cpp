@@ -189,8 +189,7 @@ TEST_F(AppTest, PasswordsKeepToTheCodePage) {
     EXPECT_EQ(ui.Texts(),
               (std::vector<std::string>{kNull, "The password has been successfully changed."}));
     EXPECT_EQ(DevicePassword(), "caf\xE9\x80");
-    EXPECT_EQ(LoginTyping(QString::fromUtf16(u"\u0441\u0435\u043A\u0440\u0435\u0442")),
-              IDCANCEL);
+    EXPECT_EQ(LoginTyping(QString::fromUtf16(u"\u0441\u0435\u043A\u0440\u0435\u0442")), IDCANCEL);
     EXPECT_EQ(LoginTyping(high), IDOK);
 }
 
