@@ -339,7 +339,10 @@ BOOL CDialog::Create(UINT idTemplate, CWnd* parent) {
     container->setGeometry(units.Rect(t->x, t->y, t->cx, t->cy));
     if (t->style & kVisible)
         container->show();
-    if (OnInitDialog() && GetWidget() == container)
+    // A hidden child dialog (a page, hosted like a control: DS_CONTROL on the platform)
+    // takes no default focus, so the focus stays where the user is, on the tabs.
+    bool hostedControl = (t->style & kChild) && !(t->style & kVisible);
+    if (OnInitDialog() && GetWidget() == container && !hostedControl)
         FocusFirstTabStop(container);
     return TRUE;
 }

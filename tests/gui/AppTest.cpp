@@ -9,6 +9,7 @@
 #include "app/WepKeyTable.h"
 #include "device/ProgressDlg.h"
 #include "pages/EncryptionPage.h"
+#include "pages/IpConfigPage.h"
 #include "pages/WirelessPage.h"
 #include "platform/InstanceLock.h"
 
@@ -290,6 +291,12 @@ TEST_F(AppTest, MainDialogOpensOnWirelessAndApplyWritesTheImage) {
         EXPECT_EQ(g_wirelessPage.GetSafeHwnd(), nullptr);
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
         EXPECT_EQ(Control<QLineEdit>(g_wirelessPage, 1002)->text(), "Attic");
+        EXPECT_TRUE(HasFocus(tabs)); // a new page leaves the focus on the tabs
+        QTest::keyClick(tabs, Qt::Key_Right);
+        QTest::keyClick(tabs, Qt::Key_Right);
+        EXPECT_EQ(tabs->currentIndex(), 2);
+        EXPECT_EQ(g_pCurrentPage, static_cast<CPageDialog*>(&g_ipConfigPage));
+        QTest::keyClick(tabs, Qt::Key_Home);
         Click(main, 1001); // Apply
         EXPECT_TRUE(main.IsModalRunning());
         Click(main, IDCANCEL);

@@ -294,7 +294,7 @@ TEST(Focus, OnInitDialogResultDecidesTheFirstFocus) {
             EXPECT_EQ(focus, "ctl103");
         }
     }
-    // A child dialog too: its first tab stop takes the focus when it is created.
+    // A modeless dialog too (a hidden child page aside, which leaves the focus alone).
     Host host;
     host.widget.activateWindow();
     QApplication::setActiveWindow(&host.widget);
