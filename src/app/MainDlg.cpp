@@ -71,7 +71,9 @@ BOOL CMainDlg::OnInitDialog() {
     for (int i = 0; i < kTabCount; ++i)
         m_tab.InsertItem(i, Tabs()[i].text);
     ShowPage(0);
-    return TRUE;
+    // The focus starts on OK (the tab control, first in the template, takes it too).
+    GotoDlgCtrl(GetDlgItem(IDOK));
+    return FALSE;
 }
 
 void CMainDlg::ShowPage(int index) {

@@ -1,6 +1,7 @@
 #include "WirelessPage.h"
 
 #include "device/ConfigWords.h"
+#include <cctype>
 
 namespace {
 
@@ -9,6 +10,13 @@ const int IDC_NAME = 1002, IDC_ESSID = 1003, IDC_MODE = 1006, IDC_CHANNEL = 1007
 
 const auto& kRateTexts = kRateWords;
 const auto& kModes = kModeWords;
+
+bool IsHexText(const std::string& text) {
+    for (char c : text)
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
 
 } // namespace
 
@@ -129,6 +137,12 @@ void CWirelessPage::StoreBssid() {
         BYTE value = 0;
         if (ParseHexByte(m_strBssid[i], &value))
             Image().SetPreferredBssidByte(i, value);
+        // Only a paste brings in anything but hexadecimal digits: the field then shows the
+        // byte stored, not the pasted text.
+        if (!IsHexText(m_strBssid[i])) {
+            m_strBssid[i] = HexByteText(Image().PreferredBssid()[static_cast<size_t>(i)], true);
+            m_bssidEdit[i].SetWindowText(m_strBssid[i]);
+        }
     }
 }
 

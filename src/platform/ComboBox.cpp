@@ -1,5 +1,7 @@
 #include "ComboBox.h"
 
+#include "widgets/QtText.h"
+
 #include <QComboBox>
 
 namespace {
@@ -19,7 +21,7 @@ int CComboBox::InsertString(int index, const std::string& text) {
         return CB_ERR;
     int at = index < 0 ? c->count() : index;
     int previous = c->currentIndex();
-    c->insertItem(at, QString::fromLatin1(text.c_str()));
+    c->insertItem(at, QStringFromAnsi(text));
     // Inserting never selects: a list without a selection keeps none.
     c->setCurrentIndex(previous < 0 ? -1 : (previous >= at ? previous + 1 : previous));
     return at;
@@ -49,5 +51,5 @@ int CComboBox::GetCount() const {
 
 std::string CComboBox::GetLBText(int index) const {
     QComboBox* c = Combo(this);
-    return c ? c->itemText(index).toLatin1().toStdString() : std::string();
+    return c ? AnsiFromQString(c->itemText(index)) : std::string();
 }

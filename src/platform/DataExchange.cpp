@@ -5,7 +5,6 @@
 #include "UiServices.h"
 
 #include <QAbstractButton>
-#include <QLineEdit>
 
 void CDataExchange::Fail() {
     throw DataExchangeFailure{};
@@ -14,12 +13,12 @@ void CDataExchange::Fail() {
 void DDX_Text(CDataExchange* pDX, int id, std::string& value) {
     pDX->m_idLastControl = id;
     CWnd* control = pDX->m_pDlgWnd->GetDlgItem(id);
-    pDX->m_bEditLastControl = control && qobject_cast<QLineEdit*>(control->GetWidget());
+    pDX->m_bEditLastControl = CEdit::IsEditControl(control);
     if (!control)
         return;
     if (pDX->m_bSaveAndValidate)
         value = control->GetWindowText();
-    else
+    else if (control->GetWindowText() != value) // an unchanged text keeps caret and selection
         control->SetWindowText(value);
 }
 
@@ -42,17 +41,16 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
 }
 
 void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int chars) {
-    if (pDX->m_bSaveAndValidate) {
-        if (static_cast<int>(value.size()) > chars) {
-            AfxMessageBox("Please enter no more than " + std::to_string(chars) + " characters.",
-                          MB_ICONEXCLAMATION);
-            pDX->Fail();
-        }
-    } else if (pDX->m_bEditLastControl) {
-        CWnd* control = pDX->m_pDlgWnd->GetDlgItem(pDX->m_idLastControl);
-        if (auto* edit = control ? qobject_cast<QLineEdit*>(control->GetWidget()) : nullptr) {
-            if (edit->text().size() <= chars)
-                edit->setMaxLength(chars);
-        }
+    if (pDX->m_bEditLastControl) {
+        // The edit's own limit keeps what the user types within chars; a longer text was
+        // set by the program (a value from the device) and is taken as it is.
+        if (!pDX->m_bSaveAndValidate)
+            CEdit::SetEditLimit(pDX->m_pDlgWnd->GetDlgItem(pDX->m_idLastControl), chars);
+        return;
+    }
+    if (pDX->m_bSaveAndValidate && static_cast<int>(value.size()) > chars) {
+        AfxMessageBox("Please enter no more than " + std::to_string(chars) + " characters.",
+                      MB_ICONEXCLAMATION);
+        pDX->Fail();
     }
 }

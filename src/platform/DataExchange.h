@@ -28,5 +28,6 @@ void DDX_Text(CDataExchange* pDX, int id, std::string& value);
 void DDX_Check(CDataExchange* pDX, int id, int& value);
 // Binds control (a member object) to the dialog's control id, once per window.
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
-// Saving: refuses a longer text. Loading: sets the last edit's own limit.
+// After an edit's exchange: loading sets the edit's own limit, which binds what the user
+// types or pastes. For other controls saving refuses a longer text.
 void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int chars);

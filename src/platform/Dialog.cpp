@@ -5,6 +5,7 @@
 #include "WinApp.h"
 #include "widgets/EditWidget.h"
 #include "widgets/IpAddressWidget.h"
+#include "widgets/QtText.h"
 #include "widgets/TabWidget.h"
 
 #include <QApplication>
@@ -32,8 +33,9 @@ CDialog* DialogOf(QWidget* container) {
     return dynamic_cast<CDialog*>(CWnd::FromWidget(container));
 }
 
-// Enter and Escape go to the innermost dialog: a focused push button takes Enter itself,
-// otherwise Enter is the default button (OK) and Escape is Cancel.
+// Enter and Escape go to the innermost dialog, as the dialog manager routes them: a focused
+// push button takes Enter itself; whatever else has the focus (a push-like check box too),
+// Enter is the default button (OK). Escape is Cancel.
 bool HandleDialogKey(QWidget* container, QKeyEvent* event, int defaultId) {
     CDialog* dialog = DialogOf(container);
     if (!dialog)
@@ -44,7 +46,7 @@ bool HandleDialogKey(QWidget* container, QKeyEvent* event, int defaultId) {
     }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget())) {
-            if (container->isAncestorOf(button) && button->isEnabled()) {
+            if (container->isAncestorOf(button) && button->isEnabled() && !button->isCheckable()) {
                 button->click();
                 return true;
             }
@@ -99,6 +101,26 @@ protected:
     }
 };
 
+// The focus a dialog gets when its OnInitDialog returns TRUE: the first control, in template
+// order, that is visible, enabled and a tab stop; an edit's text is selected (the caret at
+// its start, so a long text still shows from its start).
+void FocusFirstTabStop(QWidget* container) {
+    for (QObject* child : container->children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (!w || !w->objectName().startsWith(QLatin1String("ctl")) || w->isHidden() ||
+            !w->isEnabled())
+            continue;
+        QWidget* target = w->focusProxy() ? w->focusProxy() : w;
+        if (!(target->focusPolicy() & Qt::TabFocus))
+            continue;
+        target->setFocus(Qt::TabFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(target))
+            edit->setSelection(static_cast<int>(edit->text().size()),
+                               -static_cast<int>(edit->text().size()));
+        return;
+    }
+}
+
 void Notify(const QPointer<QWidget>& container, int id, UINT code) {
     if (CDialog* dialog = DialogOf(container.data()))
         dialog->NotifyFromControl(id, code);
@@ -107,7 +129,7 @@ void Notify(const QPointer<QWidget>& container, int id, UINT code) {
 QWidget* CreateControl(const DialogItem& item, QWidget* parent,
                        const QPointer<QWidget>& container) {
     const int id = item.id;
-    const QString text = QString::fromLatin1(item.text ? item.text : "");
+    const QString text = QStringFromAnsi(item.text);
     QWidget* w = nullptr;
     switch (item.kind) {
     case ControlKind::kEdit: {
@@ -258,7 +280,7 @@ INT_PTR CDialog::DoModal() {
     else
         flags |= Qt::FramelessWindowHint;
     dialog->setWindowFlags(flags);
-    dialog->setWindowTitle(QString::fromLatin1(t->caption ? t->caption : ""));
+    dialog->setWindowTitle(QStringFromAnsi(t->caption));
     BuildFromTemplate(dialog, *t);
     DialogUnits units = DialogUnits::ForFont(dialog->font());
     dialog->setFixedSize(units.X(t->cx), units.Y(t->cy));
@@ -288,7 +310,9 @@ INT_PTR CDialog::DoModal() {
     m_bEnded = false;
     m_nModalResult = -1;
     g_modalStack.push_back(this);
-    OnInitDialog();
+    // TRUE asks for the first tab stop to get the focus; FALSE keeps where the handler put it.
+    if (OnInitDialog() && !m_bEnded && GetSafeHwnd())
+        FocusFirstTabStop(dialog);
     if (!m_bEnded)
         dialog->exec();
     g_modalStack.erase(std::find(g_modalStack.begin(), g_modalStack.end(), this));
@@ -315,7 +339,11 @@ BOOL CDialog::Create(UINT idTemplate, CWnd* parent) {
     container->setGeometry(units.Rect(t->x, t->y, t->cx, t->cy));
     if (t->style & kVisible)
         container->show();
-    OnInitDialog();
+    // A hidden child dialog (a page, hosted like a control: DS_CONTROL on the platform)
+    // takes no default focus, so the focus stays where the user is, on the tabs.
+    bool hostedControl = (t->style & kChild) && !(t->style & kVisible);
+    if (OnInitDialog() && GetWidget() == container && !hostedControl)
+        FocusFirstTabStop(container);
     return TRUE;
 }
 

@@ -1,16 +1,23 @@
 #include "Edit.h"
 
-#include <QLineEdit>
+#include "widgets/EditWidget.h"
 
-void CEdit::LimitText(int chars) {
-    if (auto* edit = qobject_cast<QLineEdit*>(GetWidget())) {
-        // Unlike QLineEdit's own limit, the platform's never cuts a text already there.
-        if (edit->text().size() <= chars)
-            edit->setMaxLength(chars > 0 ? chars : 32767);
-    }
+namespace {
+EditWidget* EditOf(const CWnd* wnd) {
+    return wnd ? qobject_cast<EditWidget*>(wnd->GetWidget()) : nullptr;
+}
+} // namespace
+
+bool CEdit::IsEditControl(const CWnd* wnd) {
+    return EditOf(wnd) != nullptr;
 }
 
-int CEdit::GetLimitText() const {
-    auto* edit = qobject_cast<QLineEdit*>(GetWidget());
-    return edit ? edit->maxLength() : 0;
+void CEdit::SetEditLimit(CWnd* wnd, int chars) {
+    if (EditWidget* edit = EditOf(wnd))
+        edit->SetLimit(chars > 0 ? chars : 32767);
+}
+
+int CEdit::GetEditLimit(const CWnd* wnd) {
+    EditWidget* edit = EditOf(wnd);
+    return edit ? edit->Limit() : 0;
 }

@@ -4,7 +4,14 @@
 
 class CEdit : public CWnd {
 public:
-    // The most characters the user can type (EM_LIMITTEXT).
-    void LimitText(int chars);
-    int GetLimitText() const;
+    // The most characters the user can bring the text to by typing or pasting
+    // (EM_LIMITTEXT; 0 gives the largest). A text the program sets is never cut by it.
+    void LimitText(int chars) { SetEditLimit(this, chars); }
+    int GetLimitText() const { return GetEditLimit(this); }
+
+    // The same for any window that is an edit control (data exchange reaches controls
+    // through plain windows).
+    static bool IsEditControl(const CWnd* wnd);
+    static void SetEditLimit(CWnd* wnd, int chars);
+    static int GetEditLimit(const CWnd* wnd);
 };

@@ -1,5 +1,6 @@
 #include "TabCtrl.h"
 
+#include "widgets/QtText.h"
 #include "widgets/TabWidget.h"
 
 namespace {
@@ -10,7 +11,7 @@ TabWidget* Tabs(const CWnd* wnd) {
 
 int CTabCtrl::InsertItem(int index, const std::string& text) {
     TabWidget* t = Tabs(this);
-    return t ? t->InsertItem(index, QString::fromLatin1(text.c_str())) : -1;
+    return t ? t->InsertItem(index, QStringFromAnsi(text)) : -1;
 }
 
 int CTabCtrl::GetCurSel() const {

@@ -1,6 +1,7 @@
 #include "UiServices.h"
 
 #include "WinApp.h"
+#include "widgets/QtText.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -26,8 +27,7 @@ int RealMessageBox(const std::string& text, const std::string& caption, UINT typ
     QWidget* owner = QApplication::activeModalWidget();
     if (!owner)
         owner = QApplication::activeWindow();
-    QMessageBox box(icon, QString::fromLatin1(caption.c_str()), QString::fromLatin1(text.c_str()),
-                    QMessageBox::Ok, owner);
+    QMessageBox box(icon, QStringFromAnsi(caption), QStringFromAnsi(text), QMessageBox::Ok, owner);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
     return IDOK;

@@ -1,7 +1,9 @@
 #include "Wnd.h"
 
+#include "AnsiText.h"
 #include "UiServices.h"
 #include "widgets/EditWidget.h"
+#include "widgets/QtText.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -121,7 +123,7 @@ BOOL CWnd::IsWindowVisible() const {
 
 void CWnd::SetWindowText(const std::string& text) {
     QWidget* w = m_pWidget.data();
-    QString s = QString::fromLatin1(text.data(), static_cast<int>(text.size()));
+    QString s = QStringFromAnsi(text);
     if (auto* edit = qobject_cast<EditWidget*>(w))
         edit->SetTextFromProgram(s);
     else if (auto* line = qobject_cast<QLineEdit*>(w))
@@ -147,7 +149,7 @@ std::string CWnd::GetWindowText() const {
         s = combo->currentText();
     else if (w)
         s = w->windowTitle();
-    return s.toLatin1().toStdString();
+    return AnsiFromQString(s);
 }
 
 CWnd* CWnd::SetFocus() {
@@ -212,10 +214,16 @@ void CWnd::Default() {
         (*m_pDefault)();
 }
 
-void CWnd::DispatchChar(UINT nChar, const std::function<void()>& standard) {
+void CWnd::DispatchTypedText(const std::u16string& text, const std::function<void()>& standard) {
+    std::string bytes;
+    if (!ansi::Narrow(text, &bytes)) {
+        MessageBeep(0); // a character the controls' code page cannot hold
+        return;
+    }
     const std::function<void()>* saved = m_pDefault;
     m_pDefault = &standard;
-    OnChar(nChar, 1, 0);
+    for (char byte : bytes)
+        OnChar(static_cast<unsigned char>(byte), 1, 0);
     m_pDefault = saved;
 }
 

@@ -31,6 +31,7 @@ public:
     BOOL IsWindowEnabled() const;
     BOOL ShowWindow(int command);
     BOOL IsWindowVisible() const;
+    // Control texts are bytes of the one code page (AnsiText.h), both ways.
     void SetWindowText(const std::string& text);
     std::string GetWindowText() const;
     CWnd* SetFocus();
@@ -48,8 +49,9 @@ public:
     void Default();
     // Typed characters (WM_CHAR) of edit controls; the base passes them on.
     virtual void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
-    // Runs a typed character through OnChar, with standard as the standard processing.
-    void DispatchChar(UINT nChar, const std::function<void()>& standard);
+    // Runs typed text through OnChar, one code-page byte at a time, with standard as the
+    // standard processing. Text the code page cannot hold is refused with a beep.
+    void DispatchTypedText(const std::u16string& text, const std::function<void()>& standard);
 
     // Delivery of posted messages on the user-interface thread.
     virtual void HandlePostedMessage(UINT message, WPARAM wParam, LPARAM lParam);

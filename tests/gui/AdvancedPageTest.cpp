@@ -30,7 +30,6 @@ protected:
 
 TEST_F(AdvancedPageTest, EmptyFieldsStoreTheirFixedValues) {
     Open(g_advancedPage, IDD_ADVANCED);
-    EXPECT_EQ(Edit(IDC_FRAGMENT)->maxLength(), 4);
     ClearByKeys(Edit(IDC_FRAGMENT));
     EXPECT_EQ(image->FragmentThreshold(), 256);
     EXPECT_EQ(Edit(IDC_FRAGMENT)->text(), ""); // shown corrected only once focus leaves
@@ -77,6 +76,36 @@ TEST_F(AdvancedPageTest, DeviceValuesShowUncheckedAndTypingIsFiltered) {
     EXPECT_EQ(ui.beeps, beeps + 3);
     EXPECT_EQ(Edit(IDC_RTS)->text(), "2347");
     EXPECT_TRUE(ChangedSince(before).empty());
+}
+
+// Device values are shown whole whatever the four-digit limit, on every visit; the user's
+// edits are stored and no message ever comes up.
+TEST_F(AdvancedPageTest, DeviceValuesLongerThanTheLimitShowWholeAndEditsStore) {
+    image->SetFragmentThreshold(65535);
+    image->SetRtsThreshold(65535);
+    image->SetBeaconPeriod(12345);
+    for (int visit = 0; visit < 2; ++visit) {
+        Open(g_advancedPage, IDD_ADVANCED);
+        EXPECT_EQ(Edit(IDC_FRAGMENT)->text(), "65535");
+        EXPECT_EQ(Edit(IDC_RTS)->text(), "65535");
+        EXPECT_EQ(Edit(IDC_BEACON)->text(), "12345");
+        EXPECT_EQ(image->RtsThreshold(), 65535);
+        if (visit == 0)
+            page->DestroyWindow();
+    }
+    MoveFocusTo(Edit(IDC_RTS));
+    QTest::keyClick(Edit(IDC_RTS), Qt::Key_End);
+    QTest::keyClick(Edit(IDC_RTS), Qt::Key_Backspace); // 6553: above the range
+    EXPECT_EQ(Edit(IDC_RTS)->text(), "6553");
+    EXPECT_EQ(image->RtsThreshold(), 2347);
+    Retype(IDC_BEACON, "300");
+    EXPECT_EQ(image->BeaconPeriod(), 300);
+    EXPECT_EQ(image->FragmentThreshold(), 65535); // never edited: kept as the device gave it
+    // At four digits the field takes no fifth.
+    TypeInto(Edit(IDC_BEACON), "12");
+    EXPECT_EQ(Edit(IDC_BEACON)->text(), "3001");
+    EXPECT_EQ(image->BeaconPeriod(), 1000);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(AdvancedPageTest, PastedTextStoresAValueInsideTheRange) {

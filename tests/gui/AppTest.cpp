@@ -9,6 +9,7 @@
 #include "app/WepKeyTable.h"
 #include "device/ProgressDlg.h"
 #include "pages/EncryptionPage.h"
+#include "pages/IpConfigPage.h"
 #include "pages/WirelessPage.h"
 #include "platform/InstanceLock.h"
 
@@ -57,6 +58,17 @@ protected:
         CLoginDlg login;
         WhenModal([&] {
             TypeInto(Control<QLineEdit>(login, IDC_PASSWORD), password);
+            Click(login, IDOK);
+            if (login.IsModalRunning())
+                login.EndDialog(IDCANCEL);
+        });
+        return login.DoModal();
+    }
+    // The same, with the password typed as characters beyond the byte range.
+    INT_PTR LoginTyping(const QString& password) {
+        CLoginDlg login;
+        WhenModal([&] {
+            TypeText(Control<QLineEdit>(login, IDC_PASSWORD), password);
             Click(login, IDOK);
             if (login.IsModalRunning())
                 login.EndDialog(IDCANCEL);
@@ -152,6 +164,93 @@ TEST_F(AppTest, PasswordChangeStoresTheFirstWord) {
     EXPECT_EQ(Login("new"), IDOK);
 }
 
+// The device holds single bytes of the one code page: a password it cannot hold is refused
+// as it is typed or pasted, never stored as something else; its bytes above 0x7F log in.
+TEST_F(AppTest, PasswordsKeepToTheCodePage) {
+    const QString cyrillic = QString::fromUtf16(u"\u043F\u0430\u0440\u043E\u043B\u044C");
+    const QString high = QString::fromUtf16(u"caf\u00E9\u20AC");
+    CLoginDlg login;
+    WhenModal([&] {
+        QLineEdit* newEdit = Control<QLineEdit>(login, IDC_NEW);
+        QLineEdit* confirm = Control<QLineEdit>(login, IDC_CONFIRM);
+        TypeInto(Control<QLineEdit>(login, IDC_PASSWORD), "admin");
+        Click(login, IDC_CHANGE);
+        TypeText(newEdit, cyrillic);
+        PasteInto(confirm, cyrillic);
+        EXPECT_TRUE(newEdit->text().isEmpty());
+        EXPECT_TRUE(confirm->text().isEmpty());
+        Click(login, IDOK); // nothing was taken: the empty new password is refused
+        EXPECT_TRUE(login.IsModalRunning());
+        TypeText(newEdit, high);
+        TypeText(confirm, high);
+        Click(login, IDOK);
+    });
+    EXPECT_EQ(login.DoModal(), IDOK);
+    EXPECT_EQ(ui.beeps, 7); // six typed letters, one paste
+    EXPECT_EQ(ui.Texts(),
+              (std::vector<std::string>{kNull, "The password has been successfully changed."}));
+    EXPECT_EQ(DevicePassword(), "caf\xE9\x80");
+    EXPECT_EQ(LoginTyping(QString::fromUtf16(u"\u0441\u0435\u043A\u0440\u0435\u0442")), IDCANCEL);
+    EXPECT_EQ(LoginTyping(high), IDOK);
+}
+
+// Enter on the focused push-like "Change" check box presses OK; it does not toggle it.
+TEST_F(AppTest, EnterOnChangePressesOk) {
+    CLoginDlg login;
+    bool changeSet = true;
+    WhenModal([&] {
+        TypeInto(Control<QLineEdit>(login, IDC_PASSWORD), "admin");
+        QAbstractButton* change = Control<QAbstractButton>(login, IDC_CHANGE);
+        MoveFocusTo(change);
+        QTest::keyClick(change, Qt::Key_Return);
+        changeSet = change->isChecked();
+        if (login.IsModalRunning())
+            login.EndDialog(IDCANCEL);
+    });
+    EXPECT_EQ(login.DoModal(), IDOK);
+    EXPECT_FALSE(changeSet);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+// Pages ignore Enter and Escape whatever control of theirs has the focus: the main dialog
+// stays open and nothing changes. Where a page has nothing to focus (Info), the keys
+// belong to the main dialog, where Escape is Cancel.
+TEST_F(AppTest, EnterAndEscapeOnEachPageChangeNothing) {
+    auto device = emu.Dump("current");
+    std::string keyFile;
+    CMainDlg main;
+    theApp.m_pMainWnd = &main;
+    WhenModal([&] {
+        keyFile = TempWorkingFolder::Read("OEM.tmp");
+        std::vector<BYTE> image(main.Image().Bytes(), main.Image().Bytes() + 1024);
+        QTabBar* tabs = main.GetWidget()->findChild<QTabBar*>();
+        ASSERT_NE(tabs, nullptr);
+        for (int tab = 0; tab < 5; ++tab) {
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
+            ASSERT_NE(g_pCurrentPage, nullptr);
+            std::vector<QWidget*> targets;
+            for (QWidget* w : g_pCurrentPage->GetWidget()->findChildren<QWidget*>())
+                if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisible())
+                    targets.push_back(w);
+            EXPECT_EQ(targets.empty(), tab == 4) << tab;
+            for (QWidget* w : targets) {
+                MoveFocusTo(w);
+                QTest::keyClick(w, Qt::Key_Return);
+                QTest::keyClick(w, Qt::Key_Escape);
+                ASSERT_TRUE(main.IsModalRunning()) << tab << " " << w->objectName().toStdString();
+            }
+        }
+        EXPECT_EQ(std::vector<BYTE>(main.Image().Bytes(), main.Image().Bytes() + 1024), image);
+        MoveFocusTo(tabs);
+        QTest::keyClick(tabs, Qt::Key_Escape);
+    });
+    EXPECT_EQ(main.DoModal(), IDCANCEL);
+    theApp.m_pMainWnd = nullptr;
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(emu.Dump("current"), device);
+    EXPECT_EQ(TempWorkingFolder::Read("OEM.tmp"), keyFile);
+}
+
 TEST_F(AppTest, FailedPasswordWriteIsNotReportedAsSuccess) {
     ASSERT_EQ(emu.Control("fail-writes 2"), "ok");
     CLoginDlg login;
@@ -175,6 +274,7 @@ TEST_F(AppTest, MainDialogOpensOnWirelessAndApplyWritesTheImage) {
     CMainDlg main;
     theApp.m_pMainWnd = &main;
     WhenModal([&] {
+        EXPECT_TRUE(HasFocus(Control<QWidget>(main, IDOK))); // not the tabs, not the page
         QTabBar* tabs = main.GetWidget()->findChild<QTabBar*>();
         ASSERT_NE(tabs, nullptr);
         EXPECT_EQ(tabs->count(), 5);
@@ -191,6 +291,12 @@ TEST_F(AppTest, MainDialogOpensOnWirelessAndApplyWritesTheImage) {
         EXPECT_EQ(g_wirelessPage.GetSafeHwnd(), nullptr);
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
         EXPECT_EQ(Control<QLineEdit>(g_wirelessPage, 1002)->text(), "Attic");
+        EXPECT_TRUE(HasFocus(tabs)); // a new page leaves the focus on the tabs
+        QTest::keyClick(tabs, Qt::Key_Right);
+        QTest::keyClick(tabs, Qt::Key_Right);
+        EXPECT_EQ(tabs->currentIndex(), 2);
+        EXPECT_EQ(g_pCurrentPage, static_cast<CPageDialog*>(&g_ipConfigPage));
+        QTest::keyClick(tabs, Qt::Key_Home);
         Click(main, 1001); // Apply
         EXPECT_TRUE(main.IsModalRunning());
         Click(main, IDCANCEL);

@@ -1,8 +1,10 @@
 // The dialog framework itself: data exchange, limits, notifications, keys, layout, modality.
 #include "GuiTest.h"
+#include "platform/AnsiText.h"
 #include "platform/DialogTemplate.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
@@ -76,6 +78,20 @@ ON_EN_CHANGE(100, OnChange100)
 ON_CBN_SELCHANGE(103, OnSelChange)
 END_MESSAGE_MAP()
 
+// A dialog whose OnInitDialog puts the focus on the list and returns what it is told.
+class FocusingDialog : public TestDialog {
+public:
+    explicit FocusingDialog(BOOL result) : m_result(result) {}
+    BOOL OnInitDialog() override {
+        TestDialog::OnInitDialog();
+        GotoDlgCtrl(&m_combo);
+        return m_result;
+    }
+
+private:
+    BOOL m_result;
+};
+
 // A window to host child dialogs, as the main dialog hosts the pages.
 struct Host {
     Host() {
@@ -99,8 +115,10 @@ TEST(DataExchange, MovesValuesBothWaysAndSetsLimits) {
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(edit->text(), "abc");
     EXPECT_TRUE(Control<QAbstractButton>(dlg, 102)->isChecked());
-    EXPECT_EQ(edit->maxLength(), 5); // DDV_MaxChars limits the edit itself
+    EXPECT_EQ(dlg.m_edit.GetLimitText(), 5); // DDV_MaxChars limits the edit itself
 
+    MoveFocusTo(edit);
+    QTest::keyClick(edit, Qt::Key_End);
     TypeInto(edit, "defgh");
     EXPECT_EQ(edit->text(), "abcde");
     QTest::mouseClick(Control<QAbstractButton>(dlg, 102), Qt::LeftButton);
@@ -108,14 +126,39 @@ TEST(DataExchange, MovesValuesBothWaysAndSetsLimits) {
     EXPECT_EQ(dlg.m_text, "abcde");
     EXPECT_EQ(dlg.m_check, 0);
     EXPECT_TRUE(ui.messages.empty());
-
-    // A text longer than the limit (not typed: set before the limit) fails the exchange.
-    dlg.m_text = "abcdefgh";
     dlg.DestroyWindow();
+}
+
+// The limit binds what the user adds; a text the program sets shows and saves whole, and
+// the user can still shorten it.
+TEST(DataExchange, LimitsBindOnlyWhatTheUserAdds) {
+    UiRecorder ui;
+    Host host;
+    TestDialog dlg;
+    dlg.m_text = "abcdefgh";
     ASSERT_TRUE(dlg.Create(kTestTemplate, &host.wnd));
-    EXPECT_EQ(Control<QLineEdit>(dlg, 100)->text(), "abcdefgh");
-    EXPECT_FALSE(dlg.UpdateData(TRUE));
-    EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Please enter no more than 5 characters."});
+    auto* edit = Control<QLineEdit>(dlg, 100);
+    EXPECT_EQ(edit->text(), "abcdefgh");
+    EXPECT_EQ(edit->cursorPosition(), 0); // shown from its start
+    ASSERT_TRUE(dlg.UpdateData(TRUE));
+    EXPECT_EQ(dlg.m_text, "abcdefgh");
+
+    MoveFocusTo(edit);
+    QTest::keyClick(edit, Qt::Key_End);
+    TypeInto(edit, "x"); // over the limit already: nothing more goes in
+    EXPECT_EQ(edit->text(), "abcdefgh");
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit->text(), "abcdefg");
+    ASSERT_TRUE(dlg.UpdateData(TRUE));
+    EXPECT_EQ(dlg.m_text, "abcdefg");
+
+    // A paste is cut to what fits, at the caret.
+    dlg.m_edit.SetWindowText("ab");
+    edit->setCursorPosition(1);
+    PasteInto(edit, "123456");
+    EXPECT_EQ(edit->text(), "a123b");
+    EXPECT_EQ(edit->cursorPosition(), 4);
+    EXPECT_TRUE(ui.messages.empty());
     dlg.DestroyWindow();
 }
 
@@ -195,6 +238,129 @@ TEST(Keys, EnterAndEscapeGoToTheInnermostDialog) {
         });
         EXPECT_EQ(outer.DoModal(), 7);
     }
+}
+
+TEST(Keys, EnterOnAPushLikeCheckBoxPressesTheDefaultButton) {
+    UiRecorder ui;
+    {
+        TestDialog dlg;
+        bool checkedAfterEnter = true;
+        WhenModal([&] {
+            auto* check = Control<QAbstractButton>(dlg, 102);
+            MoveFocusTo(check);
+            QTest::keyClick(check, Qt::Key_Return);
+            checkedAfterEnter = check->isChecked();
+            if (dlg.IsModalRunning())
+                dlg.EndDialog(IDCANCEL);
+        });
+        EXPECT_EQ(dlg.DoModal(), IDOK);
+        EXPECT_EQ(dlg.oks, 1);
+        EXPECT_FALSE(checkedAfterEnter);
+        EXPECT_EQ(dlg.m_check, 0);
+    }
+    {
+        // A focused push button takes Enter itself.
+        TestDialog dlg;
+        WhenModal([&] {
+            auto* cancel = Control<QAbstractButton>(dlg, IDCANCEL);
+            MoveFocusTo(cancel);
+            QTest::keyClick(cancel, Qt::Key_Return);
+        });
+        EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+        EXPECT_EQ(dlg.oks, 0);
+    }
+}
+
+TEST(Focus, OnInitDialogResultDecidesTheFirstFocus) {
+    UiRecorder ui;
+    for (BOOL result : {TRUE, FALSE}) {
+        FocusingDialog dlg(result);
+        dlg.m_text = "abc";
+        QString focus;
+        bool selected = false;
+        WhenModal([&] {
+            PumpUntil([&] { return dlg.GetWidget()->isActiveWindow(); }, 1000);
+            if (QWidget* w = QApplication::focusWidget())
+                focus = w->objectName();
+            selected = Control<QLineEdit>(dlg, 100)->selectedText() == "abc";
+            dlg.EndDialog(IDCANCEL);
+        });
+        dlg.DoModal();
+        SCOPED_TRACE(result);
+        if (result) { // the first tab stop, its text selected, whatever the handler did
+            EXPECT_EQ(focus, "ctl100");
+            EXPECT_TRUE(selected);
+        } else {
+            EXPECT_EQ(focus, "ctl103");
+        }
+    }
+    // A modeless dialog too (a hidden child page aside, which leaves the focus alone).
+    Host host;
+    host.widget.activateWindow();
+    QApplication::setActiveWindow(&host.widget);
+    TestDialog child;
+    ASSERT_TRUE(child.Create(kTestTemplate, &host.wnd));
+    EXPECT_TRUE(HasFocus(Control<QLineEdit>(child, 100)));
+    child.DestroyWindow();
+}
+
+TEST(CodePage, EveryByteHasOneCharacterAndBack) {
+    // Bytes 0x80 to 0x9F of Windows-1252; the five it leaves undefined stand for the C1
+    // controls of their number.
+    const char16_t high[32] = {
+        u'\u20AC', 0x0081,    u'\u201A', u'\u0192', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
+        u'\u02C6', u'\u2030', u'\u0160', u'\u2039', u'\u0152', 0x008D,    u'\u017D', 0x008F,
+        0x0090,    u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
+        u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', 0x009D,    u'\u017E', u'\u0178'};
+    for (int b = 0; b < 256; ++b) {
+        char16_t expected = b >= 0x80 && b < 0xA0 ? high[b - 0x80] : static_cast<char16_t>(b);
+        ASSERT_EQ(ansi::ToWide(static_cast<unsigned char>(b)), expected) << b;
+        unsigned char back = 0;
+        ASSERT_TRUE(ansi::ToByte(expected, &back)) << b;
+        ASSERT_EQ(back, b);
+    }
+    // The C1 controls the page does not hold, and letters of other scripts, have no byte.
+    unsigned char none = 0;
+    for (char16_t ch : {u'\u0080', u'\u0082', u'\u009F', u'\u043F', u'\u0100', u'\uFFFD'})
+        EXPECT_FALSE(ansi::ToByte(ch, &none)) << int(ch);
+    std::string bytes = "kept";
+    EXPECT_FALSE(ansi::Narrow(u"\u043F\u0430\u0440\u043E\u043B\u044C", &bytes));
+    EXPECT_EQ(bytes, "kept");
+    ASSERT_TRUE(ansi::Narrow(u"caf\u00E9\u20AC", &bytes));
+    EXPECT_EQ(bytes, "caf\xE9\x80");
+
+    // Upper case stays within the page: the sharp s and the micro sign have no capital there.
+    EXPECT_EQ(ansi::Upper(u"az\u00E9\u00FF\u0161\u0153\u017E\u00F7\u00DF\u00B5"),
+              u"AZ\u00C9\u0178\u0160\u0152\u017D\u00F7\u00DF\u00B5");
+}
+
+TEST(CodePage, TypedAndPastedTextTheControlsCannotHoldIsRefused) {
+    UiRecorder ui;
+    Host host;
+    TestDialog dlg;
+    dlg.m_text = "caf\xE9";
+    ASSERT_TRUE(dlg.Create(kTestTemplate, &host.wnd));
+    auto* edit = Control<QLineEdit>(dlg, 100);
+    EXPECT_EQ(edit->text(), QString::fromUtf16(u"caf\u00E9"));
+    dlg.changes.clear();
+    MoveFocusTo(edit);
+    QTest::keyClick(edit, Qt::Key_End);
+    TypeText(edit, QString::fromUtf16(u"\u043F\u20AC"));
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_EQ(dlg.changes[100], 1); // the euro sign only
+    PasteInto(edit, QString::fromUtf16(u"x\u043F"));
+    EXPECT_EQ(ui.beeps, 2);
+    EXPECT_EQ(dlg.changes[100], 1);
+    ASSERT_TRUE(dlg.UpdateData(TRUE));
+    EXPECT_EQ(dlg.m_text, "caf\xE9\x80");
+
+    // Upper-case edits turn pasted text to upper case at once, as typed text.
+    auto* upper = Control<QLineEdit>(dlg, 101);
+    PasteInto(upper, QString::fromUtf16(u"ab\u00FF"));
+    EXPECT_EQ(upper->text(), QString::fromUtf16(u"AB\u0178"));
+    TypeInto(upper, "c");
+    EXPECT_EQ(upper->text(), QString::fromUtf16(u"AB\u0178C"));
+    dlg.DestroyWindow();
 }
 
 TEST(Layout, DialogUnitsFollowTheFont) {

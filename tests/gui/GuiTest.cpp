@@ -3,6 +3,7 @@
 #include "resources/Resources.h"
 
 #include <QAbstractItemView>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
@@ -79,6 +80,18 @@ void TypeInto(QWidget* widget, const std::string& text) {
             focus && (focus == widget || widget->isAncestorOf(focus)) ? focus : widget;
         QTest::keyClicks(target, QString(QChar::fromLatin1(c)));
     }
+}
+
+void TypeText(QWidget* widget, const QString& text) {
+    MoveFocusTo(widget);
+    for (QChar c : text) // no key code of their own, as an input method gives them
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+void PasteInto(QLineEdit* edit, const QString& text) {
+    MoveFocusTo(edit);
+    QApplication::clipboard()->setText(text);
+    QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
 }
 
 void ClearByKeys(QLineEdit* edit) {

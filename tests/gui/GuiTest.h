@@ -42,6 +42,10 @@ void WhenModal(std::function<void()> action);
 
 // User input, as a person gives it.
 void TypeInto(QWidget* widget, const std::string& text);
+// Types characters beyond the byte range (as a keyboard with such letters gives them).
+void TypeText(QWidget* widget, const QString& text);
+// Puts text on the clipboard and pastes it where the edit's caret is (Shift+Insert).
+void PasteInto(QLineEdit* edit, const QString& text);
 void ClearByKeys(QLineEdit* edit);
 void PickItem(QComboBox* combo, int index);
 void MoveFocusTo(QWidget* widget);

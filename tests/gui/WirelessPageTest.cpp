@@ -157,10 +157,55 @@ TEST_F(WirelessPageTest, BssidFieldsLoadTypeAndRefresh) {
     EXPECT_EQ(Text(IDC_BSSID + 4), "20");
     EXPECT_TRUE(ChangedSince(before).empty());
 
-    // Pasted text that does not begin with a hexadecimal digit keeps that byte.
+    // Pasted text that does not begin with a hexadecimal digit keeps that byte, and the
+    // field shows the byte kept.
     Bssid(5)->selectAll();
-    Bssid(5)->insert("zz");
+    PasteInto(Bssid(5), "MY");
     EXPECT_EQ(At(271), 0x30);
+    EXPECT_EQ(Text(IDC_BSSID + 5), "30");
+    Bssid(5)->selectAll();
+    PasteInto(Bssid(5), "ab"); // upper case at once, as typed
+    EXPECT_EQ(Text(IDC_BSSID + 5), "AB");
+    EXPECT_EQ(At(271), 0xAB);
+}
+
+// Name and ESSID bytes above 0x7F are characters of the one code page, both ways;
+// characters it cannot hold are refused, typed or pasted.
+TEST_F(WirelessPageTest, NameAndEssidCarryTheCodePage) {
+    image->SetApName("Caf\xE9\x80\x9F\xFF");
+    Open(g_wirelessPage, IDD_WIRELESS);
+    EXPECT_EQ(Get<QLineEdit>(IDC_NAME)->text(), QString::fromUtf16(u"Caf\u00E9\u20AC\u0178\u00FF"));
+    auto before = Snapshot();
+    QLineEdit* essid = Get<QLineEdit>(IDC_ESSID);
+    MoveFocusTo(essid);
+    QTest::keyClick(essid, Qt::Key_End);
+    TypeText(essid, QString::fromUtf16(u"\u043F\u0430"));
+    PasteInto(essid, QString::fromUtf16(u"\u0441\u0435\u0442\u044C"));
+    EXPECT_EQ(ui.beeps, 3);
+    EXPECT_EQ(Text(IDC_ESSID), "home");
+    EXPECT_TRUE(ChangedSince(before).empty());
+
+    TypeText(essid, QString::fromUtf16(u"\u00E9\u20AC"));
+    PasteInto(essid, QString::fromUtf16(u"\u2122"));
+    EXPECT_EQ(image->EssidLength(), 7);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(image->Bytes() + 32), 7),
+              "home\xE9\x80\x99");
+    ClearByKeys(Get<QLineEdit>(IDC_NAME));
+    TypeText(Get<QLineEdit>(IDC_NAME), QString::fromUtf16(u"Zo\u00EB\u0161"));
+    EXPECT_EQ(image->ApName(), "Zo\xEB\x9A");
+}
+
+// Texts the page sets show from their start, also the 32 characters of a full field.
+TEST_F(WirelessPageTest, LoadedTextsShowFromTheirStart) {
+    image->SetApName(std::string(32, 'n'));
+    image->SetEssidLength(32);
+    std::memset(image->Bytes() + 32, 'e', 32);
+    Open(g_wirelessPage, IDD_WIRELESS);
+    for (int id : {IDC_NAME, IDC_ESSID}) {
+        QLineEdit* edit = Get<QLineEdit>(id);
+        EXPECT_EQ(edit->text().size(), 32);
+        EXPECT_EQ(edit->cursorPosition(), 0) << id;
+    }
 }
 
 // Every regulation domain's channel list, written out here from the channel table: its

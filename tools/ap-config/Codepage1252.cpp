@@ -1,32 +1,22 @@
 #include "Codepage1252.h"
 
+#include "platform/AnsiText.h"
+
 #include <cstdint>
 
 namespace {
 
-// Code points of bytes 0x80..0x9F; the five bytes the code page leaves open stand for the
-// control characters of the same number, so every byte converts and converts back.
-const uint16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                            0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                            0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 uint32_t CodePointOf(unsigned char byte) {
-    return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
+    return ansi::ToWide(byte);
 }
 
+// The code page is the controls' own; characters outside the 16-bit range have no byte.
 bool ByteOf(uint32_t cp, char* byte) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-        *byte = static_cast<char>(cp);
-        return true;
-    }
-    for (int i = 0; i < 32; ++i) {
-        if (kHigh[i] == cp) {
-            *byte = static_cast<char>(0x80 + i);
-            return true;
-        }
-    }
-    return false;
+    unsigned char b = 0;
+    if (cp > 0xFFFF || !ansi::ToByte(static_cast<char16_t>(cp), &b))
+        return false;
+    *byte = static_cast<char>(b);
+    return true;
 }
 
 void AppendUtf8(uint32_t cp, std::string* out) {

@@ -1,23 +1,47 @@
 #include "EditWidget.h"
 
+#include "QtText.h"
+#include "platform/UiServices.h"
 #include "platform/Wnd.h"
 
 #include <QKeyEvent>
 
 EditWidget::EditWidget(QWidget* parent, bool upperCase)
     : QLineEdit(parent), m_upperCase(upperCase) {
-    connect(this, &QLineEdit::textChanged, this, [this] {
+    setValidator(new UserInput(this));
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_shown = text;
         if (notify)
             notify(EN_CHANGE);
     });
 }
 
 void EditWidget::SetTextFromProgram(const QString& text) {
-    setText(m_upperCase ? text.toUpper() : text);
+    m_settingText = true;
+    setText(m_upperCase ? QString::fromStdU16String(ansi::Upper(WideOf(text))) : text);
+    m_settingText = false;
+    setCursorPosition(0);
+}
+
+QValidator::State EditWidget::UserInput::validate(QString& input, int& pos) const {
+    if (m_edit->m_settingText || input == m_edit->m_shown)
+        return Acceptable;
+    std::u16string after = WideOf(input);
+    switch (ansi::AdmitUserEdit(WideOf(m_edit->m_shown), after, pos, m_edit->m_limit,
+                                m_edit->m_upperCase)) {
+    case ansi::UserEdit::kRefused:
+        MessageBeep(0);
+        return Invalid;
+    case ansi::UserEdit::kNothingFits:
+        return Invalid;
+    case ansi::UserEdit::kAdmitted:
+        break;
+    }
+    input = QString::fromStdU16String(after);
+    return Acceptable;
 }
 
 void EditWidget::keyPressEvent(QKeyEvent* event) {
-    const QString text = event->text();
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -30,22 +54,13 @@ void EditWidget::keyPressEvent(QKeyEvent* event) {
     default:
         break;
     }
-    auto standard = [this, event, &text] {
-        if (m_upperCase && text != text.toUpper()) {
-            QKeyEvent upper(event->type(), event->key(), event->modifiers(), text.toUpper(),
-                            event->isAutoRepeat(), static_cast<ushort>(event->count()));
-            QLineEdit::keyPressEvent(&upper);
-        } else {
-            QLineEdit::keyPressEvent(event);
-        }
-    };
+    auto standard = [this, event] { QLineEdit::keyPressEvent(event); };
     CWnd* wnd = CWnd::FromWidget(this);
-    if (text.isEmpty() || !wnd) { // no character: cursor keys and the like
+    if (event->text().isEmpty() || !wnd) { // no character: cursor keys and the like
         standard();
         return;
     }
-    for (QChar ch : text)
-        wnd->DispatchChar(ch.unicode(), standard);
+    wnd->DispatchTypedText(WideOf(event->text()), standard);
 }
 
 void EditWidget::focusOutEvent(QFocusEvent* event) {

@@ -1,18 +1,25 @@
 // The edit control: typed characters go through the bound CWnd's OnChar first; every text
-// change and the loss of focus are reported as EN_CHANGE and EN_KILLFOCUS.
+// change and the loss of focus are reported as EN_CHANGE and EN_KILLFOCUS. What the user
+// types, pastes or drops passes the shared edit rule (ansi::AdmitUserEdit): the code page,
+// the text limit and the upper-case style; text the program sets is shown whole.
 #pragma once
 
 #include "platform/Messages.h"
 
 #include <QLineEdit>
+#include <QValidator>
 #include <functional>
 
 class EditWidget : public QLineEdit {
     Q_OBJECT
 public:
     EditWidget(QWidget* parent, bool upperCase);
-    // Sets the text as a program does (WM_SETTEXT); the upper-case style applies to it too.
+    // Sets the text as a program does (WM_SETTEXT): whole, whatever the limit, upper-cased
+    // by the upper-case style, shown from its start.
     void SetTextFromProgram(const QString& text);
+    // The most characters the user can bring the text to (EM_LIMITTEXT).
+    void SetLimit(int chars) { m_limit = chars; }
+    int Limit() const { return m_limit; }
     std::function<void(UINT)> notify;
 
 protected:
@@ -20,5 +27,17 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    class UserInput : public QValidator {
+    public:
+        explicit UserInput(EditWidget* edit) : QValidator(edit), m_edit(edit) {}
+        State validate(QString& input, int& pos) const override;
+
+    private:
+        EditWidget* m_edit;
+    };
+
     bool m_upperCase;
+    int m_limit = 32767;
+    bool m_settingText = false;
+    QString m_shown; // the text before the change being validated
 };

@@ -10,6 +10,7 @@ TabWidget::TabWidget(QWidget* parent) : QWidget(parent) {
     m_bar->setDrawBase(false);
     m_bar->setExpanding(false);
     m_bar->setFocusPolicy(Qt::StrongFocus); // a click gives the tabs the keyboard too
+    setFocusProxy(m_bar);                   // the control is a tab stop through its tabs
     connect(m_bar, &QTabBar::currentChanged, this, [this] {
         if (!m_fromProgram && notify)
             notify(TCN_SELCHANGE);
