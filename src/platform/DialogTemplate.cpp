@@ -1,10 +1,10 @@
 #include "DialogTemplate.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QRect>
 #include <QString>
-#include <QStringList>
 #include <map>
 
 namespace {
@@ -57,16 +57,23 @@ QRect DialogUnits::Rect(int x, int y, int cx, int cy) const {
 }
 
 QFont TemplateFont(const DialogTemplate& dialogTemplate) {
-    // The Windows dialog fonts are not installed here: the closest sans fonts stand in.
+    // The Windows dialog fonts are not installed here: the first installed of the closest
+    // sans fonts stands in. It is found once and entered in the toolkit's substitution
+    // table, and the font is asked for by that family, so no fallback search runs.
     static const bool substituted = [] {
-        const QStringList sans{QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                               QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")};
-        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), sans);
-        QFont::insertSubstitutions(QStringLiteral("MS Shell Dlg"), sans);
+        for (const char* family : {"Liberation Sans", "Arimo", "Arial", "DejaVu Sans"}) {
+            if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
+                QFont::insertSubstitution(QStringLiteral("MS Sans Serif"),
+                                          QString::fromLatin1(family));
+                QFont::insertSubstitution(QStringLiteral("MS Shell Dlg"),
+                                          QString::fromLatin1(family));
+                break;
+            }
+        }
         return true;
     }();
     static_cast<void>(substituted);
-    QFont font(QString::fromLatin1(dialogTemplate.fontName));
+    QFont font(QFont::substitute(QString::fromLatin1(dialogTemplate.fontName)));
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(dialogTemplate.pointSize);
     return font;
