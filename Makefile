@@ -45,7 +45,10 @@ FUZZ_SECONDS ?= 60
 fuzz: deps
 	@bash scripts/fuzz.sh $(FUZZ_SECONDS)
 
-bench: build
+# The benchmarks need only the utility, the emulator and the bench programs.
+bench: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target ap-utility ap-emulator bench_probe floor_login \
+	  floor_tabs bench_ui bench_channel
 	@bash scripts/bench.sh $(BUILD)
 
 format:

@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <map>
 
 namespace {
@@ -60,9 +61,12 @@ QFont TemplateFont(const DialogTemplate& dialogTemplate) {
     // The Windows dialog fonts are not installed here: the first installed of the closest
     // sans fonts stands in. It is found once and entered in the toolkit's substitution
     // table, and the font is asked for by that family, so no fallback search runs.
+    // (The list of installed families is at hand; hasFamily would ask fontconfig to resolve
+    // each name as an alias, which costs more than the rest of the start-up's font work.)
     static const bool substituted = [] {
+        const QStringList installed = QFontDatabase::families();
         for (const char* family : {"Liberation Sans", "Arimo", "Arial", "DejaVu Sans"}) {
-            if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
+            if (installed.contains(QString::fromLatin1(family))) {
                 QFont::insertSubstitution(QStringLiteral("MS Sans Serif"),
                                           QString::fromLatin1(family));
                 QFont::insertSubstitution(QStringLiteral("MS Shell Dlg"),
