@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -59,20 +60,24 @@ QRect DialogUnits::Rect(int x, int y, int cx, int cy) const {
 
 QFont TemplateFont(const DialogTemplate& dialogTemplate) {
     // The Windows dialog fonts are not installed here: the first installed of the closest
-    // sans fonts stands in. It is found once and entered in the toolkit's substitution
-    // table, and the font is asked for by that family, so no fallback search runs.
-    // (The list of installed families is at hand; hasFamily would ask fontconfig to resolve
-    // each name as an alias, which costs more than the rest of the start-up's font work.)
-    static const bool substituted = [] {
+    // sans fonts stands in. It is found once, in the list of installed families (asking
+    // for each name on its own would have fontconfig resolve it as an alias), and entered
+    // in the toolkit's substitution table; the font is then asked for by that family, so
+    // no fallback search runs.
+    static const bool substituted = [&dialogTemplate] {
         const QStringList installed = QFontDatabase::families();
-        for (const char* family : {"Liberation Sans", "Arimo", "Arial", "DejaVu Sans"}) {
-            if (installed.contains(QString::fromLatin1(family))) {
-                QFont::insertSubstitution(QStringLiteral("MS Sans Serif"),
-                                          QString::fromLatin1(family));
-                QFont::insertSubstitution(QStringLiteral("MS Shell Dlg"),
-                                          QString::fromLatin1(family));
-                break;
-            }
+        for (const char* name : {"Liberation Sans", "Arimo", "Arial", "DejaVu Sans"}) {
+            const QString family = QString::fromLatin1(name);
+            if (!installed.contains(family))
+                continue;
+            QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), family);
+            QFont::insertSubstitution(QStringLiteral("MS Shell Dlg"), family);
+            // A line edit lays its text out once in the application's font while it is
+            // built, before it takes its dialog's; with the dialogs' font as the
+            // application's, that needs no second font (and no search for the desktop's).
+            if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+                QGuiApplication::setFont(QFont(family, dialogTemplate.pointSize));
+            break;
         }
         return true;
     }();
