@@ -98,34 +98,30 @@ bool ClientList(xcb_connection_t* c, xcb_window_t root, const Atoms& atoms,
     return true;
 }
 
-// The root's children and, for window managers that put each client in a frame of their
-// own, the frames' children: every request of a level sent before the first reply is read.
-std::vector<xcb_window_t> TopLevelTree(xcb_connection_t* c, xcb_window_t root) {
-    std::vector<xcb_window_t> windows;
-    xcb_query_tree_reply_t* top = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
-    if (!top)
-        return windows;
-    const xcb_window_t* children = xcb_query_tree_children(top);
-    windows.assign(children, children + xcb_query_tree_children_length(top));
-    std::free(top);
+// The children of every window given, every request sent before the first reply is read.
+std::vector<xcb_window_t> Children(xcb_connection_t* c, const std::vector<xcb_window_t>& parents) {
     std::vector<xcb_query_tree_cookie_t> cookies;
-    cookies.reserve(windows.size());
-    for (xcb_window_t w : windows)
+    cookies.reserve(parents.size());
+    for (xcb_window_t w : parents)
         cookies.push_back(xcb_query_tree(c, w));
+    std::vector<xcb_window_t> children;
     for (xcb_query_tree_cookie_t cookie : cookies) {
+        // A window that went away in between answers with an error: no children.
         if (xcb_query_tree_reply_t* r = xcb_query_tree_reply(c, cookie, nullptr)) {
             const xcb_window_t* inner = xcb_query_tree_children(r);
-            windows.insert(windows.end(), inner, inner + xcb_query_tree_children_length(r));
+            children.insert(children.end(), inner, inner + xcb_query_tree_children_length(r));
             std::free(r);
         }
     }
-    return windows;
+    return children;
 }
 
 // The caption of each window (_NET_WM_NAME, else WM_NAME), all asked for before any
-// answer is read; the first window with a wanted caption.
+// answer is read; the first window with a wanted caption. When none has one, the windows
+// without any caption go to *unnamed.
 xcb_window_t FirstWithCaption(xcb_connection_t* c, const std::vector<xcb_window_t>& windows,
-                              const Atoms& atoms, const std::vector<std::string>& wanted) {
+                              const Atoms& atoms, const std::vector<std::string>& wanted,
+                              std::vector<xcb_window_t>* unnamed) {
     const uint32_t longs = 256; // captions up to 1 KiB; longer ones cannot match
     std::vector<xcb_get_property_cookie_t> cookies;
     cookies.reserve(windows.size() * 2);
@@ -140,8 +136,11 @@ xcb_window_t FirstWithCaption(xcb_connection_t* c, const std::vector<xcb_window_
         PropertyReply name = Reply(c, cookies[2 * i + 1]);
         const PropertyReply& r =
             netName && netName->type == atoms.utf8 && netName->format == 8 ? netName : name;
-        if (!r || r->type == XCB_ATOM_NONE || r->format != 8)
+        if (!r || r->type == XCB_ATOM_NONE || r->format != 8) {
+            if (unnamed)
+                unnamed->push_back(windows[i]);
             continue;
+        }
         std::string caption(static_cast<const char*>(xcb_get_property_value(r.get())),
                             static_cast<size_t>(xcb_get_property_value_length(r.get())));
         if (AnyCaption(caption, wanted))
@@ -159,10 +158,17 @@ HWND FindOnX11(xcb_connection_t* c, const std::vector<std::string>& wanted) {
         return nullptr;
     xcb_window_t root = screen.data->root;
     Atoms atoms = InternAtoms(c);
-    std::vector<xcb_window_t> windows;
-    if (!ClientList(c, root, atoms, &windows))
-        windows = TopLevelTree(c, root);
-    return AsHandle(FirstWithCaption(c, windows, atoms, wanted));
+    std::vector<xcb_window_t> clients;
+    if (ClientList(c, root, atoms, &clients))
+        return AsHandle(FirstWithCaption(c, clients, atoms, wanted, nullptr));
+    // No manager's list: the top-level windows are the root's children, or, under a
+    // manager that puts each client in a frame of its own, the children of the frames.
+    // A frame has no caption, so only the children of windows without one are looked at.
+    std::vector<xcb_window_t> frames;
+    xcb_window_t found = FirstWithCaption(c, Children(c, {root}), atoms, wanted, &frames);
+    if (found == XCB_WINDOW_NONE && !frames.empty())
+        found = FirstWithCaption(c, Children(c, frames), atoms, wanted, nullptr);
+    return AsHandle(found);
 }
 
 // The connection the toolkit talks to the X server on; null on other platforms.

@@ -13,5 +13,6 @@ HWND FindWindowA(LPCSTR className, LPCSTR windowName);
 // counting; null when there is none. This process's windows are looked at first; on X11
 // the other clients' windows are then searched over the toolkit's own connection, in a
 // fixed number of round trips whatever the desktop holds: the window manager's client
-// list where one is kept, otherwise the root's children and theirs, asked for in batches.
+// list where one is kept, otherwise the root's children and the children of those without a
+// caption (a manager's frames), each level asked for in one batch.
 HWND FindTopLevelWindow(const std::vector<std::string>& captions);

@@ -86,8 +86,10 @@ TEST_F(FindWindowTest, EitherCaptionAmongHundredsOfWindowsAndInFrames) {
         windows.push_back(other.Window(other.Root(), "Window " + std::to_string(i)));
     xcb_window_t frame = other.Window(other.Root(), "");
     xcb_window_t framed = other.Window(frame, "ap UTILITY");
-    // Deeper than a frame's child is not a top-level window.
+    // Deeper than a frame's child is not a top-level window, nor is a window inside
+    // another program's top-level window.
     xcb_window_t deep = other.Window(other.Window(frame, ""), "Login");
+    other.Window(windows[5], "Login");
     other.Sync();
 
     EXPECT_EQ(FindTopLevelWindow({"Login", "AP Utility"}), Handle(framed));
