@@ -26,20 +26,35 @@ QRect At(int x, int y, int cx, int cy) {
                  cy * size.height() / 217);
 }
 
+// The Wireless page's widgets and texts, placed by hand: every kind of widget, and most of
+// the letters, have been drawn once before the switch, as in the utility.
 QWidget* WirelessPage(QWidget* parent) {
     auto* page = new QWidget(parent);
     page->setGeometry(At(15, 20, 225, 160));
-    for (int i = 0; i < 2; ++i)
-        (new QGroupBox(QStringLiteral("Group"), page))->setGeometry(At(1, 5 + 75 * i, 223, 70));
+    (new QGroupBox(page))->setGeometry(At(0, 0, 225, 98));
+    (new QGroupBox(page))->setGeometry(At(0, 97, 225, 62));
+    const char* labels[] = {"Access Point Name :", "Wireless ESSID :",   "Operational Rate Set :",
+                            "Wireless Channel :",  "Operational Mode :", "Preferred BSSID :"};
+    const int ly[] = {13, 33, 53, 73, 113, 133};
     for (int i = 0; i < 6; ++i)
-        (new QLabel(QStringLiteral("Label :"), page))->setGeometry(At(8, 15 + 20 * i, 60, 10));
+        (new QLabel(QString::fromLatin1(labels[i]), page))->setGeometry(At(13, ly[i], 70, 14));
+    (new QLineEdit(QStringLiteral("Access Point"), page))->setGeometry(At(91, 13, 116, 14));
+    (new QLineEdit(QStringLiteral("Wireless"), page))->setGeometry(At(91, 33, 116, 14));
+    const QStringList items[] = {{"1 Mbps", "2 Mbps", "5.5 Mbps", "11 Mbps", "Auto"},
+                                 {"Channel 1", "Channel 6", "Channel 11"},
+                                 {"Access Point", "Access Point Client", "WBridge Point to Point",
+                                  "WBridge Point to MultiPoint", "Wireless Repeater"}};
+    const int cy[] = {53, 73, 113};
     for (int i = 0; i < 3; ++i) {
         auto* combo = new QComboBox(page);
-        combo->addItems({QStringLiteral("One"), QStringLiteral("Two")});
-        combo->setGeometry(At(150, 15 + 20 * i, 60, 12));
+        combo->addItems(items[i]);
+        combo->setGeometry(At(91, cy[i], 116, 12));
     }
-    for (int i = 0; i < 8; ++i)
-        (new QLineEdit(QStringLiteral("text"), page))->setGeometry(At(70, 15 + 16 * i, 70, 14));
+    for (int i = 0; i < 6; ++i) {
+        auto* edit = new QLineEdit(QStringLiteral("0A"), page);
+        edit->setAlignment(Qt::AlignCenter);
+        edit->setGeometry(At(91 + 20 * i, 133, 16, 14));
+    }
     page->show();
     return page;
 }
