@@ -1,5 +1,7 @@
-# make run: build and run the utility against a freshly started emulator.
-# make test: build and run every test.
+# make run: build the utility, the emulator and the artwork (nothing else), then run the
+#           utility against a freshly started emulator; the build's output goes to
+#           $(BUILD)/make-run.log unless VERBOSE=1.
+# make test: build everything and run every test.
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
@@ -18,8 +20,8 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	@bash scripts/run.sh $(BUILD)
+run: deps
+	@BUILD_TYPE=$(BUILD_TYPE) JOBS=$(JOBS) VERBOSE=$(VERBOSE) bash scripts/run.sh $(BUILD)
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -43,7 +45,10 @@ FUZZ_SECONDS ?= 60
 fuzz: deps
 	@bash scripts/fuzz.sh $(FUZZ_SECONDS)
 
-bench: build
+# The benchmarks need only the utility, the emulator and the bench programs.
+bench: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target ap-utility ap-emulator bench_probe floor_login \
+	  floor_tabs bench_ui bench_channel
 	@bash scripts/bench.sh $(BUILD)
 
 format:

@@ -1,9 +1,14 @@
-// The dialogs beside the toolkit's floor, measured side by side in one run:
-// the login dialog shown vs a bare dialog of the same size; the main dialog opened (read,
-// key file, first page); the Encryption page created vs a bare widget with 72 line edits.
-// "--peak-memory=bare|login|main" instead prints the peak resident size after showing it;
-// "--startup=bare|login" starts, shows the dialog and ends (timed by scripts/bench.sh).
+// Warm, in-process figures: the dialogs beside floors built in the same process, each
+// repeated many times: the login dialog shown vs a bare dialog of the same size; the main
+// dialog opened (read, key file, first page); the Encryption page created vs a bare widget
+// with 72 line edits. The figures a user sees (first time, whole process) are taken by
+// scripts/bench.sh with bench_probe and the floors in bench/floors/.
+// "--app" instead runs the utility itself, as ap-utility does, timed by SelfProbe when
+// started by "bench_probe --offscreen".
 #include "Emulator.h"
+#include "SelfProbe.h"
+#include "TempFolder.h"
+#include "app/ConfigApp.h"
 #include "app/LoginDlg.h"
 #include "app/MainDlg.h"
 #include "pages/EncryptionPage.h"
@@ -19,11 +24,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <benchmark/benchmark.h>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
@@ -147,56 +148,22 @@ void BM_EncryptionPageShown(benchmark::State& state) {
 }
 BENCHMARK(BM_EncryptionPageShown)->Unit(benchmark::kMicrosecond);
 
-long PeakKiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-int PeakMemory(const std::string& mode) {
-    if (mode == "bare") {
-        ShowBareDialog(DialogSize(IDD_LOGIN));
-    } else if (mode == "login") {
-        CLoginDlg login;
-        EndWhenShown(login);
-        login.DoModal();
-    } else if (mode == "main") {
-        EmulatorProcess emu;
-        CMainDlg main;
-        EndWhenShown(main);
-        main.DoModal();
-    } else {
-        return 2;
-    }
-    std::printf("peak %s %ld KiB\n", mode.c_str(), PeakKiB());
-    return 0;
+void InstallSelfProbe() {
+    selfprobe::InstallIfAsked();
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--app") == 0) {
+        qAddPreRoutine(InstallSelfProbe);
+        return AfxWinMain(&theApp, argc, argv);
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     RegisterResources();
-    char folder[] = "/tmp/ap-bench-XXXXXX"; // the main dialog writes its key file here
-    if (!mkdtemp(folder) || chdir(folder) != 0)
-        return 1;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--peak-memory=", 14) == 0)
-            return PeakMemory(argv[i] + 14);
-        // A whole start-up: the process ends as soon as the dialog has been shown.
-        if (std::strcmp(argv[i], "--startup=bare") == 0) {
-            ShowBareDialog(DialogSize(IDD_LOGIN));
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--startup=login") == 0) {
-            CLoginDlg login;
-            EndWhenShown(login);
-            login.DoModal();
-            return 0;
-        }
-    }
+    TempWorkingFolder folder; // the main dialog writes its key file here; removed at the end
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,26 +1,171 @@
 #!/usr/bin/env bash
-# Runs the benchmarks and the peak-memory measurements; prints every figure.
+# The benchmarks. First the figures a user sees: whole processes, each measured the first
+# time in its process, beside their floors (bench/floors/: small programs on Qt alone), in
+# interleaved pairs (utility, floor, utility, floor, ...), on Xvfb watched from outside by
+# bench_probe (MapNotify and DAMAGE events) and offscreen (the programs time themselves).
+# Each figure is the median of the per-pair ratios, with the spread (quartiles). Then the
+# warm in-process table (Google Benchmark). Writes everything to $build/bench-results.md.
+#   scripts/bench.sh [build]      BENCH_PAIRS=n (default 20)
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
-export QT_QPA_PLATFORM=offscreen
-"$build/bench/bench_channel" --benchmark_min_time=1 2>/dev/null | grep -E "^BM_|^Benchmark"
-"$build/bench/bench_ui" --benchmark_min_time=1 2>/dev/null | grep -E "^BM_|^Benchmark"
-"$build/bench/bench_keyfile" 2>/dev/null | grep -E "^BM_|^Benchmark"
-for mode in save load; do
-    "$build/bench/bench_keyfile" --peak-memory=$mode
+pairs=${BENCH_PAIRS:-20}
+probe=$build/bench/bench_probe
+utility=$build/src/ap-utility
+main_title="Kestrel-A 2.0 / Kestrel-B 2.0 Utility"
+results=$build/bench-results.md
+
+work=$(mktemp -d /tmp/ap-bench-XXXXXX)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir -m 700 "$work/devices" "$work/runtime"
+export AP_DEVICE_DIR=$work/devices XDG_RUNTIME_DIR=$work/runtime QT_FONT_DPI=96
+unset WAYLAND_DISPLAY
+pids+=("$("$build/tools/ap-emulator" --device-dir "$AP_DEVICE_DIR" --state "$work/emulator.state")")
+cd "$work" # the utility writes its key file in its working folder
+
+# An X server of our own, on the first free display number.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp 3>"$work/display" \
+    >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=:$(cat "$work/display")
+
+# One probe run: its "name value" lines, prefixed with a label, go to $work/raw.
+# A run that fails (no window in time) is counted and leaves no figures.
+failures=0
+measure() {
+    local label=$1
+    shift
+    if "$probe" "$@" >"$work/out" 2>>"$work/errors"; then
+        sed "s|^|$label |" "$work/out" >>"$work/raw"
+    else
+        failures=$((failures + 1))
+    fi
+}
+: >"$work/raw"
+
+# The dialogs' pixel sizes (the floors are given them) and the first tab's place, from one
+# run that is not counted; it also brings both programs' files into the page cache.
+"$probe" --type admin --next "$main_title" -- "$utility" >"$work/out" 2>/dev/null
+login_size=$(awk '$1 == "first_size" {print $2}' "$work/out")
+main_size=$(awk '$1 == "next_size" {print $2}' "$work/out")
+[ -n "$login_size" ] && [ -n "$main_size" ] || {
+    echo "bench.sh: the utility did not show its dialogs" >&2
+    exit 1
+}
+main_w=${main_size%x*}
+main_h=${main_size#*x}
+tab="$((main_w * 10 / 256 + 20)),$((main_h * 5 / 217 + 8))"
+"$probe" -- "$build/bench/floor_login" "$login_size" "$main_size" >/dev/null 2>&1 || true
+
+# Xvfb, empty desktop: start-up, Enter on the login to the main dialog, the tab switch,
+# peak memory. The utility does all of them in one process, each for the first time.
+for _ in $(seq "$pairs"); do
+    measure x0.util --type admin --next "$main_title" --tab "$tab" -- "$utility"
+    measure x0.floor --type admin --next "Main floor" -- \
+        "$build/bench/floor_login" "$login_size" "$main_size"
+    measure x0.tabs --title "Tabs floor" --tab "$tab" -- "$build/bench/floor_tabs" "$main_size"
+    measure x0.edits --title "Tabs floor" --tab "$tab" -- \
+        "$build/bench/floor_tabs" "$main_size" --edits
 done
-for mode in bare login main; do
-    "$build/bench/bench_ui" --peak-memory=$mode 2>/dev/null | grep peak
-done
-# Whole start-ups to the dialog shown, 20 of each, interleaved.
-declare -A total=([bare]=0 [login]=0)
-for i in $(seq 20); do
-    for mode in bare login; do
-        start=$(date +%s%N)
-        "$build/bench/bench_ui" --startup=$mode >/dev/null 2>&1
-        total[$mode]=$(( total[$mode] + $(date +%s%N) - start ))
+
+# Start-up with other clients' top-level windows on the display.
+for windows in 100 300; do
+    "$probe" --fill "$windows" >"$work/fill" &
+    filler=$!
+    pids+=($filler)
+    for _ in $(seq 200); do grep -q ready "$work/fill" && break; sleep 0.05; done
+    for _ in $(seq "$pairs"); do
+        measure "x$windows.util" -- "$utility"
+        measure "x$windows.floor" -- "$build/bench/floor_login" "$login_size" "$main_size"
     done
+    kill "$filler"
+    wait "$filler" 2>/dev/null || true
 done
-for mode in bare login; do
-    echo "startup $mode $(( total[$mode] / 20 / 1000 )) us"
+
+# Offscreen: the same flows; the utility is run by bench_ui --app (its code, its start).
+for _ in $(seq "$pairs"); do
+    measure off.util --offscreen --type admin --next "$main_title" --tab "$tab" -- \
+        "$build/bench/bench_ui" --app
+    measure off.floor --offscreen --type admin --next "Main floor" -- \
+        "$build/bench/floor_login" "$login_size" "$main_size"
+    measure off.tabs --offscreen --title "Tabs floor" --tab "$tab" -- \
+        "$build/bench/floor_tabs" "$main_size"
 done
+
+# "ours floor" pairs of one figure, in run order, paired by position.
+pair() { # label-ours label-floor name
+    paste -d' ' <(awk -v l="$1" -v n="$3" '$1 == l && $2 == n {print $3}' "$work/raw") \
+        <(awk -v l="$2" -v n="$3" '$1 == l && $2 == n {print $3}' "$work/raw") |
+        awk 'NF == 2'
+}
+# One table row: medians of both, median ratio and its quartiles, number of pairs.
+row() { # what unit label-ours label-floor name
+    local what=$1 unit=$2
+    pair "$3" "$4" "$5" | awk -v what="$what" -v unit="$unit" '
+        function median(a, n) { return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2 }
+        function quantile(a, n, q,   i) { i = 1 + int(q * (n - 1) + 0.5); return a[i] }
+        function sort(a, n,   i, j, t) {
+            for (i = 2; i <= n; i++) { t = a[i]; for (j = i - 1; j > 0 && a[j] > t; j--) a[j + 1] = a[j]; a[j + 1] = t }
+        }
+        { n++; u[n] = $1; f[n] = $2; r[n] = $2 > 0 ? $1 / $2 : 0 }
+        END {
+            if (n == 0) { printf "| %s | - | - | - | - | 0 |\n", what; exit }
+            sort(u, n); sort(f, n); sort(r, n)
+            scale = unit == "MB" ? 1024 : 1
+            printf "| %s | %.1f %s | %.1f %s | %.2f | %.2f-%.2f | %d |\n", what,
+                median(u, n) / scale, unit, median(f, n) / scale, unit, median(r, n),
+                quantile(r, n, 0.25), quantile(r, n, 0.75), n
+        }'
+}
+
+{
+    echo "Whole processes, first time; $pairs interleaved pairs; median ratio and its quartiles."
+    echo "Dialog sizes: login $login_size, main $main_size pixels; $(nproc) cores;"
+    echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)."
+    echo
+    echo "| what | utility | floor | ratio | spread | pairs |"
+    echo "|---|---|---|---|---|---|"
+    row "Xvfb: start-up to login painted, empty desktop" ms x0.util x0.floor first_painted
+    row "Xvfb: start-up to login painted, 100 windows" ms x100.util x100.floor first_painted
+    row "Xvfb: start-up to login painted, 300 windows" ms x300.util x300.floor first_painted
+    row "Xvfb: Enter on the login to main dialog painted" ms x0.util x0.floor next_painted
+    row "Xvfb: tab switch to Encryption, key to last repaint" ms x0.util x0.tabs tab_repainted
+    row "Xvfb: the same, beside 72 line edits" ms x0.util x0.edits tab_repainted
+    row "Xvfb: peak memory (VmHWM), login painted" MB x0.util x0.floor first_kib
+    row "Xvfb: peak memory (VmHWM), main dialog painted" MB x0.util x0.floor next_kib
+    row "offscreen: start-up to login painted" ms off.util off.floor first_painted
+    row "offscreen: Enter on the login to main dialog painted" ms off.util off.floor next_painted
+    row "offscreen: tab switch to Encryption" ms off.util off.tabs tab_repainted
+    row "offscreen: peak memory, login painted" MB off.util off.floor first_kib
+    row "offscreen: peak memory, main dialog painted" MB off.util off.floor next_kib
+    echo
+    echo "Probe runs that failed: $failures."
+    echo
+    echo "Warm, in process (Google Benchmark, repeated runs in one process, offscreen):"
+    echo
+    echo '```'
+    QT_QPA_PLATFORM=offscreen "$build/bench/bench_channel" --benchmark_min_time=0.5 2>/dev/null |
+        grep -E "^BM_|^Benchmark"
+    QT_QPA_PLATFORM=offscreen "$build/bench/bench_ui" --benchmark_min_time=0.5 2>/dev/null |
+        grep -E "^BM_|^Benchmark"
+    echo '```'
+    echo
+    echo "The key file on a 50 MB file (save: nine entries, load: nine entries), and peak memory:"
+    echo
+    echo '```'
+    "$build/bench/bench_keyfile" 2>/dev/null | grep -E "^BM_|^Benchmark"
+    for mode in save load; do
+        "$build/bench/bench_keyfile" --peak-memory=$mode
+    done
+    echo '```'
+} | tee "$results"
+if [ -s "$work/errors" ] && [ "$failures" -gt 0 ]; then
+    echo "Probe errors:" >&2
+    sort "$work/errors" | uniq -c | head >&2
+fi

@@ -18,7 +18,7 @@ add_library(platform STATIC
     platform/widgets/EditWidget.cpp
     platform/widgets/IpAddressWidget.cpp
     platform/widgets/TabWidget.cpp)
-target_link_libraries(platform PUBLIC platform_core Qt6::Widgets PRIVATE X11)
+target_link_libraries(platform PUBLIC platform_core Qt6::Widgets PRIVATE xcb)
 
 add_library(resources STATIC
     resources/Artwork.cpp

@@ -10,3 +10,7 @@ target_link_libraries(e2e_tests PRIVATE keyfile resources testsupport GTest::gte
 target_compile_definitions(e2e_tests PRIVATE AP_UTILITY_PATH="$<TARGET_FILE:ap-utility>")
 add_dependencies(e2e_tests ap-utility)
 gtest_discover_tests(e2e_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+
+add_executable(x11_tests e2e/FindWindowTest.cpp e2e/X11Session.cpp)
+target_link_libraries(x11_tests PRIVATE platform xcb GTest::gtest)
+gtest_discover_tests(x11_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)

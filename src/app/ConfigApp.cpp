@@ -33,8 +33,7 @@ BOOL CConfigApp::InitInstance() {
     // A copy of the utility that shows its login (or the caption the guard also knows)
     // keeps this one from starting; so does one in its main dialog, through the lock.
     InstanceLock lock;
-    if (FindWindowA(nullptr, "Login") || FindWindowA(nullptr, "AP Utility") ||
-        !lock.Acquire(InstanceLock::DefaultPath())) {
+    if (FindTopLevelWindow({"Login", "AP Utility"}) || !lock.Acquire(InstanceLock::DefaultPath())) {
         MessageBeep(MB_ICONEXCLAMATION);
         return FALSE;
     }

@@ -1,7 +1,9 @@
 #include "DialogTemplate.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -57,16 +59,30 @@ QRect DialogUnits::Rect(int x, int y, int cx, int cy) const {
 }
 
 QFont TemplateFont(const DialogTemplate& dialogTemplate) {
-    // The Windows dialog fonts are not installed here: the closest sans fonts stand in.
-    static const bool substituted = [] {
-        const QStringList sans{QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                               QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")};
-        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), sans);
-        QFont::insertSubstitutions(QStringLiteral("MS Shell Dlg"), sans);
+    // The Windows dialog fonts are not installed here: the first installed of the closest
+    // sans fonts stands in. It is found once, in the list of installed families (asking
+    // for each name on its own would have fontconfig resolve it as an alias), and entered
+    // in the toolkit's substitution table; the font is then asked for by that family, so
+    // no fallback search runs.
+    static const bool substituted = [&dialogTemplate] {
+        const QStringList installed = QFontDatabase::families();
+        for (const char* name : {"Liberation Sans", "Arimo", "Arial", "DejaVu Sans"}) {
+            const QString family = QString::fromLatin1(name);
+            if (!installed.contains(family))
+                continue;
+            QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), family);
+            QFont::insertSubstitution(QStringLiteral("MS Shell Dlg"), family);
+            // A line edit lays its text out once in the application's font while it is
+            // built, before it takes its dialog's; with the dialogs' font as the
+            // application's, that needs no second font (and no search for the desktop's).
+            if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+                QGuiApplication::setFont(QFont(family, dialogTemplate.pointSize));
+            break;
+        }
         return true;
     }();
     static_cast<void>(substituted);
-    QFont font(QString::fromLatin1(dialogTemplate.fontName));
+    QFont font(QFont::substitute(QString::fromLatin1(dialogTemplate.fontName)));
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(dialogTemplate.pointSize);
     return font;

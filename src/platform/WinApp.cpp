@@ -2,11 +2,11 @@
 
 #include <QApplication>
 #include <QThread>
-#include <X11/Xlib.h>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -15,6 +15,24 @@ std::string g_title = "ap-utility";
 
 // Workers run detached; this counts the ones still running.
 std::atomic<int> g_runningWorkers{0};
+
+// While the toolkit connects to the display its messages are held back: when it cannot
+// connect it ends the process with a page of advice, and one line says it better.
+struct HeldMessage {
+    QtMsgType type;
+    QString text;
+};
+std::vector<HeldMessage>* g_heldMessages = nullptr;
+
+void HoldMessage(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtFatalMsg) {
+        const char* display = std::getenv("DISPLAY");
+        std::fprintf(stderr, "%s: cannot open the display %s\n", g_title.c_str(),
+                     display ? display : "");
+        std::_Exit(1);
+    }
+    g_heldMessages->push_back({type, text});
+}
 
 } // namespace
 
@@ -90,15 +108,15 @@ int AfxWinMain(CWinApp* app, int argc, char** argv) {
                          AfxGetAppTitle().c_str());
             return 1;
         }
-        Display* connection = XOpenDisplay(nullptr);
-        if (!connection) {
-            std::fprintf(stderr, "%s: cannot open the display %s\n", AfxGetAppTitle().c_str(),
-                         display);
-            return 1;
-        }
-        XCloseDisplay(connection);
     }
+    std::vector<HeldMessage> held;
+    g_heldMessages = &held;
+    QtMessageHandler previous = qInstallMessageHandler(HoldMessage);
     QApplication qtApp(argc, argv);
+    qInstallMessageHandler(previous);
+    g_heldMessages = nullptr;
+    for (const HeldMessage& m : held)
+        qt_message_output(m.type, QMessageLogContext(), m.text);
     qtApp.setQuitOnLastWindowClosed(false);
     if (app)
         app->InitInstance();

@@ -1,0 +1,141 @@
+// Floor of the switch to the Encryption page: a bare dialog of the main dialog's pixel size
+// with a tab bar where the utility has its tabs, showing the Wireless page's widgets by kind
+// and number (so each kind has been used once before the switch, as in the utility);
+// picking the second tab deletes them, builds the Encryption page's 89 widgets by hand
+// ("--edits": only 72 line edits) and shows them.
+//   floor_tabs MAIN_WxH [--edits]
+#include "SelfProbe.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabBar>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+QSize size(256 * 3 / 2, 217 * 2); // replaced by the argument
+QRect At(int x, int y, int cx, int cy) {
+    // The main dialog's units (256 x 217), scaled to its pixel size.
+    return QRect(x * size.width() / 256, y * size.height() / 217, cx * size.width() / 256,
+                 cy * size.height() / 217);
+}
+
+// The Wireless page's widgets and texts, placed by hand: every kind of widget, and most of
+// the letters, have been drawn once before the switch, as in the utility.
+QWidget* WirelessPage(QWidget* parent) {
+    auto* page = new QWidget(parent);
+    page->setGeometry(At(15, 20, 225, 160));
+    (new QGroupBox(page))->setGeometry(At(0, 0, 225, 98));
+    (new QGroupBox(page))->setGeometry(At(0, 97, 225, 62));
+    const char* labels[] = {"Access Point Name :", "Wireless ESSID :",   "Operational Rate Set :",
+                            "Wireless Channel :",  "Operational Mode :", "Preferred BSSID :"};
+    const int ly[] = {13, 33, 53, 73, 113, 133};
+    for (int i = 0; i < 6; ++i)
+        (new QLabel(QString::fromLatin1(labels[i]), page))->setGeometry(At(13, ly[i], 70, 14));
+    (new QLineEdit(QStringLiteral("Access Point"), page))->setGeometry(At(91, 13, 116, 14));
+    (new QLineEdit(QStringLiteral("Wireless"), page))->setGeometry(At(91, 33, 116, 14));
+    const QStringList items[] = {{"1 Mbps", "2 Mbps", "5.5 Mbps", "11 Mbps", "Auto"},
+                                 {"Channel 1", "Channel 6", "Channel 11"},
+                                 {"Access Point", "Access Point Client", "WBridge Point to Point",
+                                  "WBridge Point to MultiPoint", "Wireless Repeater"}};
+    const int cy[] = {53, 73, 113};
+    for (int i = 0; i < 3; ++i) {
+        auto* combo = new QComboBox(page);
+        combo->addItems(items[i]);
+        combo->setGeometry(At(91, cy[i], 116, 12));
+    }
+    for (int i = 0; i < 6; ++i) {
+        auto* edit = new QLineEdit(QStringLiteral("0A"), page);
+        edit->setAlignment(Qt::AlignCenter);
+        edit->setGeometry(At(91 + 20 * i, 133, 16, 14));
+    }
+    page->show();
+    return page;
+}
+
+QWidget* EncryptionPage(QWidget* parent, bool editsOnly) {
+    auto* page = new QWidget(parent);
+    page->setGeometry(At(15, 20, 225, 160));
+    if (!editsOnly) {
+        (new QGroupBox(QStringLiteral("64 bit"), page))->setGeometry(At(1, 35, 223, 48));
+        (new QGroupBox(QStringLiteral("128 bit"), page))->setGeometry(At(1, 86, 223, 73));
+        const char* labels[] = {"WEP Type :", "Auth. Type :", "Active Key ID :"};
+        const int lx[] = {3, 115, 115}, ly[] = {7, 7, 20}, cx[] = {44, 165, 165};
+        const char* items[3][4] = {{"Disable", "64 bit", "128 bit", nullptr},
+                                   {"Open System", "Shared Key", nullptr, nullptr},
+                                   {"1", "2", "3", "4"}};
+        for (int i = 0; i < 3; ++i) {
+            (new QLabel(QString::fromLatin1(labels[i]), page))
+                ->setGeometry(At(lx[i], ly[i], 45, 12));
+            auto* combo = new QComboBox(page);
+            for (const char* item : items[i])
+                if (item)
+                    combo->addItem(QString::fromLatin1(item));
+            combo->setGeometry(At(cx[i], ly[i], 60, 12));
+        }
+        for (int i = 0; i < 8; ++i) {
+            auto* label = new QLabel(QStringLiteral("Key%1").arg(i % 4 + 1), page);
+            int x = i < 4 ? (i % 2 ? 121 : 9) : 9;
+            int y = i < 4 ? 50 + 14 * (i / 2) : 99 + 14 * (i - 4);
+            label->setGeometry(At(x, y, 20, 10));
+        }
+    }
+    // 4 keys of 5 bytes, then 4 of 13.
+    for (int i = 0; i < 72; ++i) {
+        int x, y;
+        if (i < 20) {
+            int key = i / 5, byte = i % 5;
+            x = (key % 2 ? 143 : 31) + 14 * byte;
+            y = 48 + 14 * (key / 2);
+        } else {
+            int key = (i - 20) / 13, byte = (i - 20) % 13;
+            x = 31 + 14 * byte;
+            y = 97 + 14 * key;
+        }
+        auto* edit = new QLineEdit(QStringLiteral("00"), page);
+        edit->setAlignment(Qt::AlignCenter);
+        edit->setMaxLength(2);
+        edit->setGeometry(At(x, y, 15, 14));
+    }
+    page->show();
+    return page;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    selfprobe::InstallIfAsked();
+    // The font the utility's dialogs stand in for theirs with.
+    QApplication::setFont(QFont(QStringLiteral("Liberation Sans"), 9));
+    int w = 0, h = 0;
+    if (argc > 1 && std::sscanf(argv[1], "%dx%d", &w, &h) == 2)
+        size = QSize(w, h);
+    bool editsOnly = argc > 2 && std::strcmp(argv[2], "--edits") == 0;
+    QDialog dialog;
+    dialog.setWindowTitle(QStringLiteral("Tabs floor"));
+    dialog.setFixedSize(size);
+    auto* frame = new QFrame(&dialog);
+    frame->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    frame->setGeometry(At(10, 17, 236, 168));
+    auto* bar = new QTabBar(&dialog);
+    bar->setDrawBase(false);
+    bar->setFocusPolicy(Qt::StrongFocus);
+    for (const char* text : {"Wireless", "Encryption", "IP Config", "Advanced", "Info"})
+        bar->addTab(QString::fromLatin1(text));
+    bar->move(At(10, 5, 0, 0).topLeft());
+    bar->resize(bar->sizeHint());
+    QWidget* page = WirelessPage(&dialog);
+    QObject::connect(bar, &QTabBar::currentChanged, &dialog, [&](int index) {
+        delete page;
+        page = index == 1 ? EncryptionPage(&dialog, editsOnly) : nullptr;
+    });
+    dialog.exec();
+    return 0;
+}
