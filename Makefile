@@ -1,11 +1,13 @@
 # make run: build and run the utility against a freshly started emulator.
 # make test: build and run every test.
+# make windows: cross-build the Windows programs; make windows-package: their zip and installer.
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 RUN_DIR := $(BUILD)/run
 
-.PHONY: all deps configure build run test test-asan test-tsan fuzz bench format clean
+.PHONY: all deps configure build run test test-asan test-tsan fuzz bench format clean \
+	windows windows-package
 
 all: build
 
@@ -45,6 +47,15 @@ fuzz: deps
 
 bench: build
 	@bash scripts/bench.sh $(BUILD)
+
+# The Windows programs (mingw-w64 i686) in build-win32/; the tools are installed when missing.
+windows:
+	@bash scripts/windows-build.sh
+
+# dist/ap-utility-<version>-win32.zip and its NSIS installer, both checked (the installer
+# under Wine).
+windows-package: windows
+	@bash scripts/windows-package.sh
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
