@@ -1,11 +1,36 @@
 #!/usr/bin/env bash
 # The Windows build's tests under Wine: builds build-win32/ (scripts/windows-build.sh, which
 # installs the cross compiler and Wine when missing), runs the unit tests, and the tests of
-# the Win32 dialog layer and the resources on an Xvfb display of its own.
+# the Win32 dialog layer and the resources on an Xvfb display of its own. The device tests
+# reach a Linux ap-emulator (from build/, built if missing) over the loopback transport: it
+# listens on 127.0.0.1 and AP_DEVICE_ADDR tells the tests where.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-win32"
 bash "$root/scripts/windows-build.sh" >/dev/null
+emulator="$root/build/tools/ap-emulator"
+if [ ! -x "$emulator" ]; then
+    [ -f "$root/build/CMakeCache.txt" ] || cmake -S "$root" -B "$root/build" >/dev/null
+    cmake --build "$root/build" --target ap-emulator >/dev/null
+fi
+scratch=$(mktemp -d)
+emulator_pid=""
+stop_emulator() {
+    if [ -n "$emulator_pid" ]; then kill "$emulator_pid" 2>/dev/null || true; fi
+    rm -rf "$scratch"
+}
+trap stop_emulator EXIT
+# Daemon mode: the pid on the standard output, the port on the standard error, both
+# written before the command returns.
+emulator_pid=$("$emulator" --device-dir "$scratch/devices" --state "$scratch/state" \
+               --listen-tcp 0 2>"$scratch/errors")
+port=$(sed -n 's/^ap-emulator: tcp 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$scratch/errors")
+if [ -z "$port" ]; then
+    cat "$scratch/errors" >&2
+    exit 1
+fi
+export AP_DEVICE_ADDR="127.0.0.1:$port"
+
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cd "$build"
 wine "$build/tests/windows/win_unit_tests.exe"
@@ -30,7 +55,7 @@ for command in show get set backup restore "keys export" passwd; do
     grep -q "e.g. ap-config $command" <<<"$help" || { echo "ap-config.exe --help lacks $command"; exit 1; }
 done
 set +e
-message=$(AP_PASSWORD=admin wine "$apconfig" show 2>&1 >/dev/null)
+message=$(env -u AP_DEVICE_ADDR AP_PASSWORD=admin wine "$apconfig" show 2>&1 >/dev/null)
 code=$?
 set -e
 if [ "$code" -ne 1 ] || ! grep -q "Please Attach the Access Point USB Connector or Install the Access Point Driver !" <<<"$message"; then
@@ -38,6 +63,24 @@ if [ "$code" -ne 1 ] || ! grep -q "Please Attach the Access Point USB Connector 
     exit 1
 fi
 echo "ap-config.exe: --help and the absent driver (exit 1) as expected"
+
+# Over the loopback transport: a verified write that the emulator holds afterwards, and a
+# wrong password refused with exit code 4.
+apctl="$root/build/tools/apctl"
+[ -x "$apctl" ] || cmake --build "$root/build" --target apctl >/dev/null
+AP_PASSWORD=admin wine "$apconfig" get essid channel | tr -d '\r' | grep -qx "Channel 6" ||
+    { echo "ap-config.exe get over loopback did not show channel 6"; exit 1; }
+result=$(AP_PASSWORD=admin wine "$apconfig" set channel=9 essid=winenet --no-key-file 2>&1 | tr -d '\r')
+grep -q "^verified$" <<<"$result" || { echo "ap-config.exe set: $result"; exit 1; }
+dump=$(AP_DEVICE_DIR="$scratch/devices" "$apctl" dump current)
+[ "${dump:3:2}" != "" ] && [ "$(cut -c $((3 + 2 * 28 + 1))-$((3 + 2 * 28 + 2)) <<<"$dump")" = "09" ] ||
+    { echo "the emulator does not hold channel 9 after ap-config.exe set"; exit 1; }
+set +e
+AP_PASSWORD=wrong wine "$apconfig" show >/dev/null 2>&1
+code=$?
+set -e
+[ "$code" -eq 4 ] || { echo "ap-config.exe with a wrong password: exit $code"; exit 1; }
+echo "ap-config.exe over the loopback transport: get, verified set, wrong password (exit 4)"
 
 # Every program carries icon 128, bitmap 135, the version and the manifest (type 24).
 # shellcheck source=/dev/null

@@ -1,5 +1,7 @@
 // The socket contract between the device calls, the emulator and the command-line tool.
-// Wire format: every integer is an unsigned 32-bit little-endian number.
+// Wire format: every integer is an unsigned 32-bit little-endian number. The same frames
+// travel over the emulator's Unix socket and over the loopback TCP transport, so this part
+// builds for Windows too.
 #pragma once
 
 #include <cstddef>
@@ -17,10 +19,15 @@ constexpr size_t kReplySize = 1024;
 constexpr size_t kConfigSize = 889;
 constexpr size_t kMaxWriteContent = 889;
 constexpr int kDefaultTimeoutMs = 5000;
+constexpr size_t kOpenFrameSize = 16;
+constexpr size_t kRequestHeaderSize = 16;
+constexpr size_t kReplyHeaderSize = 8;
 
+#ifndef _WIN32
 // Folder of the device sockets: $AP_DEVICE_DIR, else $XDG_RUNTIME_DIR/ap-devices,
 // else /tmp/ap-devices-<uid>.
 std::string DeviceDir();
+#endif
 // "\\.\NAME" -> DeviceDir()/NAME; an empty text for a name of another form.
 std::string SocketPathForDevice(const std::string& deviceName);
 
@@ -35,10 +42,26 @@ inline uint32_t GetU32(const uint8_t* p) {
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
+// The frames a client sends.
+void EncodeOpen(uint8_t out[kOpenFrameSize], uint32_t access, uint32_t share);
+void EncodeRequestHeader(uint8_t out[kRequestHeaderSize], uint32_t code, uint32_t inputLength,
+                         uint32_t outputLength);
+void EncodeClose(uint8_t out[4]);
+
+// A stream socket: a file descriptor on POSIX, a Winsock SOCKET on Windows.
+using Socket = intptr_t;
+constexpr Socket kNoSocket = -1;
+void CloseSocket(Socket s);
+
 // Blocking helpers over a stream socket. ReadAll returns false on end of stream, error or
 // when deadlineMs (milliseconds on the monotonic clock, 0 = none) passes; timedOut tells which.
-bool WriteAll(int fd, const void* data, size_t size);
-bool ReadAll(int fd, void* data, size_t size, int64_t deadlineMs, bool* timedOut = nullptr);
+bool WriteAll(Socket s, const void* data, size_t size);
+bool ReadAll(Socket s, void* data, size_t size, int64_t deadlineMs, bool* timedOut = nullptr);
 int64_t NowMs();
+
+// The loopback transport's address: exactly "127.0.0.1:PORT" with PORT in 1..65535.
+bool ParseLoopbackAddress(const std::string& text, uint16_t* port);
+// Connects to 127.0.0.1:port; kNoSocket when nothing listens there.
+Socket ConnectLoopback(uint16_t port);
 
 } // namespace devproto

@@ -163,4 +163,27 @@ TEST_F(WirelessPageTest, BssidFieldsLoadTypeAndRefresh) {
     EXPECT_EQ(At(271), 0x30);
 }
 
+// Every regulation domain's channel list, written out here from the channel table: its
+// items in order, and the channel the last item stores.
+TEST_F(WirelessPageTest, EveryDomainOffersItsChannels) {
+    const struct {
+        BYTE domain;
+        int first, last;
+    } domains[] = {{0x10, 1, 11},  {0x20, 1, 11},  {0x30, 1, 13}, {0x31, 10, 11},
+                   {0x32, 10, 13}, {0x40, 14, 14}, {0x41, 1, 14}};
+    Open(g_wirelessPage, IDD_WIRELESS);
+    for (const auto& d : domains) {
+        SCOPED_TRACE(d.domain);
+        image->Bytes()[160] = d.domain;
+        image->SetChannel(0);
+        Refresh();
+        QComboBox* list = Combo(IDC_CHANNEL);
+        ASSERT_EQ(list->count(), d.last - d.first + 1);
+        for (int i = 0; i < list->count(); ++i)
+            EXPECT_EQ(list->itemText(i).toStdString(), "Channel " + std::to_string(d.first + i));
+        PickItem(list, list->count() - 1);
+        EXPECT_EQ(image->Channel(), d.last);
+    }
+}
+
 } // namespace

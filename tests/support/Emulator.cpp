@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -23,12 +24,33 @@ int ConnectTo(const std::string& path) {
         close(fd);
         return -1;
     }
+    // A control answer that never comes fails the command instead of hanging the test.
+    timeval limit{5, 0};
+    if (fd >= 0)
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof(limit));
     return fd;
+}
+
+// The port out of the emulator's "ap-emulator: tcp 127.0.0.1:N" line on its error output.
+int ReadTcpPort(int fd) {
+    std::string text;
+    char c;
+    const std::string marker = "ap-emulator: tcp 127.0.0.1:";
+    while (read(fd, &c, 1) == 1) {
+        if (c != '\n') {
+            text += c;
+            continue;
+        }
+        if (text.compare(0, marker.size(), marker) == 0)
+            return std::atoi(text.c_str() + marker.size());
+        text.clear();
+    }
+    return -1;
 }
 
 } // namespace
 
-EmulatorProcess::EmulatorProcess() {
+EmulatorProcess::EmulatorProcess(bool withTcp) : m_withTcp(withTcp) {
     char pattern[] = "/tmp/ap-test-XXXXXX";
     if (!mkdtemp(pattern))
         throw std::runtime_error("mkdtemp failed");
@@ -40,11 +62,32 @@ EmulatorProcess::EmulatorProcess() {
 }
 
 bool EmulatorProcess::Start() {
+    int errors[2] = {-1, -1};
+    if (m_withTcp && pipe2(errors, O_CLOEXEC) != 0)
+        return false;
+    std::string port = std::to_string(m_tcpPort < 0 ? 0 : m_tcpPort);
     m_pid = fork();
     if (m_pid == 0) {
-        execl(AP_EMULATOR_PATH, "ap-emulator", "--device-dir", m_deviceDir.c_str(), "--state",
-              m_statePath.c_str(), "--foreground", static_cast<char*>(nullptr));
+        if (m_withTcp) {
+            dup2(errors[1], STDERR_FILENO);
+            execl(AP_EMULATOR_PATH, "ap-emulator", "--device-dir", m_deviceDir.c_str(), "--state",
+                  m_statePath.c_str(), "--listen-tcp", port.c_str(), "--foreground",
+                  static_cast<char*>(nullptr));
+        } else {
+            execl(AP_EMULATOR_PATH, "ap-emulator", "--device-dir", m_deviceDir.c_str(), "--state",
+                  m_statePath.c_str(), "--foreground", static_cast<char*>(nullptr));
+        }
         _exit(127);
+    }
+    if (m_withTcp) {
+        close(errors[1]);
+        int bound = ReadTcpPort(errors[0]); // ends with the line, or when the child fails
+        close(errors[0]);
+        if (bound <= 0) {
+            Kill(SIGKILL);
+            return false;
+        }
+        m_tcpPort = bound;
     }
     for (int i = 0; i < 500; ++i) {
         int fd = ConnectTo(m_deviceDir + "/DfuDevice0.ctl");
@@ -114,6 +157,10 @@ void EmulatorProcess::Load(const std::vector<uint8_t>& config) const {
         hex += digits[b & 15];
     }
     Control("load current " + hex);
+}
+
+const char* EmulatorBinary() {
+    return AP_EMULATOR_PATH;
 }
 
 long StatValue(const std::string& stats, const std::string& key) {

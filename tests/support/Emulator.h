@@ -9,7 +9,8 @@
 // Points AP_DEVICE_DIR of this process at it.
 class EmulatorProcess {
 public:
-    EmulatorProcess();
+    // withTcp: also serve the loopback TCP transport on a free port (TcpPort()).
+    explicit EmulatorProcess(bool withTcp = false);
     ~EmulatorProcess();
     EmulatorProcess(const EmulatorProcess&) = delete;
     EmulatorProcess& operator=(const EmulatorProcess&) = delete;
@@ -26,11 +27,20 @@ public:
     const std::string& Folder() const { return m_root; }
     const std::string& DeviceDir() const { return m_deviceDir; }
     const std::string& StatePath() const { return m_statePath; }
+    pid_t Pid() const { return m_pid; }
+    // The port of the loopback transport ("127.0.0.1:PORT"), or -1. A restart keeps it.
+    int TcpPort() const { return m_tcpPort; }
+    std::string TcpAddress() const { return "127.0.0.1:" + std::to_string(m_tcpPort); }
 
 private:
     std::string m_root, m_deviceDir, m_statePath;
     pid_t m_pid = -1;
+    bool m_withTcp = false;
+    int m_tcpPort = -1;
 };
+
+// The ap-emulator program under test.
+const char* EmulatorBinary();
 
 // "key=value" counters out of a "stats" answer.
 long StatValue(const std::string& stats, const std::string& key);

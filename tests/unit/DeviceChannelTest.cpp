@@ -4,10 +4,16 @@
 #include "device/ConfigImage.h"
 #include "platform/DeviceIo.h"
 
+#include <arpa/inet.h>
+#include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -160,6 +166,174 @@ TEST_F(DeviceChannelTest, DeadHolderDoesNotBlockTheDevice) {
     CDeviceChannel channel;
     EXPECT_TRUE(channel.Open());
     channel.Close();
+}
+
+// Another user's socket, or one in a folder others may write, could stand in for the
+// device and be handed the whole configuration: such an open is refused with
+// ERROR_ACCESS_DENIED before anything is sent.
+TEST_F(DeviceChannelTest, RefusesADeviceOthersCouldStandIn) {
+    const std::string dir = emu.DeviceDir(), socket = dir + "/DfuDevice0";
+    auto refused = [] {
+        CDeviceChannel channel;
+        bool opened = channel.Open();
+        DWORD error = GetLastError();
+        channel.Close();
+        return !opened && error == ERROR_ACCESS_DENIED;
+    };
+    ASSERT_EQ(emu.Control("reset-stats"), "ok");
+    ASSERT_EQ(chmod(dir.c_str(), 0777), 0);
+    EXPECT_TRUE(refused()) << "folder writable by others";
+    ASSERT_EQ(chmod(dir.c_str(), 0720), 0);
+    EXPECT_TRUE(refused()) << "folder writable by its group";
+    ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
+    ASSERT_EQ(chmod(socket.c_str(), 0666), 0);
+    EXPECT_TRUE(refused()) << "socket writable by others";
+    ASSERT_EQ(chmod(socket.c_str(), 0600), 0);
+
+    // A link to the real socket is not the socket itself.
+    std::string linkDir = emu.Folder() + "/linked";
+    ASSERT_EQ(mkdir(linkDir.c_str(), 0700), 0);
+    ASSERT_EQ(symlink(socket.c_str(), (linkDir + "/DfuDevice0").c_str()), 0);
+    setenv("AP_DEVICE_DIR", linkDir.c_str(), 1);
+    EXPECT_TRUE(refused()) << "symbolic link";
+
+    if (geteuid() == 0) {
+        // As root: the folder, then the socket, handed to another user.
+        setenv("AP_DEVICE_DIR", dir.c_str(), 1);
+        ASSERT_EQ(chown(dir.c_str(), 65534, 65534), 0);
+        EXPECT_TRUE(refused()) << "folder owned by another user";
+        ASSERT_EQ(chown(dir.c_str(), 0, 0), 0);
+        ASSERT_EQ(chown(socket.c_str(), 65534, 65534), 0);
+        EXPECT_TRUE(refused()) << "socket owned by another user";
+        ASSERT_EQ(chown(socket.c_str(), 0, 0), 0);
+    } else {
+        // A folder of root's, which this user cannot have made.
+        setenv("AP_DEVICE_DIR", "/", 1);
+        EXPECT_TRUE(refused()) << "folder owned by another user";
+    }
+    // Nothing reached the emulator, and the user's own device still opens.
+    EXPECT_EQ(StatValue(emu.Control("stats"), "opens"), 0);
+    setenv("AP_DEVICE_DIR", dir.c_str(), 1);
+    CDeviceChannel channel;
+    EXPECT_TRUE(channel.Open());
+    channel.Close();
+}
+
+// The loopback TCP transport: the same frames and rules as the Unix socket, through the
+// same client code, selected by AP_DEVICE_ADDR.
+class TcpDeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(emu.Running());
+        ASSERT_GT(emu.TcpPort(), 0);
+        setenv("AP_DEVICE_ADDR", emu.TcpAddress().c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("AP_DEVICE_ADDR");
+        deviceio::SetReplyTimeoutMs(5000);
+    }
+    EmulatorProcess emu{true};
+};
+
+TEST_F(TcpDeviceTest, ReadWriteAndCountersOverTcp) {
+    emu.Load(Pattern());
+    ASSERT_EQ(emu.Control("firmware 3.1.4.1"), "ok");
+    ASSERT_EQ(emu.Control("reset-stats"), "ok");
+    auto image = std::make_unique<ConfigImage>();
+    CDeviceChannel channel;
+    ASSERT_TRUE(channel.Open());
+    BYTE selector = kSelectCurrent;
+    ASSERT_TRUE(channel.Read(image->Bytes(), &selector, 1024));
+    EXPECT_STREQ(g_szFirmwareVersion, "3.1.4.1");
+    auto expected = Pattern();
+    EXPECT_EQ(0, std::memcmp(image->Bytes(), expected.data(), 889));
+    std::vector<BYTE> buffer(400, 0x77);
+    ASSERT_TRUE(channel.Write(buffer.data(), 1, 348));
+    // A write whose command byte is wrong is refused over TCP as over the socket.
+    EXPECT_FALSE(channel.Write(buffer.data(), 9, 348));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    channel.Close();
+    auto after = emu.Dump("current");
+    ASSERT_EQ(after.size(), 889u);
+    EXPECT_EQ(after[0], 0x77);
+    EXPECT_EQ(after[347], 0x77);
+    EXPECT_EQ(after[348], expected[348]);
+    EXPECT_EQ(emu.Control("stats"), "ok opens=1 reads=1 writes=1 failed=1");
+}
+
+TEST_F(TcpDeviceTest, SharingSpansBothTransports) {
+    CDeviceChannel overTcp, overUnix;
+    ASSERT_TRUE(overTcp.Open());
+    unsetenv("AP_DEVICE_ADDR");
+    EXPECT_FALSE(overUnix.Open());
+    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    overTcp.Close();
+    ASSERT_TRUE(overUnix.Open());
+    setenv("AP_DEVICE_ADDR", emu.TcpAddress().c_str(), 1);
+    EXPECT_FALSE(overTcp.Open());
+    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    overUnix.Close();
+
+    // A holder over TCP that dies without CLOSE does not keep the device.
+    pid_t child = fork();
+    if (child == 0) {
+        CDeviceChannel held;
+        _exit(held.Open() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(overTcp.Open());
+    overTcp.Close();
+}
+
+TEST_F(TcpDeviceTest, FaultsGiveTheSameErrors) {
+    deviceio::SetReplyTimeoutMs(300);
+    auto image = std::make_unique<ConfigImage>();
+    BYTE selector = kSelectCurrent;
+    CDeviceChannel channel;
+    ASSERT_TRUE(channel.Open());
+    ASSERT_EQ(emu.Control("fail-reads 1"), "ok");
+    EXPECT_FALSE(channel.Read(image->Bytes(), &selector, 1024));
+    EXPECT_EQ(GetLastError(), ERROR_GEN_FAILURE);
+    ASSERT_EQ(emu.Control("hang on"), "ok");
+    EXPECT_FALSE(channel.Read(image->Bytes(), &selector, 1024));
+    EXPECT_EQ(GetLastError(), ERROR_SEM_TIMEOUT);
+    channel.Close();
+    ASSERT_EQ(emu.Control("hang off"), "ok");
+    ASSERT_EQ(emu.Control("absent on"), "ok");
+    EXPECT_FALSE(channel.Open());
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(emu.Control("absent off"), "ok");
+    ASSERT_TRUE(channel.Open());
+    emu.Kill(SIGKILL); // unplugged with the handle open
+    EXPECT_FALSE(channel.Read(image->Bytes(), &selector, 1024));
+    EXPECT_EQ(GetLastError(), ERROR_DEVICE_NOT_CONNECTED);
+    channel.Close();
+    EXPECT_FALSE(channel.Open()); // nothing listens
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(TcpDeviceTest, OnlyTheLoopbackAddressIsUsed) {
+    const std::string port = std::to_string(emu.TcpPort());
+    for (const std::string& address : std::vector<std::string>{
+             "10.0.0.1:" + port, "localhost:" + port, "127.0.0.2:" + port, "0.0.0.0:" + port,
+             "127.0.0.1:0", "127.0.0.1:65536", "127.0.0.1:" + port + "x",
+             "127.0.0.1:", "127.0.0.1:-" + port, "127.0.0.1"}) {
+        setenv("AP_DEVICE_ADDR", address.c_str(), 1);
+        CDeviceChannel channel;
+        EXPECT_FALSE(channel.Open()) << address;
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER) << address;
+    }
+    // The emulator listens on 127.0.0.1 alone: another loopback address is refused.
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(emu.TcpPort()));
+    addr.sin_addr.s_addr = htonl(0x7F000002);
+    EXPECT_NE(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+    EXPECT_EQ(errno, ECONNREFUSED);
+    close(fd);
 }
 
 } // namespace

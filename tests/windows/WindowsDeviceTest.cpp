@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 
 TEST(WindowsDevice, AbsentDriverFailsTheOpen) {
+    // The driver, not the loopback transport to an emulator (LoopbackDeviceTest.cpp).
+    char address[64] = {};
+    bool loopback = GetEnvironmentVariableA("AP_DEVICE_ADDR", address, sizeof(address)) > 0;
+    SetEnvironmentVariableA("AP_DEVICE_ADDR", nullptr);
     CDeviceChannel channel;
     EXPECT_FALSE(channel.Open());
     EXPECT_FALSE(channel.m_bOpen);
@@ -13,4 +17,6 @@ TEST(WindowsDevice, AbsentDriverFailsTheOpen) {
     EXPECT_TRUE(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) << error;
     EXPECT_TRUE(channel.Close());
     EXPECT_EQ(channel.m_hDevice, INVALID_HANDLE_VALUE);
+    if (loopback)
+        SetEnvironmentVariableA("AP_DEVICE_ADDR", address);
 }

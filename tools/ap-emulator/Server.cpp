@@ -3,10 +3,13 @@
 #include "platform/DeviceProtocol.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sstream>
 #include <sys/socket.h>
@@ -25,6 +28,8 @@ struct Server::Connection {
     bool delayed = false; // a request waits for its delay to pass
     int64_t dueMs = 0;
     RequestFrame pending;
+    bool stalled = false;   // requests are left unread until the replies drain
+    bool usesSpare = false; // accepted on the descriptor held in reserve
 };
 
 namespace {
@@ -64,6 +69,31 @@ int Listen(const std::string& path, std::string* error) {
         return -1;
     }
     return fd;
+}
+
+// The loopback transport: 127.0.0.1 only, never another address.
+int ListenTcp(int port, int* bound, std::string* error) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    int one = 1;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(addr);
+    if (fd < 0 || setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof(one)) != 0 ||
+        bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 || listen(fd, 64) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length) != 0) {
+        *error = "cannot listen on 127.0.0.1:" + std::to_string(port) + ": " + std::strerror(errno);
+        if (fd >= 0)
+            close(fd);
+        return -1;
+    }
+    *bound = ntohs(addr.sin_port);
+    return fd;
+}
+
+int OpenSpare() {
+    return open("/dev/null", O_RDONLY | O_CLOEXEC);
 }
 
 bool Alive(int fd) {
@@ -109,8 +139,9 @@ bool PrepareDeviceDir(const std::string& dir, std::string* error) {
     return true;
 }
 
-Server::Server(std::string deviceDir, std::string name, std::string statePath)
-    : m_dir(std::move(deviceDir)), m_name(std::move(name)), m_statePath(std::move(statePath)) {
+Server::Server(std::string deviceDir, std::string name, std::string statePath, int tcpPort)
+    : m_dir(std::move(deviceDir)), m_name(std::move(name)), m_statePath(std::move(statePath)),
+      m_tcpPort(tcpPort) {
     m_devicePath = m_dir + "/" + m_name;
     m_controlPath = m_devicePath + ".ctl";
 }
@@ -118,36 +149,65 @@ Server::Server(std::string deviceDir, std::string name, std::string statePath)
 Server::~Server() {
     for (auto& c : m_connections)
         close(c->fd);
-    if (m_deviceListen >= 0) {
-        close(m_deviceListen);
-        unlink(m_devicePath.c_str());
+    for (size_t i = 0; i < m_listeners.size(); ++i) {
+        close(m_listeners[i].fd);
+        if (i < 2)
+            unlink(i == 0 ? m_devicePath.c_str() : m_controlPath.c_str());
     }
-    if (m_controlListen >= 0) {
-        close(m_controlListen);
-        unlink(m_controlPath.c_str());
-    }
+    if (m_spareFd >= 0)
+        close(m_spareFd);
 }
 
-bool Server::Start(std::string* error) {
-    if (!PrepareDeviceDir(m_dir, error))
-        return false;
-    std::ifstream in(m_statePath, std::ios::binary);
-    if (in) {
-        std::stringstream text;
-        text << in.rdbuf();
-        if (!m_model.Deserialize(text.str())) {
-            *error = "state file " + m_statePath + " is not a valid emulator state";
-            return false;
-        }
-    } else if (!SaveState()) {
+bool Server::LoadState(std::string* error) {
+    struct stat st {};
+    if (stat(m_statePath.c_str(), &st) != 0) {
+        if (errno == ENOENT && SaveState())
+            return true;
         *error = "cannot write state file " + m_statePath + ": " + std::strerror(errno);
         return false;
     }
-    m_deviceListen = Listen(m_devicePath, error);
-    if (m_deviceListen < 0)
+    // Every change is saved here: a file this process may not write would leave each
+    // change refused, so a read-only state file is refused at once, with its reason.
+    if (!S_ISREG(st.st_mode)) {
+        *error = "state file " + m_statePath + " is not a regular file";
         return false;
-    m_controlListen = Listen(m_controlPath, error);
-    return m_controlListen >= 0;
+    }
+    if ((st.st_mode & 0222) == 0 || access(m_statePath.c_str(), W_OK) != 0) {
+        *error = "state file " + m_statePath +
+                 " is read-only; make it writable or name another state file";
+        return false;
+    }
+    m_stateMode = st.st_mode & 0777;
+    std::ifstream in(m_statePath, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    if (!in || !m_model.Deserialize(text.str())) {
+        *error = "state file " + m_statePath + " is not a valid emulator state";
+        return false;
+    }
+    return true;
+}
+
+bool Server::Start(std::string* error) {
+    if (!PrepareDeviceDir(m_dir, error) || !LoadState(error))
+        return false;
+    for (int i = 0; i < 2; ++i) {
+        Listener l;
+        l.control = i == 1;
+        l.fd = Listen(l.control ? m_controlPath : m_devicePath, error);
+        if (l.fd < 0)
+            return false;
+        m_listeners.push_back(l);
+    }
+    if (m_tcpPort >= 0) {
+        Listener l;
+        l.fd = ListenTcp(m_tcpPort, &m_tcpPort, error);
+        if (l.fd < 0)
+            return false;
+        m_listeners.push_back(l);
+    }
+    m_spareFd = OpenSpare();
+    return true;
 }
 
 bool Server::SaveState() {
@@ -155,6 +215,11 @@ bool Server::SaveState() {
     int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
+    if (fchmod(fd, m_stateMode) != 0) {
+        close(fd);
+        unlink(tmp.c_str());
+        return false;
+    }
     std::string text = m_model.Serialize();
     bool ok = true;
     size_t done = 0;
@@ -185,28 +250,51 @@ bool Server::SaveState() {
     return true;
 }
 
-void Server::Accept(int listenFd, bool control) {
+void Server::Accept(Listener& listener) {
     for (;;) {
-        int fd = accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0)
+        int fd = accept4(listener.fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        bool spare = false;
+        if (fd < 0 && (errno == EMFILE || errno == ENFILE) && listener.control && m_spareFd >= 0) {
+            close(m_spareFd);
+            m_spareFd = -1;
+            fd = accept4(listener.fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            spare = fd >= 0;
+            if (!spare)
+                m_spareFd = OpenSpare();
+        }
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            // Out of descriptors: the waiting connection stays queued, and the listener
+            // rests instead of waking this loop again at once; a connection that ends
+            // wakes it sooner.
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+                listener.restUntilMs = devproto::NowMs() + kAcceptBackoffMs;
             return;
+        }
+        if (listener.fd != m_listeners[0].fd && !listener.control) {
+            int one = 1;
+            setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof(one));
+        }
         auto c = std::make_unique<Connection>();
         c->fd = fd;
-        c->control = control;
+        c->control = listener.control;
+        c->usesSpare = spare;
+        m_spareLent = m_spareLent || spare;
         m_connections.push_back(std::move(c));
+        if (spare)
+            return;
     }
 }
 
 void Server::ReadInput(Connection& c) {
     uint8_t buf[8192];
-    for (;;) {
+    // Reads no further ahead than kMaxUnread: what a client sends beyond waits in the
+    // system's buffers, and a client that never reads its replies is held back there.
+    while (c.in.size() < kMaxUnread) {
         ssize_t n = recv(c.fd, buf, sizeof(buf), MSG_DONTWAIT);
         if (n > 0) {
             c.in.insert(c.in.end(), buf, buf + n);
-            if (c.in.size() > (1u << 20)) { // nobody honest sends this much unanswered
-                c.dead = true;
-                return;
-            }
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -284,6 +372,10 @@ void Server::AnswerRequest(Connection& c, const RequestFrame& frame) {
 
 void Server::ProcessDevice(Connection& c) {
     while (!c.dead && !c.closing) {
+        if (c.out.size() >= kMaxUnsent) {
+            c.stalled = true;
+            return;
+        }
         if (c.delayed) {
             if (devproto::NowMs() < c.dueMs)
                 return;
@@ -350,7 +442,11 @@ void Server::DropOpenHandles() {
 }
 
 void Server::ProcessControl(Connection& c) {
-    for (;;) {
+    while (!c.closing) {
+        if (c.out.size() >= kMaxUnsent) {
+            c.stalled = true;
+            return;
+        }
         auto nl = std::find(c.in.begin(), c.in.end(), '\n');
         if (nl == c.in.end()) {
             if (c.in.size() > 16384) {
@@ -366,9 +462,15 @@ void Server::ProcessControl(Connection& c) {
             line.pop_back();
         bool changed = false;
         bool wasAbsent = m_model.absent;
+        DeviceModel::Config current = m_model.current;
+        auto firmware = m_model.firmware;
         std::string answer = m_model.Control(line, &changed);
-        if (changed && !SaveState())
+        if (changed && !SaveState()) {
+            // Not durable: the change did not happen, as with a device write.
+            m_model.current = current;
+            m_model.firmware = firmware;
             answer = "error cannot save state";
+        }
         if (m_model.absent && !wasAbsent)
             DropOpenHandles();
         answer += "\n";
@@ -377,6 +479,7 @@ void Server::ProcessControl(Connection& c) {
 }
 
 void Server::Process(Connection& c) {
+    c.stalled = false;
     if (c.control)
         ProcessControl(c);
     else
@@ -386,30 +489,41 @@ void Server::Process(Connection& c) {
 void Server::Run(const volatile int* stopFlag) {
     while (!*stopFlag) {
         std::vector<pollfd> fds;
-        fds.push_back({m_deviceListen, POLLIN, 0});
-        fds.push_back({m_controlListen, POLLIN, 0});
+        std::vector<Listener*> polled;
         int timeout = 1000;
         int64_t now = devproto::NowMs();
+        for (auto& l : m_listeners) {
+            if (l.restUntilMs > now) {
+                timeout = static_cast<int>(std::min<int64_t>(timeout, l.restUntilMs - now));
+                continue;
+            }
+            fds.push_back({l.fd, POLLIN, 0});
+            polled.push_back(&l);
+        }
+        size_t first = fds.size();
         for (auto& c : m_connections) {
-            short events = POLLIN;
+            short events = 0;
+            if (c->out.size() < kMaxUnsent && c->in.size() < kMaxUnread)
+                events |= POLLIN;
             if (!c->out.empty())
                 events |= POLLOUT;
             fds.push_back({c->fd, events, 0});
             if (c->delayed)
                 timeout = static_cast<int>(
                     std::max<int64_t>(0, std::min<int64_t>(timeout, c->dueMs - now)));
+            if (c->stalled && c->out.size() < kMaxUnsent)
+                timeout = 0; // its replies drained: go on with its requests
         }
         int r = poll(fds.data(), fds.size(), timeout);
         if (r < 0 && errno != EINTR)
             break;
         if (r > 0) {
-            if (fds[0].revents & POLLIN)
-                Accept(m_deviceListen, false);
-            if (fds[1].revents & POLLIN)
-                Accept(m_controlListen, true);
-            for (size_t i = 2; i < fds.size(); ++i)
+            for (size_t i = 0; i < first; ++i)
+                if (fds[i].revents & POLLIN)
+                    Accept(*polled[i]);
+            for (size_t i = first; i < fds.size(); ++i)
                 if (fds[i].revents & (POLLIN | POLLHUP | POLLERR))
-                    ReadInput(*m_connections[i - 2]);
+                    ReadInput(*m_connections[i - first]);
         }
         // Each connection in turn; new ones accepted above are read on the next round.
         for (size_t i = 0; i < m_connections.size(); ++i) {
@@ -418,12 +532,23 @@ void Server::Run(const volatile int* stopFlag) {
                 Process(c);
             Flush(c);
         }
+        bool released = false;
         m_connections.erase(std::remove_if(m_connections.begin(), m_connections.end(),
-                                           [](const std::unique_ptr<Connection>& c) {
-                                               if (c->dead)
-                                                   close(c->fd);
-                                               return c->dead;
+                                           [&](const std::unique_ptr<Connection>& c) {
+                                               if (!c->dead)
+                                                   return false;
+                                               close(c->fd);
+                                               released = true;
+                                               if (c->usesSpare)
+                                                   m_spareLent = false;
+                                               return true;
                                            }),
                             m_connections.end());
+        // Descriptors that come back go to the spare first, then to the resting listeners.
+        if (m_spareFd < 0 && !m_spareLent)
+            m_spareFd = OpenSpare();
+        if (released)
+            for (auto& l : m_listeners)
+                l.restUntilMs = 0;
     }
 }

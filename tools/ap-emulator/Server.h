@@ -7,23 +7,40 @@
 #include <string>
 #include <vector>
 
-// Serves the device socket and its control socket from one poll loop, so one stuck client
-// never blocks another. The model's state is saved atomically after every change.
+// Serves the device socket, its control socket and, if asked, the loopback TCP transport
+// from one poll loop, so one stuck client never blocks another. The model's state is saved
+// atomically after every change.
 class Server {
 public:
-    Server(std::string deviceDir, std::string name, std::string statePath);
+    // tcpPort: -1 for no TCP listener, 0 for a free port of the system's choice.
+    Server(std::string deviceDir, std::string name, std::string statePath, int tcpPort = -1);
     ~Server();
 
-    // Loads or creates the state file and binds both sockets; false with a message on error.
+    // Loads or creates the state file and binds the sockets; false with a message on error.
     bool Start(std::string* error);
     // Runs until Stop() (or a signal handler's flag) ends it.
     void Run(const volatile int* stopFlag);
     const std::string& DevicePath() const { return m_devicePath; }
+    // The TCP port bound by Start(), or -1.
+    int TcpPort() const { return m_tcpPort; }
+
+    // What may wait unsent for one client before its further requests are left unread.
+    static constexpr size_t kMaxUnsent = 64 * 1024;
+    // What is read ahead of processing from one client.
+    static constexpr size_t kMaxUnread = 128 * 1024;
+    // How long a listener rests after an accept failed for want of descriptors.
+    static constexpr int kAcceptBackoffMs = 250;
 
 private:
     struct Connection;
+    struct Listener {
+        int fd = -1;
+        bool control = false;
+        int64_t restUntilMs = 0; // not polled before then
+    };
     bool SaveState();
-    void Accept(int listenFd, bool control);
+    bool LoadState(std::string* error);
+    void Accept(Listener& listener);
     void ReadInput(Connection& c);
     void Process(Connection& c);
     void ProcessDevice(Connection& c);
@@ -36,7 +53,14 @@ private:
     void DropOpenHandles();
 
     std::string m_dir, m_name, m_statePath, m_devicePath, m_controlPath;
-    int m_deviceListen = -1, m_controlListen = -1;
+    int m_tcpPort = -1;
+    std::vector<Listener> m_listeners; // device socket, control socket, TCP (if any)
+    // A descriptor held in reserve, given up to accept a control connection when the
+    // process has run out of descriptors, so the control socket keeps answering.
+    int m_spareFd = -1;
+    bool m_spareLent = false;
+    // The state file's permission bits, kept across replacements (0600 for a new file).
+    unsigned m_stateMode = 0600;
     DeviceModel m_model;
     std::vector<std::unique_ptr<Connection>> m_connections;
 };

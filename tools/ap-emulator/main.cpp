@@ -18,7 +18,7 @@ void OnSignal(int) {
 
 int Usage() {
     std::fprintf(stderr, "usage: ap-emulator --device-dir DIR --state FILE [--name DfuDevice0] "
-                         "[--foreground]\n");
+                         "[--listen-tcp PORT] [--foreground]\n");
     return 2;
 }
 
@@ -27,6 +27,7 @@ int Usage() {
 int main(int argc, char** argv) {
     std::string dir, state, name = "DfuDevice0";
     bool foreground = false;
+    int tcpPort = -1;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--foreground")
@@ -37,7 +38,14 @@ int main(int argc, char** argv) {
             state = argv[++i];
         else if (i + 1 < argc && arg == "--name")
             name = argv[++i];
-        else
+        else if (i + 1 < argc && arg == "--listen-tcp") {
+            std::string port = argv[++i];
+            if (port.empty() || port.size() > 5 ||
+                port.find_first_not_of("0123456789") != std::string::npos ||
+                std::stoi(port) > 65535)
+                return Usage();
+            tcpPort = std::stoi(port);
+        } else
             return Usage();
     }
     if (dir.empty() || state.empty() || name.empty() || name.find('/') != std::string::npos)
@@ -49,13 +57,17 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &sa, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
-    Server server(dir, name, state);
+    Server server(dir, name, state, tcpPort);
     std::string error;
     if (!server.Start(&error)) {
         std::fprintf(stderr, "ap-emulator: %s\n", error.c_str());
         return 1;
     }
     std::fprintf(stderr, "ap-emulator: serving %s\n", server.DevicePath().c_str());
+    // Written before the daemon's parent returns, so a script that starts it with port 0
+    // finds the port in what it captured of the standard error.
+    if (server.TcpPort() >= 0)
+        std::fprintf(stderr, "ap-emulator: tcp 127.0.0.1:%d\n", server.TcpPort());
     if (!foreground) {
         // The sockets are ready: the parent reports the child's pid and returns, so a
         // script can rely on the device being there once this command has ended. The

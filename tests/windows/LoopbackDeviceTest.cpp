@@ -1,0 +1,83 @@
+// The Windows build's device calls over the loopback transport: with AP_DEVICE_ADDR set
+// (scripts/windows-tests.sh starts an emulator with --listen-tcp and sets it), the channel
+// opens, reads, writes and closes against a real emulator through the same frames as the
+// Unix socket. Without the variable these tests are skipped.
+#include "device/DeviceChannel.h"
+#include "platform/DeviceIo.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+class LoopbackDevice : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char value[64] = {};
+        if (GetEnvironmentVariableA("AP_DEVICE_ADDR", value, sizeof(value)) == 0)
+            GTEST_SKIP() << "AP_DEVICE_ADDR is not set: no emulator to reach";
+        address = value;
+    }
+    void TearDown() override {
+        if (!address.empty())
+            SetEnvironmentVariableA("AP_DEVICE_ADDR", address.c_str());
+    }
+    std::string address;
+};
+
+TEST_F(LoopbackDevice, OpenReadWriteClose) {
+    CDeviceChannel channel;
+    ASSERT_TRUE(channel.Open()) << GetLastError();
+    // The utility's handle shares read only: a second one is refused while it is open.
+    CDeviceChannel second;
+    EXPECT_FALSE(second.Open());
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+
+    auto factory = std::make_unique<BYTE[]>(16385);
+    BYTE selector = kSelectFactory;
+    ASSERT_TRUE(channel.Read(factory.get(), &selector, 1024));
+    EXPECT_EQ(factory[192], 5); // the factory password "admin" and its length
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(&factory[196]), 5), "admin");
+    EXPECT_NE(g_szFirmwareVersion[0], '\0');
+
+    auto before = std::make_unique<BYTE[]>(16385);
+    selector = kSelectCurrent;
+    ASSERT_TRUE(channel.Read(before.get(), &selector, 1024));
+    std::vector<BYTE> buffer(before.get(), before.get() + 400);
+    for (int i = 0; i < 348; ++i)
+        buffer[static_cast<size_t>(i)] = static_cast<BYTE>(i * 5 + 1);
+    ASSERT_TRUE(channel.Write(buffer.data(), 1, 348)) << GetLastError();
+    auto after = std::make_unique<BYTE[]>(16385);
+    ASSERT_TRUE(channel.Read(after.get(), &selector, 1024));
+    for (int i = 0; i < 348; ++i)
+        ASSERT_EQ(after[i], static_cast<BYTE>(i * 5 + 1)) << i;
+    for (int i = 348; i < 889; ++i)
+        ASSERT_EQ(after[i], before[i]) << i;
+    // A write the device refuses leaves the configuration as it was.
+    EXPECT_FALSE(channel.Write(buffer.data(), 7, 348));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+
+    std::vector<BYTE> restore(before.get(), before.get() + 400);
+    ASSERT_TRUE(channel.Write(restore.data(), 1, 348));
+    EXPECT_TRUE(channel.Close());
+    EXPECT_TRUE(second.Open()); // the first handle's claim went with its close
+    second.Close();
+}
+
+TEST_F(LoopbackDevice, OnlyTheLoopbackAddressIsUsed) {
+    for (const char* refused : {"192.168.0.1:80", "localhost:80", "127.0.0.1:0", "127.0.0.1"}) {
+        SetEnvironmentVariableA("AP_DEVICE_ADDR", refused);
+        CDeviceChannel channel;
+        EXPECT_FALSE(channel.Open()) << refused;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER)) << refused;
+    }
+    // A port where nothing listens is an absent device.
+    SetEnvironmentVariableA("AP_DEVICE_ADDR", "127.0.0.1:1");
+    CDeviceChannel channel;
+    EXPECT_FALSE(channel.Open());
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+} // namespace
