@@ -2,12 +2,14 @@
 #           utility against a freshly started emulator; the build's output goes to
 #           $(BUILD)/make-run.log unless VERBOSE=1.
 # make test: build everything and run every test.
+# make windows: cross-build the Windows programs; make windows-package: their zip and installer.
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 RUN_DIR := $(BUILD)/run
 
-.PHONY: all deps configure build run test test-asan test-tsan fuzz bench format clean
+.PHONY: all deps configure build run test test-asan test-tsan fuzz bench format clean \
+	windows windows-package
 
 all: build
 
@@ -48,8 +50,17 @@ fuzz: deps
 # The benchmarks need only the utility, the emulator and the bench programs.
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target ap-utility ap-emulator bench_probe floor_login \
-	  floor_tabs bench_ui bench_channel
+	  floor_tabs bench_ui bench_channel bench_keyfile
 	@bash scripts/bench.sh $(BUILD)
+
+# The Windows programs (mingw-w64 i686) in build-win32/; the tools are installed when missing.
+windows:
+	@bash scripts/windows-build.sh
+
+# dist/ap-utility-<version>-win32.zip and its NSIS installer, both checked (the installer
+# under Wine).
+windows-package: windows
+	@bash scripts/windows-package.sh
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,26 +1,13 @@
 #!/usr/bin/env bash
-# Builds the code below the dialogs for 32-bit Windows (mingw-w64, the real Win32 calls)
-# and runs its unit tests under Wine; installs the cross compiler and Wine when missing.
-# The device tests reach a Linux ap-emulator (from build/, built if missing) over the
-# loopback transport: it listens on 127.0.0.1 and AP_DEVICE_ADDR tells the tests where.
+# The Windows build's tests under Wine: builds build-win32/ (scripts/windows-build.sh, which
+# installs the cross compiler and Wine when missing), runs the unit tests, and the tests of
+# the Win32 dialog layer and the resources on an Xvfb display of its own. The device tests
+# reach a Linux ap-emulator (from build/, built if missing) over the loopback transport: it
+# listens on 127.0.0.1 and AP_DEVICE_ADDR tells the tests where.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-win32"
-if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
-need=()
-command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686-posix)
-dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed" ||
-    need+=(wine wine32:i386)
-if [ ${#need[@]} -gt 0 ]; then
-    echo "Installing: ${need[*]}"
-    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-    $sudo apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${need[@]}"
-fi
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-      -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j "$(nproc)" >/dev/null
-
+bash "$root/scripts/windows-build.sh" >/dev/null
 emulator="$root/build/tools/ap-emulator"
 if [ ! -x "$emulator" ]; then
     [ -f "$root/build/CMakeCache.txt" ] || cmake -S "$root" -B "$root/build" >/dev/null
@@ -47,6 +34,18 @@ export AP_DEVICE_ADDR="127.0.0.1:$port"
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cd "$build"
 wine "$build/tests/windows/win_unit_tests.exe"
+
+# Windows need a display: a private Xvfb server. A test that could not make its windows
+# would skip, which here is a failure.
+ui_log="$build/win_ui_tests.log"
+xvfb-run -a -s "-screen 0 1280x1024x24" wine "$build/tests/windows/win_ui_tests.exe" 2>&1 |
+    tee "$ui_log" | grep -E '^\[ *(OK|FAILED|SKIPPED|PASSED) *\]|Failure' || true
+grep -q '^\[  PASSED  \]' "$ui_log" && ! grep -q '^\[  FAILED  \]' "$ui_log" ||
+    { echo "win_ui_tests.exe failed (see $ui_log)"; exit 1; }
+if grep -q '^\[  SKIPPED \]' "$ui_log"; then
+    echo "win_ui_tests.exe skipped tests: Wine could not create windows on Xvfb"
+    exit 1
+fi
 
 # ap-config.exe: a console program; without the access point's driver every command ends
 # with exit code 1 and the utility's message.
@@ -82,3 +81,18 @@ code=$?
 set -e
 [ "$code" -eq 4 ] || { echo "ap-config.exe with a wrong password: exit $code"; exit 1; }
 echo "ap-config.exe over the loopback transport: get, verified set, wrong password (exit 4)"
+
+# Every program carries icon 128, bitmap 135, the version and the manifest (type 24).
+# shellcheck source=/dev/null
+source "$build/windows-programs.sh"
+for exe in "${AP_WINDOWS_PROGRAMS[@]}"; do
+    resources=$(i686-w64-mingw32-windres -i "$exe" -O rc)
+    for wanted in "Type: group icon" "Name: 128\." "Type: bitmap" "Name: 135\." "Type: version" \
+                  "Type: 24"; do
+        grep -q "$wanted" <<<"$resources" ||
+            { echo "$(basename "$exe") lacks the resource \"$wanted\""; exit 1; }
+    done
+    grep -q 'asInvoker' <<<"$resources" && grep -q 'Microsoft.Windows.Common-Controls' <<<"$resources" ||
+        { echo "$(basename "$exe"): its manifest lacks asInvoker or the common controls"; exit 1; }
+done
+echo "resources: icon, logo, version and manifest in ${#AP_WINDOWS_PROGRAMS[@]} program(s)"

@@ -20,19 +20,6 @@ add_library(platform STATIC
     platform/widgets/TabWidget.cpp)
 target_link_libraries(platform PUBLIC platform_core Qt6::Widgets PRIVATE xcb)
 
-add_library(resources STATIC
-    resources/Artwork.cpp
-    resources/Dialog102.cpp
-    resources/Dialog129.cpp
-    resources/Dialog130.cpp
-    resources/Dialog131.cpp
-    resources/Dialog132.cpp
-    resources/Dialog134.cpp
-    resources/Dialog136.cpp
-    resources/Dialog140.cpp
-    resources/Resources.cpp)
-target_link_libraries(resources PUBLIC platform)
-
 add_library(device STATIC device/ConfigDialog.cpp device/ProgressDlg.cpp)
 target_link_libraries(device PUBLIC device_core platform)
 

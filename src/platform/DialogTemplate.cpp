@@ -1,3 +1,5 @@
+// The Qt half of the templates: dialog units from a Qt font. The registry is in
+// DialogTemplateData.cpp.
 #include "DialogTemplate.h"
 
 #include <QFont>
@@ -10,25 +12,11 @@
 #include <map>
 
 namespace {
-std::map<UINT, const DialogTemplate*>& Registry() {
-    static std::map<UINT, const DialogTemplate*> registry;
-    return registry;
-}
-
 int MulDiv(int a, int b, int c) {
     long long p = static_cast<long long>(a) * b;
     return static_cast<int>(p >= 0 ? (p + c / 2) / c : (p - c / 2) / c);
 }
 } // namespace
-
-void RegisterDialogTemplate(const DialogTemplate* dialogTemplate) {
-    Registry()[dialogTemplate->id] = dialogTemplate;
-}
-
-const DialogTemplate* FindDialogTemplate(UINT id) {
-    auto it = Registry().find(id);
-    return it == Registry().end() ? nullptr : it->second;
-}
 
 DialogUnits DialogUnits::ForFont(const QFont& font) {
     // Shaping the 52 letters costs more than building a small dialog: once per font.

@@ -112,20 +112,21 @@ std::vector<uint8_t> LogoBitmapFile() {
     return file;
 }
 
-std::vector<uint8_t> AppIconPixels() {
-    const int n = kAppIconSize;
+std::vector<uint8_t> AppIconPixels(int size) {
+    const int n = size;
+    const double s = static_cast<double>(size) / kAppIconSize; // drawn on a 32-pixel grid
     std::vector<uint8_t> pixels;
     for (int row = 0; row < n; ++row) {
         for (int x = 0; x < n; ++x) {
             double px = x + 0.5, py = row + 0.5;
             // A rounded square, blue, with white radio waves rising from a dot.
-            double dx = std::fmax(std::fabs(px - 16) - 11, 0),
-                   dy = std::fmax(std::fabs(py - 16) - 11, 0);
-            double inside = Clamp01(4.5 - std::hypot(dx, dy));
+            double dx = std::fmax(std::fabs(px - 16 * s) - 11 * s, 0),
+                   dy = std::fmax(std::fabs(py - 16 * s) - 11 * s, 0);
+            double inside = Clamp01(4 * s + 0.5 - std::hypot(dx, dy));
             Rgb c = Mix(Rgb{0.12, 0.35, 0.70}, Rgb{0.25, 0.55, 0.90}, py / n);
-            double waves = Disc(px, py, 16, 24, 2.5);
+            double waves = Disc(px, py, 16 * s, 24 * s, 2.5 * s);
             for (int i = 1; i <= 3; ++i)
-                waves = std::fmax(waves, Arc(px, py, 16, 24, 5.5 * i, 2.2));
+                waves = std::fmax(waves, Arc(px, py, 16 * s, 24 * s, 5.5 * i * s, 2.2 * s));
             c = Mix(c, Rgb{1, 1, 1}, waves);
             pixels.push_back(Byte(c.b));
             pixels.push_back(Byte(c.g));
@@ -134,4 +135,59 @@ std::vector<uint8_t> AppIconPixels() {
         }
     }
     return pixels;
+}
+
+std::vector<uint8_t> AppIconFile() {
+    static const int sizes[] = {16, 32, 48};
+    const int count = sizeof sizes / sizeof sizes[0];
+    std::vector<std::vector<uint8_t>> images;
+    for (int n : sizes) {
+        // Each image: a BITMAPINFOHEADER of twice the height (colour rows, then the mask),
+        // the colour rows bottom-up, and a 1-bit AND mask that the alpha makes redundant
+        // but that older readers expect.
+        const int maskStride = ((n + 31) / 32) * 4;
+        std::vector<uint8_t> image;
+        Put(image, 40, 4);
+        Put(image, static_cast<uint32_t>(n), 4);
+        Put(image, static_cast<uint32_t>(2 * n), 4);
+        Put(image, 1, 2);
+        Put(image, 32, 2);
+        Put(image, 0, 4);
+        Put(image, static_cast<uint32_t>(n * n * 4 + maskStride * n), 4);
+        Put(image, 0, 4);
+        Put(image, 0, 4);
+        Put(image, 0, 4);
+        Put(image, 0, 4);
+        std::vector<uint8_t> pixels = AppIconPixels(n);
+        for (int row = n - 1; row >= 0; --row)
+            image.insert(image.end(), pixels.begin() + row * n * 4,
+                         pixels.begin() + (row + 1) * n * 4);
+        for (int row = n - 1; row >= 0; --row) {
+            std::vector<uint8_t> mask(static_cast<size_t>(maskStride), 0);
+            for (int x = 0; x < n; ++x)
+                if (pixels[static_cast<size_t>((row * n + x) * 4 + 3)] == 0)
+                    mask[static_cast<size_t>(x / 8)] |= static_cast<uint8_t>(0x80 >> (x % 8));
+            image.insert(image.end(), mask.begin(), mask.end());
+        }
+        images.push_back(std::move(image));
+    }
+    std::vector<uint8_t> file;
+    Put(file, 0, 2); // reserved
+    Put(file, 1, 2); // an icon
+    Put(file, count, 2);
+    uint32_t offset = 6 + 16 * count;
+    for (int i = 0; i < count; ++i) {
+        file.push_back(static_cast<uint8_t>(sizes[i])); // 256 would be written as 0
+        file.push_back(static_cast<uint8_t>(sizes[i]));
+        file.push_back(0); // no palette
+        file.push_back(0);
+        Put(file, 1, 2);  // planes
+        Put(file, 32, 2); // bits per pixel
+        Put(file, static_cast<uint32_t>(images[i].size()), 4);
+        Put(file, offset, 4);
+        offset += static_cast<uint32_t>(images[i].size());
+    }
+    for (const std::vector<uint8_t>& image : images)
+        file.insert(file.end(), image.begin(), image.end());
+    return file;
 }

@@ -8,6 +8,9 @@ void RegisterResources();
 
 // Bitmap 135: the logo, 302 x 79 pixels, 24 bits per pixel, as a .bmp file's bytes.
 std::vector<uint8_t> LogoBitmapFile();
-// Icon 128: 32 x 32 pixels, 32 bits per pixel (BGRA rows, top row first).
-std::vector<uint8_t> AppIconPixels();
+// Icon 128: size x size pixels, 32 bits per pixel with alpha (BGRA rows, top row first),
+// the same drawing at every size.
 constexpr int kAppIconSize = 32;
+std::vector<uint8_t> AppIconPixels(int size = kAppIconSize);
+// Icon 128 as an .ico file's bytes: 16, 32 and 48 pixels, 32 bits per pixel with alpha.
+std::vector<uint8_t> AppIconFile();

@@ -1,0 +1,191 @@
+#include "DialogTemplateEx.h"
+
+#include <commctrl.h>
+#include <cstring>
+
+namespace {
+
+// The template texts are in the program's code page, Windows-1252.
+constexpr UINT kTemplateCodePage = 1252;
+
+// Writes the template's WORD stream; items start on DWORD boundaries.
+class Writer {
+public:
+    void Word(WORD value) { m_words.push_back(value); }
+    void Dword(DWORD value) {
+        Word(LOWORD(value));
+        Word(HIWORD(value));
+    }
+    void Short(int value) { Word(static_cast<WORD>(static_cast<short>(value))); }
+    void String(const char* text) {
+        if (!text)
+            text = "";
+        int length = MultiByteToWideChar(kTemplateCodePage, 0, text, -1, nullptr, 0);
+        std::vector<wchar_t> wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
+        if (length > 0)
+            MultiByteToWideChar(kTemplateCodePage, 0, text, -1, wide.data(), length);
+        for (wchar_t c : wide) // with its terminating zero
+            Word(static_cast<WORD>(c));
+    }
+    void AlignToDword() {
+        if (m_words.size() % 2)
+            Word(0);
+    }
+    std::vector<DWORD> Finish() {
+        AlignToDword();
+        std::vector<DWORD> data(m_words.size() / 2);
+        std::memcpy(data.data(), m_words.data(), m_words.size() * sizeof(WORD));
+        return data;
+    }
+
+private:
+    std::vector<WORD> m_words;
+};
+
+bool TakesFocus(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::kLabel:
+    case ControlKind::kGroupBox:
+    case ControlKind::kPicture:
+    case ControlKind::kProgressBar:
+        return false;
+    default:
+        return true;
+    }
+}
+
+} // namespace
+
+Win32Control Win32ControlFor(const DialogItem& item) {
+    const DWORD flags = item.style;
+    Win32Control control{WC_STATICA, WS_CHILD | WS_VISIBLE, 0};
+    DWORD& style = control.style;
+    switch (item.kind) {
+    case ControlKind::kEdit:
+        control.className = WC_EDITA;
+        // Text scrolls within the box, so a text longer than the box is never cut.
+        style |= ES_LEFT | ES_AUTOHSCROLL;
+        if (flags & kCentered)
+            style |= ES_CENTER;
+        if (flags & kRightAligned)
+            style |= ES_RIGHT;
+        if (flags & kUpperCase)
+            style |= ES_UPPERCASE;
+        if (flags & kPassword)
+            style |= ES_PASSWORD;
+        break;
+    case ControlKind::kDropDownList:
+        control.className = WC_COMBOBOXA;
+        style |= CBS_DROPDOWNLIST | WS_VSCROLL;
+        if (flags & kSorted)
+            style |= CBS_SORT;
+        break;
+    case ControlKind::kLabel:
+        style |= flags & kRightAligned ? SS_RIGHT : flags & kCentered ? SS_CENTER : SS_LEFT;
+        if (flags & kSunken)
+            style |= SS_SUNKEN;
+        break;
+    case ControlKind::kPicture:
+        style |= SS_BITMAP;
+        if (flags & kSunken)
+            style |= SS_SUNKEN;
+        break;
+    case ControlKind::kGroupBox:
+        control.className = WC_BUTTONA;
+        style |= BS_GROUPBOX;
+        break;
+    case ControlKind::kPushButton:
+        control.className = WC_BUTTONA;
+        style |= BS_PUSHBUTTON;
+        break;
+    case ControlKind::kDefPushButton:
+        control.className = WC_BUTTONA;
+        style |= BS_DEFPUSHBUTTON;
+        break;
+    case ControlKind::kCheckBox:
+        control.className = WC_BUTTONA;
+        style |= BS_AUTOCHECKBOX;
+        if (flags & kPushLike)
+            style |= BS_PUSHLIKE;
+        break;
+    case ControlKind::kTabControl:
+        control.className = WC_TABCONTROLA;
+        break;
+    case ControlKind::kProgressBar:
+        control.className = PROGRESS_CLASSA;
+        if (flags & kSmooth)
+            style |= PBS_SMOOTH;
+        break;
+    case ControlKind::kIpAddress:
+        control.className = WC_IPADDRESSA;
+        break;
+    }
+    if (flags & kBorder) {
+        // An edit's border is the sunken client edge; other controls get a plain line.
+        if (item.kind == ControlKind::kEdit)
+            control.exStyle |= WS_EX_CLIENTEDGE;
+        else
+            style |= WS_BORDER;
+    }
+    if (TakesFocus(item.kind) && !(flags & kNoTabStop))
+        style |= WS_TABSTOP;
+    if (flags & kDisabled)
+        style |= WS_DISABLED;
+    return control;
+}
+
+DWORD Win32DialogStyle(const DialogTemplate& dialogTemplate) {
+    const DWORD flags = dialogTemplate.style;
+    DWORD style = DS_SETFONT;
+    if (flags & kChild) {
+        style |= WS_CHILD;
+    } else {
+        style |= WS_POPUP | DS_MODALFRAME | DS_CENTER;
+        if (flags & kCaption)
+            style |= WS_CAPTION | WS_SYSMENU;
+    }
+    if (flags & kVisible)
+        style |= WS_VISIBLE;
+    return style;
+}
+
+DWORD Win32DialogExStyle(const DialogTemplate& dialogTemplate) {
+    return dialogTemplate.style & kAppWindow ? WS_EX_APPWINDOW : 0;
+}
+
+DialogTemplateEx::DialogTemplateEx(const DialogTemplate& t) {
+    Writer w;
+    w.Word(1);      // dlgVer
+    w.Word(0xFFFF); // signature: the extended template
+    w.Dword(0);     // helpID
+    w.Dword(Win32DialogExStyle(t));
+    w.Dword(Win32DialogStyle(t));
+    w.Word(static_cast<WORD>(t.items.size()));
+    w.Short(t.x);
+    w.Short(t.y);
+    w.Short(t.cx);
+    w.Short(t.cy);
+    w.Word(0); // no menu
+    w.Word(0); // the dialog class
+    w.String(t.caption);
+    w.Word(static_cast<WORD>(t.pointSize)); // DS_SETFONT
+    w.Word(FW_NORMAL);
+    w.Word(MAKEWORD(FALSE, DEFAULT_CHARSET)); // italic, charset
+    w.String(t.fontName);
+    for (const DialogItem& item : t.items) {
+        const Win32Control control = Win32ControlFor(item);
+        w.AlignToDword();
+        w.Dword(0); // helpID
+        w.Dword(control.exStyle);
+        w.Dword(control.style);
+        w.Short(item.x);
+        w.Short(item.y);
+        w.Short(item.cx);
+        w.Short(item.cy);
+        w.Dword(static_cast<DWORD>(item.id)); // -1 (IDC_STATIC) stays -1
+        w.String(control.className);
+        w.String(item.text);
+        w.Word(0); // no creation data
+    }
+    m_data = w.Finish();
+}

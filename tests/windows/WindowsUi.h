@@ -1,0 +1,12 @@
+// Windows for the tests of the Win32 dialog layer: the common controls registered once, and
+// a hidden top-level window to hold child dialogs. Without a display (Wine with no X
+// server) no window can be made, and the tests that need one skip with that reason.
+#pragma once
+
+#include <windows.h>
+
+namespace WindowsUi {
+bool Available();
+const char* Unavailable();
+HWND Host();
+} // namespace WindowsUi
