@@ -32,26 +32,32 @@ X11Session::X11Session() {
             m_problem = std::string(program) + " is not installed";
     if (!m_problem.empty())
         return;
-    for (int n = 90 + getpid() % 50; n < 200 && m_server < 0; ++n) {
-        std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-        struct stat st {};
-        if (stat(lock.c_str(), &st) == 0)
-            continue;
-        m_display = ":" + std::to_string(n);
-        m_server = fork();
-        if (m_server == 0) {
-            execlp("Xvfb", "Xvfb", m_display.c_str(), "-screen", "0", "1280x1024x24", "-dpi", "96",
-                   "-nolisten", "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-        for (int i = 0; i < 100 && stat(socket.c_str(), &st) != 0; ++i)
-            Sleep(50);
-        if (stat(socket.c_str(), &st) != 0) {
-            m_problem = "Xvfb did not start";
-            return;
-        }
+    // The server picks a free display number itself and writes it to the pipe once it
+    // listens, so parallel sessions never race for one number.
+    int fds[2];
+    if (pipe(fds) != 0) {
+        m_problem = "no pipe for Xvfb";
+        return;
     }
+    m_server = fork();
+    if (m_server == 0) {
+        close(fds[0]);
+        std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-dpi",
+               "96", "-nolisten", "tcp", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(fds[0]);
+    if (m_server < 0 || number.empty()) {
+        m_problem = "Xvfb did not start";
+        return;
+    }
+    m_display = ":" + number;
     setenv("DISPLAY", m_display.c_str(), 1);
 }
 
