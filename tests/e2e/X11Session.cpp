@@ -33,12 +33,22 @@ X11Session::X11Session() {
     if (!m_problem.empty())
         return;
     // The server picks a free display number itself and writes it to the pipe once it
-    // listens, so parallel sessions never race for one number.
-    int fds[2];
-    if (pipe(fds) != 0) {
-        m_problem = "no pipe for Xvfb";
-        return;
+    // listens. Another server starting at the same moment can still take the number from
+    // under it, so the display is checked with a client and the start tried again.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (StartServer() && Run("xdpyinfo >/dev/null && echo ok") == "ok") {
+            setenv("DISPLAY", m_display.c_str(), 1);
+            return;
+        }
+        StopServer();
     }
+    m_problem = "Xvfb did not start";
+}
+
+bool X11Session::StartServer() {
+    int fds[2];
+    if (pipe(fds) != 0)
+        return false;
     m_server = fork();
     if (m_server == 0) {
         close(fds[0]);
@@ -53,19 +63,20 @@ X11Session::X11Session() {
     while (read(fds[0], &c, 1) == 1 && c != '\n')
         number += c;
     close(fds[0]);
-    if (m_server < 0 || number.empty()) {
-        m_problem = "Xvfb did not start";
-        return;
-    }
     m_display = ":" + number;
-    setenv("DISPLAY", m_display.c_str(), 1);
+    return m_server > 0 && !number.empty();
 }
 
-X11Session::~X11Session() {
+void X11Session::StopServer() {
     if (m_server > 0) {
         kill(m_server, SIGTERM);
         waitpid(m_server, nullptr, 0);
     }
+    m_server = -1;
+}
+
+X11Session::~X11Session() {
+    StopServer();
 }
 
 std::string X11Session::Run(const std::string& command) const {

@@ -26,6 +26,8 @@ public:
     void Screenshot(const std::string& id, const std::string& path) const;
 
 private:
+    bool StartServer();
+    void StopServer();
     std::string m_display;
     std::string m_problem;
     pid_t m_server = -1;
