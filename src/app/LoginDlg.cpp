@@ -1,13 +1,8 @@
 #include "LoginDlg.h"
 
-
 namespace {
 const int IDC_PASSWORD = 1098, IDC_NEW_PASSWORD = 1099, IDC_CONFIRM_PASSWORD = 1004,
           IDC_NEW_LABEL = 1101, IDC_CONFIRM_LABEL = 1102, IDC_CHANGE = 1103;
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n';
-}
 } // namespace
 
 CLoginDlg::CLoginDlg(CWnd* parent) : CDialog(IDD_LOGIN, parent) {}
@@ -36,16 +31,6 @@ BOOL CLoginDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     GotoDlgCtrl(&m_passwordEdit);
     return TRUE;
-}
-
-std::string CLoginDlg::FirstWord(const std::string& text) {
-    size_t begin = 0;
-    while (begin < text.size() && IsBlank(text[begin]))
-        ++begin;
-    size_t end = begin;
-    while (end < text.size() && !IsBlank(text[end]))
-        ++end;
-    return text.substr(begin, end - begin);
 }
 
 void CLoginDlg::OnChange() {
@@ -93,7 +78,7 @@ void CLoginDlg::OnOK() {
         return;
     }
     // A text of blanks only has no word to store: it counts as empty.
-    std::string word = FirstWord(m_newPassword);
+    std::string word = PasswordWord(m_newPassword);
     if (word.empty()) {
         ClearNewPasswords("Can not use null password. Please type them again.");
         return;

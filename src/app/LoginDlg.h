@@ -16,7 +16,6 @@ public:
     void OnOK() override;
 
     // The text after leading blanks up to the next blank.
-    static std::string FirstWord(const std::string& text);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

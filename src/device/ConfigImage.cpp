@@ -110,3 +110,16 @@ bool ChannelRangeFor(BYTE regulationDomain, int* first, int* last) {
         return false;
     }
 }
+
+std::string PasswordWord(const std::string& typed) {
+    auto blank = [](char c) {
+        return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n';
+    };
+    size_t begin = 0;
+    while (begin < typed.size() && blank(typed[begin]))
+        ++begin;
+    size_t end = begin;
+    while (end < typed.size() && !blank(typed[end]))
+        ++end;
+    return typed.substr(begin, end - begin);
+}

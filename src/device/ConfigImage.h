@@ -124,3 +124,7 @@ void StoreRateSelection(ConfigImage& image, int selection);
 
 // The channels offered for a regulation domain: first..last, or false for an unknown domain.
 bool ChannelRangeFor(BYTE regulationDomain, int* first, int* last);
+
+// The first word of a typed password: the text after any leading white space up to the
+// next white-space character. What a new password stores.
+std::string PasswordWord(const std::string& typed);

@@ -65,21 +65,6 @@ const char ApConfig::kUsage[] =
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n';
-}
-
-// The first word of a typed text, as the login dialog takes a password.
-std::string FirstWord(const std::string& text) {
-    size_t begin = 0;
-    while (begin < text.size() && IsBlank(text[begin]))
-        ++begin;
-    size_t end = begin;
-    while (end < text.size() && !IsBlank(text[end]))
-        ++end;
-    return text.substr(begin, end - begin);
-}
-
 // The dialogs' texts without their trailing blanks.
 std::string Message(const char* text) {
     std::string s = text;
@@ -295,7 +280,7 @@ int ApConfig::Run(const std::vector<std::string>& args) {
         return kExitRefused;
     std::string typed, refused;
     bool right = Codepage1252::FromUtf8(lines[0], &typed, &refused);
-    typed = FirstWord(typed);
+    typed = PasswordWord(typed);
     right = right && typed.size() <= kPasswordLimit &&
             (typed == m_image.Password() || typed == m_image.AltPassword());
     if (!right)
@@ -324,7 +309,7 @@ int ApConfig::Run(const std::vector<std::string>& args) {
     if (newText != confirm)
         return Fail(kExitRefused,
                     "The new and confirmed passwords do not match. Please type them again.");
-    std::string word = FirstWord(newText);
+    std::string word = PasswordWord(newText);
     if (word.empty())
         return Fail(kExitRefused, "Can not use null password. Please type them again.");
     if (newText.size() > kPasswordLimit)
