@@ -32,11 +32,18 @@ X11Session::X11Session() {
             m_problem = std::string(program) + " is not installed";
     if (!m_problem.empty())
         return;
-    // The server picks a free display number itself and writes it to the pipe once it
-    // listens. Another server starting at the same moment can still take the number from
-    // under it, so the display is checked with a client and the start tried again.
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        if (StartServer() && Run("xdpyinfo >/dev/null && echo ok") == "ok") {
+    // A display number whose lock file is absent is tried; the server takes the lock
+    // itself (and ends if another has it), so the start counts only if our server is
+    // still running once the display answers. (A server left to pick its own number
+    // unlinks the socket of a running one while it probes, so numbers are picked here.)
+    for (int n = 90 + getpid() % 50, tries = 0; n < 400 && tries < 10; ++n) {
+        struct stat st {};
+        if (stat(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), &st) == 0)
+            continue;
+        ++tries;
+        m_display = ":" + std::to_string(n);
+        if (StartServer() && Run("xdpyinfo >/dev/null && echo ok") == "ok" &&
+            waitpid(m_server, nullptr, WNOHANG) == 0) {
             setenv("DISPLAY", m_display.c_str(), 1);
             return;
         }
@@ -46,25 +53,24 @@ X11Session::X11Session() {
 }
 
 bool X11Session::StartServer() {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return false;
     m_server = fork();
     if (m_server == 0) {
-        close(fds[0]);
-        std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-dpi",
-               "96", "-nolisten", "tcp", static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", m_display.c_str(), "-screen", "0", "1280x1024x24", "-dpi", "96",
+               "-nolisten", "tcp", static_cast<char*>(nullptr));
         _exit(127);
     }
-    close(fds[1]);
-    std::string number;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n')
-        number += c;
-    close(fds[0]);
-    m_display = ":" + number;
-    return m_server > 0 && !number.empty();
+    if (m_server < 0)
+        return false;
+    std::string socket = "/tmp/.X11-unix/X" + m_display.substr(1);
+    struct stat st {};
+    for (int i = 0; i < 100 && stat(socket.c_str(), &st) != 0; ++i) {
+        if (waitpid(m_server, nullptr, WNOHANG) != 0) {
+            m_server = -1; // it ended: the number was taken
+            return false;
+        }
+        Sleep(50);
+    }
+    return stat(socket.c_str(), &st) == 0;
 }
 
 void X11Session::StopServer() {
