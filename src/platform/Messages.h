@@ -6,6 +6,7 @@
 #ifndef _WIN32
 typedef struct HWND__* HWND;
 typedef void* HBITMAP;
+typedef struct HICON__* HICON;
 typedef uintptr_t UINT_PTR;
 typedef intptr_t INT_PTR;
 

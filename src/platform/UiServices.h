@@ -25,7 +25,11 @@ UiHooks SetUiHooks(const UiHooks& hooks);
 
 // A message box with an OK button, captioned with the application title.
 int AfxMessageBox(const std::string& text, UINT type = MB_OK);
+// The hooked beep; on Windows MessageBeep is the system's own, elsewhere it is this one.
+BOOL AfxMessageBeep(UINT type);
+#ifndef _WIN32
 BOOL MessageBeep(UINT type);
+#endif
 constexpr int kBusyEnd = -1;
 constexpr int kBusyShow = 0;
 constexpr int kBusyBegin = 1;
