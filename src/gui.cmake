@@ -5,9 +5,15 @@ set(PLATFORM_COMMON_SOURCES
     platform/UiServices.cpp
     platform/WinApp.cpp
     platform/Wnd.cpp)
-file(GLOB PLATFORM_QT_SOURCES CONFIGURE_DEPENDS platform/qt/*.cpp)
-add_library(platform STATIC ${PLATFORM_COMMON_SOURCES} ${PLATFORM_QT_SOURCES})
-target_link_libraries(platform PUBLIC platform_core Qt6::Widgets PRIVATE xcb)
+if(WIN32)
+    file(GLOB PLATFORM_BACKEND_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
+    add_library(platform STATIC ${PLATFORM_COMMON_SOURCES} ${PLATFORM_BACKEND_SOURCES})
+    target_link_libraries(platform PUBLIC platform_core comctl32 gdi32)
+else()
+    file(GLOB PLATFORM_BACKEND_SOURCES CONFIGURE_DEPENDS platform/qt/*.cpp)
+    add_library(platform STATIC ${PLATFORM_COMMON_SOURCES} ${PLATFORM_BACKEND_SOURCES})
+    target_link_libraries(platform PUBLIC platform_core Qt6::Widgets PRIVATE xcb)
+endif()
 
 # The layers over it: transfers with their dialogs, the pages, the application.
 add_library(device STATIC device/ConfigDialog.cpp device/ProgressDlg.cpp)
@@ -21,8 +27,12 @@ file(GLOB APP_SOURCES CONFIGURE_DEPENDS app/*Dlg.cpp app/ConfigApp.cpp)
 add_library(app STATIC ${APP_SOURCES})
 target_link_libraries(app PUBLIC pages resources keyfile)
 
-add_executable(ap-utility main.cpp)
+add_executable(ap-utility WIN32 main.cpp)
 target_link_libraries(ap-utility PRIVATE app)
+if(WIN32)
+    ap_windows_resources(ap-utility "Access point configuration utility")
+    return() # the artwork comes from the resources' own host build
+endif()
 
 add_executable(ap-artwork ../tools/ap-artwork/main.cpp resources/Artwork.cpp)
 target_include_directories(ap-artwork PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})

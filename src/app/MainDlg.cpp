@@ -116,5 +116,5 @@ void CMainDlg::OnDefault() {
          {static_cast<CPageDialog*>(&g_wirelessPage), static_cast<CPageDialog*>(&g_encryptionPage),
           static_cast<CPageDialog*>(&g_advancedPage), static_cast<CPageDialog*>(&g_ipConfigPage),
           static_cast<CPageDialog*>(&g_infoPage)})
-        PostMessageA(page->GetSafeHwnd(), WM_INITDIALOG, 0, 0);
+        ::PostMessageA(page->GetSafeHwnd(), WM_INITDIALOG, 0, 0);
 }

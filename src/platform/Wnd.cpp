@@ -41,7 +41,7 @@ HWND CWnd::ReleaseHandle() {
 }
 
 BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    return PostMessageA(GetSafeHwnd(), message, wParam, lParam);
+    return ::PostMessageA(GetSafeHwnd(), message, wParam, lParam);
 }
 
 void CWnd::HandlePostedMessage(UINT message, WPARAM wParam, LPARAM) {
