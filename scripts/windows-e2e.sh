@@ -20,6 +20,9 @@ emulator_pid=$("$root/build/tools/ap-emulator" --device-dir "$scratch/devices" \
 port=$(sed -n 's/^ap-emulator: tcp 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$scratch/errors")
 export AP_DEVICE_ADDR="127.0.0.1:$port"
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A Wine left from an earlier run would still draw on that run's display.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 apctl() { "$root/build/tools/apctl" --device-dir "$scratch/devices" "$@"; }
 run="$scratch/run"
 mkdir -p "$run/OEM"

@@ -7,6 +7,8 @@
 
 #include <atomic>
 
+#undef MessageBeep // the system's, behind the hook
+
 namespace {
 
 constexpr UINT kRunTask = WM_APP + 1;

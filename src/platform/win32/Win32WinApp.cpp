@@ -7,10 +7,6 @@
 #include <commctrl.h>
 #include <process.h>
 
-namespace win32 {
-void StartUiDispatcher();
-}
-
 namespace {
 
 std::atomic<int> g_runningWorkers{0};

@@ -24,6 +24,9 @@ bool IsClass(HWND hWnd, const wchar_t* name);
 void ForgetWindow(CWnd* wnd);
 // The icon AfxSetAppIcon gave, for the program's top-level dialogs.
 HICON AppIcon();
+// Makes the calling thread the user-interface thread, with the window that takes the
+// workers' requests (AfxWinMain calls it).
+void StartUiDispatcher();
 // True while the busy cursor is up (UiServices): the dialogs show it over themselves.
 bool IsBusy();
 
