@@ -3,8 +3,8 @@
 // with 50 MB of other entries before the nine.
 // "--peak-memory=save|load [--inside]" instead prints the peak resident size of one call.
 #include "app/KeyStoreFile.h"
-#include "app/WepKeyTable.h"
 #include "device/ConfigImage.h"
+#include "device/WepKeyTable.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

@@ -12,7 +12,7 @@
 #include "app/LoginDlg.h"
 #include "app/MainDlg.h"
 #include "pages/EncryptionPage.h"
-#include "platform/DialogTemplate.h"
+#include "platform/qt/QtDialogUnits.h"
 #include "resources/Resources.h"
 
 #include <QApplication>

@@ -9,9 +9,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-win32"
 bash "$root/scripts/windows-build.sh" >/dev/null
 emulator="$root/build/tools/ap-emulator"
-if [ ! -x "$emulator" ]; then
+if [ ! -x "$emulator" ] || [ ! -x "$root/build/tools/apctl" ]; then
     [ -f "$root/build/CMakeCache.txt" ] || cmake -S "$root" -B "$root/build" >/dev/null
-    cmake --build "$root/build" --target ap-emulator >/dev/null
+    cmake --build "$root/build" --target ap-emulator apctl >/dev/null
 fi
 scratch=$(mktemp -d)
 emulator_pid=""
@@ -96,3 +96,6 @@ for exe in "${AP_WINDOWS_PROGRAMS[@]}"; do
         { echo "$(basename "$exe"): its manifest lacks asInvoker or the common controls"; exit 1; }
 done
 echo "resources: icon, logo, version and manifest in ${#AP_WINDOWS_PROGRAMS[@]} program(s)"
+
+# The utility itself, end to end under Wine on a display of its own (scripts/windows-e2e.sh).
+xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/scripts/windows-e2e.sh"

@@ -1,38 +1,38 @@
-# The Qt layers: the dialog framework, transfers, pages, the application.
-add_library(platform STATIC
-    platform/Button.cpp
-    platform/ComboBox.cpp
+# The dialog layer: one interface, the common sources plus the chosen backend's.
+set(PLATFORM_COMMON_SOURCES
     platform/DataExchange.cpp
     platform/Dialog.cpp
-    platform/DialogTemplate.cpp
-    platform/Edit.cpp
-    platform/FindWindow.cpp
-    platform/IPAddressCtrl.cpp
-    platform/InstanceLock.cpp
-    platform/ProgressCtrl.cpp
-    platform/Static.cpp
-    platform/TabCtrl.cpp
     platform/UiServices.cpp
     platform/WinApp.cpp
-    platform/Wnd.cpp
-    platform/widgets/EditWidget.cpp
-    platform/widgets/IpAddressWidget.cpp
-    platform/widgets/TabWidget.cpp)
-target_link_libraries(platform PUBLIC platform_core Qt6::Widgets PRIVATE xcb)
+    platform/Wnd.cpp)
+if(WIN32)
+    file(GLOB PLATFORM_BACKEND_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
+    add_library(platform STATIC ${PLATFORM_COMMON_SOURCES} ${PLATFORM_BACKEND_SOURCES})
+    target_link_libraries(platform PUBLIC platform_core comctl32 gdi32)
+else()
+    file(GLOB PLATFORM_BACKEND_SOURCES CONFIGURE_DEPENDS platform/qt/*.cpp)
+    add_library(platform STATIC ${PLATFORM_COMMON_SOURCES} ${PLATFORM_BACKEND_SOURCES})
+    target_link_libraries(platform PUBLIC platform_core Qt6::Widgets PRIVATE xcb)
+endif()
 
+# The layers over it: transfers with their dialogs, the pages, the application.
 add_library(device STATIC device/ConfigDialog.cpp device/ProgressDlg.cpp)
 target_link_libraries(device PUBLIC device_core platform)
 
 file(GLOB PAGES_SOURCES CONFIGURE_DEPENDS pages/*.cpp)
 add_library(pages STATIC ${PAGES_SOURCES})
-target_link_libraries(pages PUBLIC device keyfile)
+target_link_libraries(pages PUBLIC device)
 
 file(GLOB APP_SOURCES CONFIGURE_DEPENDS app/*Dlg.cpp app/ConfigApp.cpp)
 add_library(app STATIC ${APP_SOURCES})
-target_link_libraries(app PUBLIC pages resources)
+target_link_libraries(app PUBLIC pages resources keyfile)
 
-add_executable(ap-utility main.cpp)
+add_executable(ap-utility WIN32 main.cpp)
 target_link_libraries(ap-utility PRIVATE app)
+if(WIN32)
+    ap_windows_resources(ap-utility "Access point configuration utility")
+    return() # the artwork comes from the resources' own host build
+endif()
 
 add_executable(ap-artwork ../tools/ap-artwork/main.cpp resources/Artwork.cpp)
 target_include_directories(ap-artwork PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})

@@ -12,8 +12,6 @@
 #include "platform/InstanceLock.h"
 #include "resources/Resources.h"
 
-#include <QApplication>
-
 // The objects with static lifetime, constructed in this order and destroyed in reverse.
 CConfigApp theApp;
 CWirelessPage g_wirelessPage;
@@ -28,7 +26,7 @@ CConfigApp::CConfigApp() : CWinApp(nullptr) {}
 BOOL CConfigApp::InitInstance() {
     AfxEnableControlContainer();
     RegisterResources();
-    QApplication::setWindowIcon(LoadAppIcon());
+    AfxSetAppIcon(LoadIcon(IDR_MAINFRAME));
 
     // A copy of the utility that shows its login (or the caption the guard also knows)
     // keeps this one from starting; so does one in its main dialog, through the lock.

@@ -1,7 +1,7 @@
 #include "KeyStoreFile.h"
 
-#include "WepKeyTable.h"
 #include "device/ConfigImage.h"
+#include "device/WepKeyTable.h"
 #include "platform/Profile.h"
 
 #include <cctype>

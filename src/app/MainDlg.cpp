@@ -1,7 +1,7 @@
 #include "MainDlg.h"
 
 #include "KeyStoreFile.h"
-#include "WepKeyTable.h"
+#include "device/WepKeyTable.h"
 #include "pages/AdvancedPage.h"
 #include "pages/EncryptionPage.h"
 #include "pages/InfoPage.h"
@@ -9,9 +9,6 @@
 #include "pages/WirelessPage.h"
 #include "resources/Resources.h"
 
-#include <QImage>
-#include <QPixmap>
-#include <QWidget>
 #include <cstring>
 
 CPageDialog* g_pCurrentPage = nullptr;
@@ -40,13 +37,6 @@ constexpr int kTabCount = 5;
 
 } // namespace
 
-QIcon LoadAppIcon() {
-    static std::vector<uint8_t> pixels = AppIconPixels();
-    QImage image(pixels.data(), kAppIconSize, kAppIconSize, kAppIconSize * 4,
-                 QImage::Format_ARGB32);
-    return QIcon(QPixmap::fromImage(image.copy()));
-}
-
 CMainDlg::CMainDlg(CWnd* parent) : CConfigDialog(IDD_MAIN, parent) {}
 
 BEGIN_MESSAGE_MAP(CMainDlg, CConfigDialog)
@@ -62,9 +52,9 @@ void CMainDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CMainDlg::OnInitDialog() {
     CConfigDialog::OnInitDialog();
-    m_hIcon = LoadAppIcon();
-    if (QWidget* w = GetWidget())
-        w->setWindowIcon(m_hIcon);
+    m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
     // On failure the message has been shown, and the pages show the image read at login.
     ReadConfiguration();
     SyncKeyFile();
@@ -126,5 +116,5 @@ void CMainDlg::OnDefault() {
          {static_cast<CPageDialog*>(&g_wirelessPage), static_cast<CPageDialog*>(&g_encryptionPage),
           static_cast<CPageDialog*>(&g_advancedPage), static_cast<CPageDialog*>(&g_ipConfigPage),
           static_cast<CPageDialog*>(&g_infoPage)})
-        PostMessageA(page->GetSafeHwnd(), WM_INITDIALOG, 0, 0);
+        ::PostMessageA(page->GetSafeHwnd(), WM_INITDIALOG, 0, 0);
 }

@@ -2,8 +2,6 @@
 
 #include "device/ConfigDialog.h"
 
-#include <QIcon>
-
 constexpr UINT IDD_MAIN = 102;
 
 class CPageDialog;
@@ -29,10 +27,7 @@ protected:
     bool SaveAndWrite();
 
     CTabCtrl m_tab;
-    QIcon m_hIcon;
+    HICON m_hIcon = nullptr;
 
     DECLARE_MESSAGE_MAP()
 };
-
-// The application icon (icon 128), drawn by the program.
-QIcon LoadAppIcon();

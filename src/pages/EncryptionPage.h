@@ -2,7 +2,7 @@
 
 #include "HexEdit.h"
 #include "PageDialog.h"
-#include "app/WepKeyTable.h"
+#include "device/WepKeyTable.h"
 
 #include <string>
 

@@ -45,8 +45,9 @@ void CInfoPage::LoadFromImage() {
     }
     mac.pop_back();
     m_strMac = mac;
-    HBITMAP logo = LoadImageA(nullptr, ".\\OEM\\Logo.bmp", IMAGE_BITMAP, 0, 0,
-                              LR_LOADFROMFILE | LR_DEFAULTSIZE | LR_CREATEDIBSECTION);
+    auto logo =
+        static_cast<HBITMAP>(LoadImageA(nullptr, ".\\OEM\\Logo.bmp", IMAGE_BITMAP, 0, 0,
+                                        LR_LOADFROMFILE | LR_DEFAULTSIZE | LR_CREATEDIBSECTION));
     DeleteObject(m_logo.SetBitmap(logo));
     UpdateData(FALSE);
 }

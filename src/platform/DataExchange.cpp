@@ -1,10 +1,9 @@
 #include "DataExchange.h"
 
+#include "Button.h"
 #include "Dialog.h"
 #include "Edit.h"
 #include "UiServices.h"
-
-#include <QAbstractButton>
 
 void CDataExchange::Fail() {
     throw DataExchangeFailure{};
@@ -26,13 +25,12 @@ void DDX_Check(CDataExchange* pDX, int id, int& value) {
     pDX->m_idLastControl = id;
     pDX->m_bEditLastControl = false;
     CWnd* control = pDX->m_pDlgWnd->GetDlgItem(id);
-    auto* button = control ? qobject_cast<QAbstractButton*>(control->GetWidget()) : nullptr;
-    if (!button)
+    if (!CButton::IsButton(control))
         return;
     if (pDX->m_bSaveAndValidate)
-        value = button->isChecked() ? 1 : 0;
+        value = CButton::GetButtonCheck(control);
     else
-        button->setChecked(value != 0);
+        CButton::SetButtonCheck(control, value);
 }
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {

@@ -10,7 +10,6 @@
 #include <memory>
 #include <vector>
 
-class QDialog;
 struct DialogTemplate;
 
 class CDialog : public CWnd {
@@ -34,7 +33,7 @@ public:
     // Moves the focus to a control (WM_NEXTDLGCTL with its handle).
     void GotoDlgCtrl(CWnd* control);
     UINT GetTemplateId() const { return m_nIDTemplate; }
-    bool IsModalRunning() const { return m_pModal != nullptr && !m_bEnded; }
+    bool IsModalRunning() const { return m_bModal && !m_bEnded; }
 
     virtual BOOL OnInitDialog();
     virtual void OnOK();
@@ -56,18 +55,30 @@ protected:
     // The window is about to go (modal end or DestroyWindow); its controls still exist.
     virtual void OnDestroy() {}
 
-private:
-    bool BuildFromTemplate(QWidget* container, const DialogTemplate& t);
-    void ReleaseControls();
+    // The window a modal dialog runs over: the parent given, else the innermost modal
+    // dialog, else the main window.
     CWnd* FindOwner() const;
+
+private:
+    friend struct DialogBackend; // the backend's window procedure reaches the members
+    // The backend's part (platform/qt/QtDialog.cpp, platform/win32/Win32Dialog.cpp).
+    // Creates the modal dialog over owner (disabled meanwhile, enabled again before the
+    // dialog goes, so the focus returns to it), calls OnInitDialog and runs it until
+    // EndDialog. The window may be left for DoModal to destroy.
+    void RunModal(const DialogTemplate& t, CWnd* owner);
+    // Ends the running modal loop.
+    void EndModalLoop(int result);
+    // Binds control to the dialog's control id; false when there is none.
+    bool AttachDlgItem(int id, CWnd& control);
+    void DestroyOwnWindow();
+    void ReleaseControls();
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
     int m_nUpdateDepth = 0;
     int m_nModalResult = -1;
     bool m_bEnded = false;
-    QDialog* m_pModal = nullptr;
-    std::map<int, QWidget*> m_controls;
+    bool m_bModal = false;
     std::map<int, CWnd*> m_bound;
     std::map<int, std::unique_ptr<CWnd>> m_temporary;
 };

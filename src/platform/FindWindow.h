@@ -7,7 +7,9 @@
 
 // A top-level window of any program whose whole caption is windowName, letter case not
 // counting (className must be null); null when there is none.
+#ifndef _WIN32
 HWND FindWindowA(LPCSTR className, LPCSTR windowName);
+#endif
 
 // The first top-level window whose whole caption is any of captions, letter case not
 // counting; null when there is none. This process's windows are looked at first; on X11

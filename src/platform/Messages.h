@@ -6,6 +6,7 @@
 #ifndef _WIN32
 typedef struct HWND__* HWND;
 typedef void* HBITMAP;
+typedef struct HICON__* HICON;
 typedef uintptr_t UINT_PTR;
 typedef intptr_t INT_PTR;
 
@@ -33,4 +34,6 @@ constexpr UINT LR_CREATEDIBSECTION = 0x2000;
 #define MAKEIPADDRESS(b1, b2, b3, b4)                                                              \
     ((static_cast<DWORD>(b1) << 24) + (static_cast<DWORD>(b2) << 16) +                             \
      (static_cast<DWORD>(b3) << 8) + static_cast<DWORD>(b4))
+#else
+#include <commctrl.h>
 #endif

@@ -2,9 +2,11 @@
 
 #include "Wnd.h"
 
+#ifndef _WIN32
 // Bitmaps for static picture controls: LoadImageA gives one, DeleteObject releases it.
 HBITMAP LoadImageA(void* instance, LPCSTR name, UINT type, int cx, int cy, UINT flags);
 BOOL DeleteObject(HBITMAP bitmap);
+#endif
 
 class CStatic : public CWnd {
 public:

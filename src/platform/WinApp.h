@@ -14,6 +14,9 @@ public:
     virtual ~CWinApp();
     // Runs the application; returning ends it.
     virtual BOOL InitInstance() { return FALSE; }
+    // Icon id of the program's resources (IconResource.h; on Windows its .rc), kept for the
+    // life of the process; null when there is none.
+    HICON LoadIcon(UINT id) const;
 
     CWnd* m_pMainWnd = nullptr;
     std::string m_strAppName;
@@ -24,6 +27,10 @@ CWnd* AfxGetMainWnd();
 // The application title: the name given to CWinApp, else the executable's name.
 std::string AfxGetAppTitle();
 void AfxSetAppTitle(const std::string& title);
+// The title from the executable's path: its name without folder and extension.
+void AfxSetAppTitleFromPath(const std::string& path);
+// The icon every window of the program shows unless it sets its own.
+void AfxSetAppIcon(HICON icon);
 void AfxEnableControlContainer();
 
 typedef UINT (*AFX_THREADPROC)(LPVOID);
@@ -37,6 +44,6 @@ void AfxWaitForWorkerThreads();
 // application's windows until the wait is over.
 void AfxWaitWhile(const std::function<bool()>& busy);
 
-// Creates the Qt application, runs app's InitInstance and waits for the workers.
+// Creates the toolkit's application (Qt), runs app's InitInstance and waits for the workers.
 // Returns the process exit code; 1 when no display can be opened.
 int AfxWinMain(CWinApp* app, int argc, char** argv);

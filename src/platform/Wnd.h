@@ -1,17 +1,16 @@
-// CWnd: a window of the dialog framework, over one Qt widget. Windows are known to the
-// rest of the program by handle (HWND), which stays safe to use after the window is gone.
+// CWnd: a window of the dialog framework, over one window of the backend (a Qt widget, or a
+// USER32 window). Windows are known to the rest of the program by handle (HWND), which stays
+// safe to use after the window is gone.
 #pragma once
 
 #include "Messages.h"
 
-#include <QPointer>
-#include <QWidget>
 #include <atomic>
 #include <functional>
-#include <map>
+#include <memory>
 #include <string>
 
-class QTimer;
+class QWidget; // the Qt backend's window (platform/qt/), for its tests
 
 class CWnd {
 public:
@@ -21,9 +20,7 @@ public:
     CWnd& operator=(const CWnd&) = delete;
 
     HWND GetSafeHwnd() const { return m_hWnd.load(); }
-    QWidget* GetWidget() const { return m_pWidget.data(); }
     static CWnd* FromHandle(HWND hWnd);
-    static CWnd* FromWidget(const QWidget* widget);
 
     int GetDlgCtrlID() const;
     // Returns nonzero when the window was disabled before.
@@ -41,9 +38,20 @@ public:
     // Queues a message to this window; safe from any thread.
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
-    // Binds this object to a widget (subclassing a dialog control) and back.
+    // Shows icon (LoadIcon) in the caption and the task bar.
+    void SetIcon(HICON icon, BOOL bigIcon);
+    // Unbinds this object from its window, which stays.
+    void Detach();
+
+    // The Win32 backend: binds this object to a window (a dialog's control), subclassing it
+    // so typed characters reach OnChar.
+    BOOL SubclassWindow(HWND hWnd);
+
+    // The Qt backend: binds this object to a widget (subclassing a dialog control), and
+    // the widget behind a window (tests reach the widgets through it).
     void Attach(QWidget* widget);
-    QWidget* Detach();
+    QWidget* GetWidget() const;
+    static CWnd* FromWidget(const QWidget* widget);
 
     // The standard processing of the message being handled (typed characters only).
     void Default();
@@ -56,20 +64,41 @@ public:
     // Delivery of posted messages on the user-interface thread.
     virtual void HandlePostedMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+    // The backend's state of the window (platform/qt/ or platform/win32/).
+    struct Impl;
+
 protected:
     virtual void OnTimer(UINT_PTR id);
     virtual void OnClose();
 
-private:
-    void ForgetWidget();
+    // The handle table: which object a handle names, for FromHandle and posted messages.
+    void SetHandle(HWND hWnd);
+    HWND ReleaseHandle();
+    Impl& GetImpl() const { return *m_pImpl; }
 
+private:
     std::atomic<HWND> m_hWnd{nullptr};
-    QPointer<QWidget> m_pWidget;
-    QMetaObject::Connection m_destroyedConnection;
-    const QWidget* m_ownerKey = nullptr; // the widget's entry in the owner table
-    std::map<UINT_PTR, QPointer<QTimer>> m_timers;
+    std::unique_ptr<Impl> m_pImpl;
     const std::function<void()>* m_pDefault = nullptr;
 };
 
+#ifndef _WIN32
 BOOL PostMessageA(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL IsWindow(HWND hWnd);
+#endif
+
+// The rule for every control: a change the program makes raises none of the notifications
+// that report the user's choice (CBN_SELCHANGE, TCN_SELCHANGE, IPN_FIELDCHANGED); EN_CHANGE
+// follows every text change. Each backend makes its controls' changes inside a
+// ProgramChange (where the system does not already keep quiet), and the dialogs'
+// notification dispatch drops those notifications meanwhile, as it drops every
+// notification while UpdateData runs. User-interface thread only.
+class ProgramChange {
+public:
+    ProgramChange();
+    ~ProgramChange();
+    ProgramChange(const ProgramChange&) = delete;
+    ProgramChange& operator=(const ProgramChange&) = delete;
+    static bool Active();
+};
+bool IsUserChoiceNotification(UINT code);

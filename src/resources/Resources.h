@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <vector>
 
-// Registers every dialog template of the utility with the dialog framework.
+// Registers every dialog template and the icon of the utility with the dialog framework.
 void RegisterResources();
+
+constexpr unsigned IDR_MAINFRAME = 128; // icon 128
 
 // Bitmap 135: the logo, 302 x 79 pixels, 24 bits per pixel, as a .bmp file's bytes.
 std::vector<uint8_t> LogoBitmapFile();

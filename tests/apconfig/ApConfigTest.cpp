@@ -4,8 +4,8 @@
 #include "Sha256.h"
 #include "TempFolder.h"
 #include "app/KeyStoreFile.h"
-#include "app/WepKeyTable.h"
 #include "device/ConfigImage.h"
+#include "device/WepKeyTable.h"
 #include "platform/Profile.h"
 
 #include <cstring>

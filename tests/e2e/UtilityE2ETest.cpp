@@ -5,8 +5,8 @@
 #include "TempFolder.h"
 #include "X11Session.h"
 #include "app/KeyStoreFile.h"
-#include "platform/DialogTemplate.h"
 #include "platform/Profile.h"
+#include "platform/qt/QtDialogUnits.h"
 #include "resources/Resources.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // The Encryption page: lists, the 72 key fields, collecting groups into the key slots.
 #include "pages/EncryptionPage.h"
 #include "PageFixture.h"
-#include "app/WepKeyTable.h"
+#include "device/WepKeyTable.h"
 
 #include <cstdio>
 

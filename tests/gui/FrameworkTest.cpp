@@ -1,7 +1,7 @@
 // The dialog framework itself: data exchange, limits, notifications, keys, layout, modality.
 #include "GuiTest.h"
 #include "platform/AnsiText.h"
-#include "platform/DialogTemplate.h"
+#include "platform/qt/QtDialogUnits.h"
 
 #include <QCheckBox>
 #include <QClipboard>

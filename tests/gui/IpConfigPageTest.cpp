@@ -1,7 +1,7 @@
 // The IP Config page: the address controls, DHCP and primary port, and their enabling.
 #include "pages/IpConfigPage.h"
 #include "PageFixture.h"
-#include "platform/widgets/IpAddressWidget.h"
+#include "platform/qt/IpAddressWidget.h"
 
 namespace {
 

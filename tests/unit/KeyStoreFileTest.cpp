@@ -2,8 +2,8 @@
 #include "app/KeyStoreFile.h"
 #include "TempFolder.h"
 #include "Unprivileged.h"
-#include "app/WepKeyTable.h"
 #include "device/ConfigImage.h"
+#include "device/WepKeyTable.h"
 #include "platform/Profile.h"
 
 #include <cstring>

@@ -6,7 +6,7 @@
 #include "PrivateFile.h"
 #include "Terminal.h"
 #include "app/KeyStoreFile.h"
-#include "app/WepKeyTable.h"
+#include "device/WepKeyTable.h"
 #include "device/ConfigTransfer.h"
 #include "device/DeviceChannel.h"
 

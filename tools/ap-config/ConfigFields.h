@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/WepKeyTable.h"
+#include "device/WepKeyTable.h"
 #include "device/ConfigImage.h"
 
 #include <nlohmann/json.hpp>

@@ -1,4 +1,4 @@
-#include "Static.h"
+#include "platform/Static.h"
 
 #include <QLabel>
 #include <QPixmap>

@@ -1,6 +1,6 @@
-#include "ComboBox.h"
+#include "platform/ComboBox.h"
 
-#include "widgets/QtText.h"
+#include "QtText.h"
 
 #include <QComboBox>
 

@@ -1,6 +1,6 @@
 // The Qt half of the templates: dialog units from a Qt font. The registry is in
 // DialogTemplateData.cpp.
-#include "DialogTemplate.h"
+#include "QtDialogUnits.h"
 
 #include <QFont>
 #include <QFontDatabase>

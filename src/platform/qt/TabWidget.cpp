@@ -1,5 +1,7 @@
 #include "TabWidget.h"
 
+#include "platform/Wnd.h"
+
 #include <QFrame>
 #include <QTabBar>
 
@@ -12,15 +14,14 @@ TabWidget::TabWidget(QWidget* parent) : QWidget(parent) {
     m_bar->setFocusPolicy(Qt::StrongFocus); // a click gives the tabs the keyboard too
     setFocusProxy(m_bar);                   // the control is a tab stop through its tabs
     connect(m_bar, &QTabBar::currentChanged, this, [this] {
-        if (!m_fromProgram && notify)
+        if (notify)
             notify(TCN_SELCHANGE);
     });
 }
 
 int TabWidget::InsertItem(int index, const QString& text) {
-    m_fromProgram = true;
+    ProgramChange change;
     int at = m_bar->insertTab(index, text);
-    m_fromProgram = false;
     resizeEvent(nullptr);
     return at;
 }
@@ -33,9 +34,8 @@ int TabWidget::SetCurSel(int index) {
     int previous = m_bar->currentIndex();
     if (index < 0 || index >= m_bar->count())
         return -1;
-    m_fromProgram = true;
+    ProgramChange change;
     m_bar->setCurrentIndex(index);
-    m_fromProgram = false;
     return previous;
 }
 

@@ -1,4 +1,4 @@
-#include "ProgressCtrl.h"
+#include "platform/ProgressCtrl.h"
 
 #include <QProgressBar>
 

@@ -1,6 +1,6 @@
-#include "IPAddressCtrl.h"
+#include "platform/IPAddressCtrl.h"
 
-#include "widgets/IpAddressWidget.h"
+#include "IpAddressWidget.h"
 
 namespace {
 IpAddressWidget* Ip(const CWnd* wnd) {

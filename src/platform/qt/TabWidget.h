@@ -1,5 +1,6 @@
 // The tab control: a row of tabs over a framed display area. A tab the user picks is
-// reported (TCN_SELCHANGE); selecting from the program reports nothing.
+// reported (TCN_SELCHANGE); CTabCtrl changes it inside a ProgramChange, so a selection the
+// program makes reaches no handler.
 #pragma once
 
 #include "platform/Messages.h"
@@ -27,5 +28,4 @@ protected:
 private:
     QTabBar* m_bar;
     QFrame* m_frame;
-    bool m_fromProgram = false;
 };

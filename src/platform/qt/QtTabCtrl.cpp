@@ -1,7 +1,7 @@
-#include "TabCtrl.h"
+#include "platform/TabCtrl.h"
 
-#include "widgets/QtText.h"
-#include "widgets/TabWidget.h"
+#include "QtText.h"
+#include "TabWidget.h"
 
 namespace {
 TabWidget* Tabs(const CWnd* wnd) {

@@ -1,6 +1,6 @@
-#include "Edit.h"
+#include "platform/Edit.h"
 
-#include "widgets/EditWidget.h"
+#include "EditWidget.h"
 
 namespace {
 EditWidget* EditOf(const CWnd* wnd) {

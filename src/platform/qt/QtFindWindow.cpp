@@ -1,4 +1,4 @@
-#include "FindWindow.h"
+#include "platform/FindWindow.h"
 
 #include <QApplication>
 #include <QGuiApplication>

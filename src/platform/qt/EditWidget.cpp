@@ -30,7 +30,7 @@ QValidator::State EditWidget::UserInput::validate(QString& input, int& pos) cons
     switch (ansi::AdmitUserEdit(WideOf(m_edit->m_shown), after, pos, m_edit->m_limit,
                                 m_edit->m_upperCase)) {
     case ansi::UserEdit::kRefused:
-        MessageBeep(0);
+        AfxMessageBeep(0);
         return Invalid;
     case ansi::UserEdit::kNothingFits:
         return Invalid;

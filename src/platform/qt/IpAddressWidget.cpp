@@ -63,7 +63,7 @@ void IpAddressWidget::OnFieldEdited(int index) {
     // The control keeps every field within 0..255.
     if (!field->text().isEmpty() && field->text().toUInt() > 255) {
         field->setText(QStringLiteral("255"));
-        MessageBeep(MB_OK);
+        AfxMessageBeep(MB_OK);
     }
     if (notify)
         notify(IPN_FIELDCHANGED);

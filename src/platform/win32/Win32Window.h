@@ -1,0 +1,33 @@
+// The Win32 backend's state of a window, and the text conversions at its boundary: every
+// window is a Unicode one, and texts cross as the one code page (AnsiText.h), converted
+// here, so nothing depends on the process's ANSI code page.
+#pragma once
+
+#include "platform/Wnd.h"
+
+#include <string>
+
+struct CWnd::Impl {
+    bool subclassed = false;  // a control: its procedure is subclassed for OnChar
+    bool hostedChild = false; // a hidden child dialog (a page) takes no default focus
+};
+
+namespace win32 {
+
+std::wstring Wide(const std::string& bytes);
+std::string Narrow(const std::wstring& text);
+std::string WindowText(HWND hWnd);
+HINSTANCE Instance();
+// The class name of hWnd equals name, letter case not counting.
+bool IsClass(HWND hWnd, const wchar_t* name);
+// Unbinds the object subclassed onto hWnd (the window is going).
+void ForgetWindow(CWnd* wnd);
+// The icon AfxSetAppIcon gave, for the program's top-level dialogs.
+HICON AppIcon();
+// Makes the calling thread the user-interface thread, with the window that takes the
+// workers' requests (AfxWinMain calls it).
+void StartUiDispatcher();
+// True while the busy cursor is up (UiServices): the dialogs show it over themselves.
+bool IsBusy();
+
+} // namespace win32

@@ -1,0 +1,174 @@
+// CWnd over a USER32 window. The handle is the window's own; posted messages and timers are
+// the system's.
+#include "Win32Window.h"
+
+#include "platform/AnsiText.h"
+#include "platform/UiServices.h"
+
+#include <commctrl.h>
+#include <vector>
+
+namespace {
+
+constexpr UINT_PTR kSubclassId = 1;
+
+// Pasted text the code page cannot hold is refused, as typed text is (WM_CHAR).
+bool ClipboardFitsCodePage(HWND hWnd) {
+    if (!OpenClipboard(hWnd))
+        return true;
+    bool fits = true;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+            std::string bytes;
+            std::wstring wide(text);
+            fits = ansi::Narrow(std::u16string(wide.begin(), wide.end()), &bytes);
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return fits;
+}
+
+LRESULT CALLBACK ControlProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR refData) {
+    auto* wnd = reinterpret_cast<CWnd*>(refData);
+    switch (message) {
+    case WM_CHAR: {
+        std::u16string text(1, static_cast<char16_t>(wParam));
+        LRESULT result = 0;
+        wnd->DispatchTypedText(text,
+                               [&] { result = DefSubclassProc(hWnd, message, wParam, lParam); });
+        return result;
+    }
+    case WM_PASTE:
+        if (!ClipboardFitsCodePage(hWnd)) {
+            AfxMessageBeep(0);
+            return 0;
+        }
+        break;
+    case WM_TIMER:
+        wnd->HandlePostedMessage(WM_TIMER, wParam, lParam);
+        return 0;
+    case WM_NCDESTROY:
+        win32::ForgetWindow(wnd);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(hWnd, message, wParam, lParam);
+}
+
+} // namespace
+
+namespace win32 {
+
+std::wstring Wide(const std::string& bytes) {
+    std::u16string wide = ansi::Widen(bytes);
+    return std::wstring(wide.begin(), wide.end());
+}
+
+std::string Narrow(const std::wstring& text) {
+    return ansi::NarrowKnown(std::u16string(text.begin(), text.end()));
+}
+
+std::string WindowText(HWND hWnd) {
+    int length = GetWindowTextLengthW(hWnd);
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
+    int got = GetWindowTextW(hWnd, buffer.data(), length + 1);
+    return Narrow(std::wstring(buffer.data(), static_cast<size_t>(got > 0 ? got : 0)));
+}
+
+HINSTANCE Instance() {
+    return GetModuleHandleW(nullptr);
+}
+
+bool IsClass(HWND hWnd, const wchar_t* name) {
+    wchar_t buffer[64] = {};
+    return hWnd && GetClassNameW(hWnd, buffer, 64) > 0 && lstrcmpiW(buffer, name) == 0;
+}
+
+void ForgetWindow(CWnd* wnd) {
+    wnd->Detach();
+}
+
+} // namespace win32
+
+CWnd::CWnd() : m_pImpl(std::make_unique<Impl>()) {}
+
+CWnd::~CWnd() {
+    Detach();
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd) {
+    Detach();
+    if (!hWnd ||
+        !SetWindowSubclass(hWnd, ControlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+        return FALSE;
+    m_pImpl->subclassed = true;
+    SetHandle(hWnd);
+    return TRUE;
+}
+
+void CWnd::Detach() {
+    HWND hWnd = ReleaseHandle();
+    if (hWnd && m_pImpl->subclassed)
+        RemoveWindowSubclass(hWnd, ControlProc, kSubclassId);
+    m_pImpl->subclassed = false;
+}
+
+int CWnd::GetDlgCtrlID() const {
+    return ::GetDlgCtrlID(GetSafeHwnd());
+}
+
+BOOL CWnd::EnableWindow(BOOL enable) {
+    return ::EnableWindow(GetSafeHwnd(), enable);
+}
+
+BOOL CWnd::IsWindowEnabled() const {
+    return GetSafeHwnd() && ::IsWindowEnabled(GetSafeHwnd());
+}
+
+BOOL CWnd::ShowWindow(int command) {
+    return GetSafeHwnd() && ::ShowWindow(GetSafeHwnd(), command);
+}
+
+BOOL CWnd::IsWindowVisible() const {
+    return GetSafeHwnd() && ::IsWindowVisible(GetSafeHwnd());
+}
+
+void CWnd::SetWindowText(const std::string& text) {
+    if (HWND h = GetSafeHwnd())
+        SetWindowTextW(h, win32::Wide(text).c_str());
+}
+
+std::string CWnd::GetWindowText() const {
+    return GetSafeHwnd() ? win32::WindowText(GetSafeHwnd()) : std::string();
+}
+
+CWnd* CWnd::SetFocus() {
+    if (HWND h = GetSafeHwnd())
+        ::SetFocus(h);
+    return this;
+}
+
+void CWnd::SetIcon(HICON icon, BOOL bigIcon) {
+    if (HWND h = GetSafeHwnd())
+        SendMessageW(h, WM_SETICON, bigIcon ? ICON_BIG : ICON_SMALL,
+                     reinterpret_cast<LPARAM>(icon));
+}
+
+UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs) {
+    return GetSafeHwnd() ? ::SetTimer(GetSafeHwnd(), id, elapseMs, nullptr) : 0;
+}
+
+BOOL CWnd::KillTimer(UINT_PTR id) {
+    return GetSafeHwnd() && ::KillTimer(GetSafeHwnd(), id);
+}
+
+BOOL CWnd::DestroyWindow() {
+    HWND h = GetSafeHwnd();
+    if (!h)
+        return FALSE;
+    Detach();
+    return ::DestroyWindow(h);
+}
