@@ -3,9 +3,11 @@
 // same cases as the Qt page tests (tests/shared/AdvancedPageCases.h, run by
 // tests/gui/AdvancedPageTest.cpp too), so a difference between the backends shows here.
 #include "../shared/AdvancedPageCases.h"
+#include "../shared/WirelessPageCases.h"
 #include "WindowsUi.h"
 #include "device/ConfigImage.h"
 #include "pages/AdvancedPage.h"
+#include "pages/WirelessPage.h"
 #include "platform/UiServices.h"
 #include "platform/win32/Win32Window.h"
 #include "resources/Resources.h"
@@ -43,13 +45,19 @@ protected:
             return;
         if (g_advancedPage.GetSafeHwnd())
             g_advancedPage.DestroyWindow();
+        if (g_wirelessPage.GetSafeHwnd())
+            g_wirelessPage.DestroyWindow();
         g_pConfigImage = nullptr;
         SetUiHooks(saved);
     }
-    HWND Item(int id) { return ::GetDlgItem(g_advancedPage.GetSafeHwnd(), id); }
+    HWND Item(int id) {
+        HWND page = g_advancedPage.GetSafeHwnd() ? g_advancedPage.GetSafeHwnd()
+                                                 : g_wirelessPage.GetSafeHwnd();
+        return ::GetDlgItem(page, id);
+    }
     std::wstring Text(int id) {
-        wchar_t shown[16] = {};
-        GetWindowTextW(Item(id), shown, 16);
+        wchar_t shown[40] = {};
+        GetWindowTextW(Item(id), shown, 40);
         return shown;
     }
     unsigned Word(size_t offset) const {
@@ -118,6 +126,40 @@ TEST_F(Win32Pages, PickingAndRefreshingOnTheAdvancedPage) {
     EXPECT_EQ(std::memcmp(before.data(), image->Bytes(), kImageBufferSize), 0);
     SendMessageW(Item(kPreamble), WM_KEYDOWN, VK_UP, 0); // "Long" to the first item
     EXPECT_EQ(image->PreambleType(), 1);
+}
+
+TEST_F(Win32Pages, TypingThroughTheBssidHexFilterLandsInTheImage) {
+    using namespace WirelessPageCases;
+    image->Bytes()[160] = 0x10; // regulationDomain
+    image->SetChannel(6);
+    image->SetRateMode(1);
+    image->SetOperationalMode(3); // the BSSID fields enabled
+    std::memcpy(image->Bytes() + kBssidOffset, kBssid, 6);
+    ASSERT_TRUE(g_wirelessPage.Create(IDD_WIRELESS, &host));
+    for (int i = 0; i < 6; ++i) {
+        std::string shown(kBssidShown[i]);
+        EXPECT_EQ(Text(kFirstBssid + i), std::wstring(shown.begin(), shown.end()));
+    }
+    for (const WirelessPageCases::Typed& c : kTyped) {
+        SCOPED_TRACE(testing::Message() << c.field << " \"" << c.typed << "\"");
+        SelectAll(kFirstBssid + c.field);
+        Type(kFirstBssid + c.field, "\b");
+        Type(kFirstBssid + c.field, c.typed);
+        std::string shown(c.shown);
+        EXPECT_EQ(Text(kFirstBssid + c.field), std::wstring(shown.begin(), shown.end()));
+        EXPECT_EQ(image->Bytes()[kBssidOffset + c.field], c.stored);
+    }
+    for (const WirelessPageCases::Refused& c : WirelessPageCases::kRefused) {
+        SCOPED_TRACE(testing::Message() << c.field << " \"" << c.typed << "\"");
+        std::vector<BYTE> before(image->Bytes(), image->Bytes() + kImageBufferSize);
+        int beepsBefore = beeps;
+        SendMessageW(Item(kFirstBssid + c.field), EM_SETSEL, 2, 2);
+        Type(kFirstBssid + c.field, c.typed);
+        EXPECT_EQ(beeps, beepsBefore + c.beeps);
+        std::string shown(kBssidShown[c.field]);
+        EXPECT_EQ(Text(kFirstBssid + c.field), std::wstring(shown.begin(), shown.end()));
+        EXPECT_EQ(std::memcmp(before.data(), image->Bytes(), kImageBufferSize), 0);
+    }
 }
 
 } // namespace
