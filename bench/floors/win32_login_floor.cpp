@@ -1,7 +1,9 @@
 // The floor for the Windows build's start-up figures: a bare Win32 program that shows a
 // dialog of the login's size and controls (187 x 87 dialog units, "MS Sans Serif" 9, three
 // labels, three password edits, OK, Cancel and a push-like check box), written by hand as
-// an in-memory DLGTEMPLATE, with no code of the project. OK, Cancel and Escape end it.
+// an in-memory DLGTEMPLATE, with no code of the project. Cancel and Escape end it; OK (or
+// Enter) opens an empty dialog of the main dialog's size (256 x 217, "Main floor"), for the
+// figures at the main dialog, which Escape ends.
 #include <windows.h>
 
 #include <vector>
@@ -51,18 +53,29 @@ private:
 constexpr WORD kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082;
 constexpr DWORD kEditStyle = ES_PASSWORD | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
 
-std::vector<DWORD> LoginTemplate() {
-    TemplateWriter w;
+// The dialog's header: its style, size, caption and font.
+void Header(TemplateWriter& w, WORD controls, short cx, short cy, const wchar_t* caption) {
     w.Dword(DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
     w.Dword(0);
-    w.Word(9); // controls
-    for (short v : {0, 0, 187, 87})
+    w.Word(controls);
+    for (short v : {short(0), short(0), cx, cy})
         w.Word(static_cast<WORD>(v));
     w.Word(0); // no menu
     w.Word(0); // the dialog class
-    w.Text(L"Login");
+    w.Text(caption);
     w.Word(9);
     w.Text(L"MS Sans Serif");
+}
+
+std::vector<DWORD> MainTemplate() {
+    TemplateWriter w;
+    Header(w, 0, 256, 217, L"Main floor");
+    return w.Finish();
+}
+
+std::vector<DWORD> LoginTemplate() {
+    TemplateWriter w;
+    Header(w, 9, 187, 87, L"Login");
     w.Item(SS_LEFT, 13, 7, 82, 14, 0xFFFF, kStatic, L"Password :");
     w.Item(kEditStyle, 98, 7, 75, 14, 1098, kEdit, L"");
     w.Item(SS_LEFT | WS_DISABLED, 13, 25, 82, 14, 1101, kStatic, L"New Password :");
@@ -91,5 +104,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     std::vector<DWORD> login = LoginTemplate();
     INT_PTR result = DialogBoxIndirectParamA(
         instance, reinterpret_cast<LPCDLGTEMPLATEA>(login.data()), nullptr, LoginProc, 0);
-    return result == IDOK ? 0 : 1;
+    if (result != IDOK)
+        return 1;
+    std::vector<DWORD> main = MainTemplate();
+    DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(main.data()), nullptr,
+                            LoginProc, 0);
+    return 0;
 }

@@ -1,5 +1,6 @@
 // The Advanced page: silent range correction, the focus-lost refresh, the four lists.
 #include "pages/AdvancedPage.h"
+#include "../shared/AdvancedPageCases.h"
 #include "PageFixture.h"
 
 namespace {
@@ -11,9 +12,9 @@ class AdvancedPageTest : public PageFixture {
 protected:
     void SetUp() override {
         PageFixture::SetUp();
-        image->SetFragmentThreshold(2346);
-        image->SetRtsThreshold(2347);
-        image->SetBeaconPeriod(100);
+        image->SetFragmentThreshold(AdvancedPageCases::kStartFragment);
+        image->SetRtsThreshold(AdvancedPageCases::kStartRts);
+        image->SetBeaconPeriod(AdvancedPageCases::kStartBeacon);
         image->SetPreambleType(2);
         image->SetAntennaSelect(3);
         image->SetSsidBroadcast(1);
@@ -25,6 +26,7 @@ protected:
         ClearByKeys(Edit(id));
         TypeInto(Edit(id), text);
     }
+    unsigned Word(size_t offset) const { return At(offset) | At(offset + 1) << 8; }
     void LeaveField() { MoveFocusTo(Get<QComboBox>(IDC_PREAMBLE)); }
 };
 
@@ -43,39 +45,51 @@ TEST_F(AdvancedPageTest, EmptyFieldsStoreTheirFixedValues) {
     EXPECT_EQ(image->BeaconPeriod(), 20);
 }
 
+// The cases both backends run (tests/shared/AdvancedPageCases.h).
 TEST_F(AdvancedPageTest, TypedNumbersAreClampedToTheirRanges) {
     Open(g_advancedPage, IDD_ADVANCED);
+    for (const auto& c : AdvancedPageCases::kRetyped) {
+        SCOPED_TRACE(testing::Message() << c.field << " \"" << c.typed << "\"");
+        Retype(c.field, c.typed);
+        EXPECT_EQ(Word(AdvancedPageCases::OffsetOf(c.field)), c.stored);
+    }
     Retype(IDC_FRAGMENT, "3000");
-    EXPECT_EQ(image->FragmentThreshold(), 2346);
     EXPECT_EQ(At(64), 0x2A);
     EXPECT_EQ(At(65), 0x09);
     LeaveField();
     EXPECT_EQ(Edit(IDC_FRAGMENT)->text(), "2346");
-    Retype(IDC_RTS, "3000");
-    EXPECT_EQ(image->RtsThreshold(), 2347);
-    Retype(IDC_RTS, "2347");
-    EXPECT_EQ(image->RtsThreshold(), 2347);
-    Retype(IDC_BEACON, "5");
-    EXPECT_EQ(image->BeaconPeriod(), 20);
-    Retype(IDC_BEACON, "1001");
-    EXPECT_EQ(image->BeaconPeriod(), 1000);
-    Retype(IDC_BEACON, "0020");
-    EXPECT_EQ(image->BeaconPeriod(), 20);
-    Retype(IDC_FRAGMENT, "1500");
-    EXPECT_EQ(image->FragmentThreshold(), 1500);
 }
 
-TEST_F(AdvancedPageTest, DeviceValuesShowUncheckedAndTypingIsFiltered) {
+TEST_F(AdvancedPageTest, TypingIsFilteredWithABeep) {
+    Open(g_advancedPage, IDD_ADVANCED);
+    for (const auto& c : AdvancedPageCases::kRefused) {
+        SCOPED_TRACE(testing::Message() << c.field << " \"" << c.typed << "\"");
+        QString shown = Edit(c.field)->text();
+        auto before = Snapshot();
+        int beeps = ui.beeps;
+        MoveFocusTo(Edit(c.field));
+        QTest::keyClick(Edit(c.field), Qt::Key_End);
+        TypeInto(Edit(c.field), c.typed);
+        EXPECT_EQ(ui.beeps, beeps + c.beeps);
+        EXPECT_EQ(Edit(c.field)->text(), shown);
+        EXPECT_TRUE(ChangedSince(before).empty());
+    }
+    for (const auto& c : AdvancedPageCases::kMixed) {
+        SCOPED_TRACE(testing::Message() << c.field << " \"" << c.typed << "\"");
+        int beeps = ui.beeps;
+        MoveFocusTo(Edit(c.field));
+        Edit(c.field)->selectAll();
+        TypeInto(Edit(c.field), c.typed);
+        EXPECT_EQ(ui.beeps, beeps + c.beeps);
+        EXPECT_EQ(Word(AdvancedPageCases::OffsetOf(c.field)), c.stored);
+    }
+}
+
+TEST_F(AdvancedPageTest, DeviceValuesShowUnchecked) {
     image->SetFragmentThreshold(100);
     Open(g_advancedPage, IDD_ADVANCED);
     EXPECT_EQ(Edit(IDC_FRAGMENT)->text(), "100");
     EXPECT_EQ(image->FragmentThreshold(), 100);
-    auto before = Snapshot();
-    int beeps = ui.beeps;
-    TypeInto(Edit(IDC_RTS), "a- ");
-    EXPECT_EQ(ui.beeps, beeps + 3);
-    EXPECT_EQ(Edit(IDC_RTS)->text(), "2347");
-    EXPECT_TRUE(ChangedSince(before).empty());
 }
 
 // Device values are shown whole whatever the four-digit limit, on every visit; the user's

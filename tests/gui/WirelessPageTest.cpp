@@ -1,5 +1,6 @@
 // The Wireless page, typed and picked as a user would, checked byte by byte.
 #include "pages/WirelessPage.h"
+#include "../shared/WirelessPageCases.h"
 #include "PageFixture.h"
 
 namespace {
@@ -128,34 +129,37 @@ TEST_F(WirelessPageTest, LoadingClearsOnlyTheByteAfterTheEssid) {
     EXPECT_EQ(At(64), 0xEE);
 }
 
+// The typing cases both backends run (tests/shared/WirelessPageCases.h).
 TEST_F(WirelessPageTest, BssidFieldsLoadTypeAndRefresh) {
-    const BYTE bssid[6] = {0x00, 0x0A, 0xFF, 0x10, 0x20, 0x30};
-    std::memcpy(image->Bytes() + 266, bssid, 6);
+    using namespace WirelessPageCases;
+    std::memcpy(image->Bytes() + kBssidOffset, kBssid, 6);
     image->SetOperationalMode(3);
     Open(g_wirelessPage, IDD_WIRELESS);
-    const char* shown[6] = {"00", "0A", "FF", "10", "20", "30"};
     for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(Text(IDC_BSSID + i), shown[i]);
+        EXPECT_EQ(Text(kFirstBssid + i), kBssidShown[i]);
 
-    ClearByKeys(Bssid(2)); // empty stores 00, shown once the focus leaves
-    EXPECT_EQ(At(268), 0x00);
-    EXPECT_EQ(Text(IDC_BSSID + 2), "");
-    MoveFocusTo(Bssid(3));
+    for (const Typed& c : kTyped) {
+        SCOPED_TRACE(testing::Message() << c.field << " \"" << c.typed << "\"");
+        ClearByKeys(Bssid(c.field));
+        TypeInto(Bssid(c.field), c.typed);
+        EXPECT_EQ(Text(kFirstBssid + c.field), c.shown);
+        EXPECT_EQ(At(kBssidOffset + c.field), c.stored);
+    }
+    // An empty field is shown corrected once the focus has left it; a refresh shows the
+    // byte in two digits.
     EXPECT_EQ(Text(IDC_BSSID + 2), "00");
-
-    ClearByKeys(Bssid(3));
-    TypeInto(Bssid(3), "a");
-    EXPECT_EQ(Text(IDC_BSSID + 3), "A");
-    EXPECT_EQ(At(269), 0x0A);
     Refresh();
     EXPECT_EQ(Text(IDC_BSSID + 3), "0A");
 
-    auto before = Snapshot();
-    int beeps = ui.beeps;
-    TypeInto(Bssid(4), "g -");
-    EXPECT_EQ(ui.beeps, beeps + 3);
-    EXPECT_EQ(Text(IDC_BSSID + 4), "20");
-    EXPECT_TRUE(ChangedSince(before).empty());
+    for (const Refused& c : kRefused) {
+        SCOPED_TRACE(testing::Message() << c.field << " \"" << c.typed << "\"");
+        auto before = Snapshot();
+        int beeps = ui.beeps;
+        TypeInto(Bssid(c.field), c.typed);
+        EXPECT_EQ(ui.beeps, beeps + c.beeps);
+        EXPECT_EQ(Text(kFirstBssid + c.field), kBssidShown[c.field]);
+        EXPECT_TRUE(ChangedSince(before).empty());
+    }
 
     // Pasted text that does not begin with a hexadecimal digit keeps that byte, and the
     // field shows the byte kept.

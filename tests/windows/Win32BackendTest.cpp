@@ -239,6 +239,45 @@ TEST_F(Win32Backend, EnterAndEscapeGoToTheInnermostDialogAndTimersRun) {
     EXPECT_EQ(child.oks, 0);
 }
 
+// OnInitDialog puts the focus on OK and returns whether the dialog manager should move it to
+// the first tab stop instead. The check runs inside the modal loop: the dialog is activated
+// first (with no window manager nothing else activates it), and activation gives the focus
+// back to the control the dialog manager recorded.
+class FocusProbe : public TestDialog {
+public:
+    FocusProbe() : TestDialog(kModalTemplate) {}
+    BOOL returned = TRUE;
+    int focusId = 0;
+
+protected:
+    BOOL OnInitDialog() override {
+        TestDialog::OnInitDialog();
+        ::SetFocus(::GetDlgItem(GetSafeHwnd(), IDOK));
+        SetTimer(8, 10);
+        return returned;
+    }
+    void OnTimer(UINT_PTR id) override {
+        if (id != 8)
+            return;
+        KillTimer(8);
+        SetForegroundWindow(GetSafeHwnd());
+        SetActiveWindow(GetSafeHwnd());
+        HWND focus = GetFocus();
+        focusId = focus && ::GetParent(focus) == GetSafeHwnd() ? ::GetDlgCtrlID(focus) : -1;
+        EndDialog(43);
+    }
+};
+
+TEST_F(Win32Backend, OnInitDialogReturningTrueFocusesTheFirstTabStopAndFalseKeepsItsChoice) {
+    FocusProbe first;
+    EXPECT_EQ(first.DoModal(), 43);
+    EXPECT_EQ(first.focusId, kEdit);
+    FocusProbe kept;
+    kept.returned = FALSE;
+    EXPECT_EQ(kept.DoModal(), 43);
+    EXPECT_EQ(kept.focusId, IDOK);
+}
+
 TEST_F(Win32Backend, AMessagePostedToADestroyedWindowReachesNothing) {
     TestDialog d;
     ASSERT_TRUE(d.Create(kChildTemplate, &m_host));

@@ -1,10 +1,13 @@
 // A page of the utility over the Win32 backend, driven as the user would (characters typed
 // into the edit controls, a list picked by key) with the bytes checked in the image: the
-// same scenarios as the Qt page tests (tests/gui/AdvancedPageTest.cpp), so a difference
-// between the backends shows here.
+// same cases as the Qt page tests (tests/shared/AdvancedPageCases.h, run by
+// tests/gui/AdvancedPageTest.cpp too), so a difference between the backends shows here.
+#include "../shared/AdvancedPageCases.h"
+#include "../shared/WirelessPageCases.h"
 #include "WindowsUi.h"
 #include "device/ConfigImage.h"
 #include "pages/AdvancedPage.h"
+#include "pages/WirelessPage.h"
 #include "platform/UiServices.h"
 #include "platform/win32/Win32Window.h"
 #include "resources/Resources.h"
@@ -13,10 +16,11 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
-const int IDC_FRAGMENT = 1077, IDC_PREAMBLE = 1080;
+using namespace AdvancedPageCases;
 
 class Win32Pages : public ::testing::Test {
 protected:
@@ -26,7 +30,9 @@ protected:
         RegisterResources();
         image = std::make_unique<ConfigImage>();
         std::memset(image->Bytes(), 0xEE, kImageBufferSize);
-        image->SetFragmentThreshold(2346);
+        image->SetFragmentThreshold(kStartFragment);
+        image->SetRtsThreshold(kStartRts);
+        image->SetBeaconPeriod(kStartBeacon);
         image->SetPreambleType(2);
         g_pConfigImage = image.get();
         UiHooks hooks;
@@ -39,13 +45,29 @@ protected:
             return;
         if (g_advancedPage.GetSafeHwnd())
             g_advancedPage.DestroyWindow();
+        if (g_wirelessPage.GetSafeHwnd())
+            g_wirelessPage.DestroyWindow();
         g_pConfigImage = nullptr;
         SetUiHooks(saved);
     }
-    HWND Item(int id) { return ::GetDlgItem(g_advancedPage.GetSafeHwnd(), id); }
-    void Type(int id, const std::wstring& text) {
-        for (wchar_t c : text)
-            SendMessageW(Item(id), WM_CHAR, c, 0);
+    HWND Item(int id) {
+        HWND page = g_advancedPage.GetSafeHwnd() ? g_advancedPage.GetSafeHwnd()
+                                                 : g_wirelessPage.GetSafeHwnd();
+        return ::GetDlgItem(page, id);
+    }
+    std::wstring Text(int id) {
+        wchar_t shown[40] = {};
+        GetWindowTextW(Item(id), shown, 40);
+        return shown;
+    }
+    unsigned Word(size_t offset) const {
+        return image->Bytes()[offset] | image->Bytes()[offset + 1] << 8;
+    }
+    void SelectAll(int id) { SendMessageW(Item(id), EM_SETSEL, 0, -1); }
+    // Characters as the keyboard sends them, after a selection or at the end of the text.
+    void Type(int id, const char* text) {
+        for (const char* c = text; *c; ++c)
+            SendMessageW(Item(id), WM_CHAR, static_cast<unsigned char>(*c), 0);
     }
     struct Host : CWnd {
         void Bind() {
@@ -58,11 +80,43 @@ protected:
     UiHooks saved;
 };
 
-TEST_F(Win32Pages, TypingAndPickingOnTheAdvancedPageLandInTheImage) {
+TEST_F(Win32Pages, TypedNumbersOnTheAdvancedPageLandInTheImage) {
     ASSERT_TRUE(g_advancedPage.Create(IDD_ADVANCED, &host));
-    wchar_t shown[16] = {};
-    GetWindowTextW(Item(IDC_FRAGMENT), shown, 16);
-    EXPECT_EQ(std::wstring(shown), L"2346");
+    EXPECT_EQ(Text(kFragment), L"2346");
+    for (const Retyped& c : kRetyped) {
+        SCOPED_TRACE(testing::Message() << c.field << " \"" << c.typed << "\"");
+        SelectAll(c.field);
+        Type(c.field, *c.typed ? c.typed : "\b");
+        EXPECT_EQ(Word(OffsetOf(c.field)), c.stored);
+    }
+    EXPECT_EQ(beeps, 0);
+}
+
+TEST_F(Win32Pages, TypingOnTheAdvancedPageIsFilteredWithABeep) {
+    ASSERT_TRUE(g_advancedPage.Create(IDD_ADVANCED, &host));
+    for (const Refused& c : kRefused) {
+        SCOPED_TRACE(testing::Message() << c.field << " \"" << c.typed << "\"");
+        std::wstring shown = Text(c.field);
+        std::vector<BYTE> before(image->Bytes(), image->Bytes() + kImageBufferSize);
+        int beepsBefore = beeps;
+        SendMessageW(Item(c.field), EM_SETSEL, shown.size(), shown.size());
+        Type(c.field, c.typed);
+        EXPECT_EQ(beeps, beepsBefore + c.beeps);
+        EXPECT_EQ(Text(c.field), shown);
+        EXPECT_EQ(std::memcmp(before.data(), image->Bytes(), kImageBufferSize), 0);
+    }
+    for (const Mixed& c : kMixed) {
+        SCOPED_TRACE(testing::Message() << c.field << " \"" << c.typed << "\"");
+        int beepsBefore = beeps;
+        SelectAll(c.field);
+        Type(c.field, c.typed);
+        EXPECT_EQ(beeps, beepsBefore + c.beeps);
+        EXPECT_EQ(Word(OffsetOf(c.field)), c.stored);
+    }
+}
+
+TEST_F(Win32Pages, PickingAndRefreshingOnTheAdvancedPage) {
+    ASSERT_TRUE(g_advancedPage.Create(IDD_ADVANCED, &host));
     // Showing the image again (as Default does) changes nothing in it.
     std::vector<BYTE> before(image->Bytes(), image->Bytes() + kImageBufferSize);
     PostMessageA(g_advancedPage.GetSafeHwnd(), WM_INITDIALOG, 0, 0);
@@ -70,13 +124,42 @@ TEST_F(Win32Pages, TypingAndPickingOnTheAdvancedPageLandInTheImage) {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         DispatchMessageW(&msg);
     EXPECT_EQ(std::memcmp(before.data(), image->Bytes(), kImageBufferSize), 0);
-
-    SendMessageW(Item(IDC_FRAGMENT), EM_SETSEL, 0, -1);
-    Type(IDC_FRAGMENT, L"2x000"); // the letter is refused with a beep
-    EXPECT_EQ(beeps, 1);
-    EXPECT_EQ(image->FragmentThreshold(), 2000);
-    SendMessageW(Item(IDC_PREAMBLE), WM_KEYDOWN, VK_UP, 0); // "Long" to the first item
+    SendMessageW(Item(kPreamble), WM_KEYDOWN, VK_UP, 0); // "Long" to the first item
     EXPECT_EQ(image->PreambleType(), 1);
+}
+
+TEST_F(Win32Pages, TypingThroughTheBssidHexFilterLandsInTheImage) {
+    using namespace WirelessPageCases;
+    image->Bytes()[160] = 0x10; // regulationDomain
+    image->SetChannel(6);
+    image->SetRateMode(1);
+    image->SetOperationalMode(3); // the BSSID fields enabled
+    std::memcpy(image->Bytes() + kBssidOffset, kBssid, 6);
+    ASSERT_TRUE(g_wirelessPage.Create(IDD_WIRELESS, &host));
+    for (int i = 0; i < 6; ++i) {
+        std::string shown(kBssidShown[i]);
+        EXPECT_EQ(Text(kFirstBssid + i), std::wstring(shown.begin(), shown.end()));
+    }
+    for (const WirelessPageCases::Typed& c : kTyped) {
+        SCOPED_TRACE(testing::Message() << c.field << " \"" << c.typed << "\"");
+        SelectAll(kFirstBssid + c.field);
+        Type(kFirstBssid + c.field, "\b");
+        Type(kFirstBssid + c.field, c.typed);
+        std::string shown(c.shown);
+        EXPECT_EQ(Text(kFirstBssid + c.field), std::wstring(shown.begin(), shown.end()));
+        EXPECT_EQ(image->Bytes()[kBssidOffset + c.field], c.stored);
+    }
+    for (const WirelessPageCases::Refused& c : WirelessPageCases::kRefused) {
+        SCOPED_TRACE(testing::Message() << c.field << " \"" << c.typed << "\"");
+        std::vector<BYTE> before(image->Bytes(), image->Bytes() + kImageBufferSize);
+        int beepsBefore = beeps;
+        SendMessageW(Item(kFirstBssid + c.field), EM_SETSEL, 2, 2);
+        Type(kFirstBssid + c.field, c.typed);
+        EXPECT_EQ(beeps, beepsBefore + c.beeps);
+        std::string shown(kBssidShown[c.field]);
+        EXPECT_EQ(Text(kFirstBssid + c.field), std::wstring(shown.begin(), shown.end()));
+        EXPECT_EQ(std::memcmp(before.data(), image->Bytes(), kImageBufferSize), 0);
+    }
 }
 
 } // namespace

@@ -1,0 +1,35 @@
+// The Wireless page's BSSID fields as data, run by the page tests of both backends
+// (tests/gui/WirelessPageTest.cpp over Qt, tests/windows/Win32PagesTest.cpp over Win32):
+// the bytes shown, what the user types through the hexadecimal filter and the byte stored.
+#pragma once
+
+#include <cstddef>
+
+namespace WirelessPageCases {
+
+constexpr int kFirstBssid = 1014; // six fields, one byte each
+constexpr std::size_t kBssidOffset = 266;
+constexpr unsigned char kBssid[6] = {0x00, 0x0A, 0xFF, 0x10, 0x20, 0x30};
+constexpr const char* kBssidShown[6] = {"00", "0A", "FF", "10", "20", "30"};
+
+// A field's text cleared key by key, then the keys typed: what the field shows at once and
+// the byte stored (empty stores 00; letters show in upper case as typed).
+struct Typed {
+    int field; // 0 to 5
+    const char* typed;
+    const char* shown;
+    unsigned char stored;
+};
+constexpr Typed kTyped[] = {
+    {2, "", "", 0x00}, {3, "a", "A", 0x0A}, {0, "fe", "FE", 0xFE}, {1, "7B", "7B", 0x7B}};
+
+// Keys typed at the end of a field that the filter refuses, each with a beep: the field and
+// the image keep their bytes.
+struct Refused {
+    int field;
+    const char* typed;
+    int beeps;
+};
+constexpr Refused kRefused[] = {{4, "g -", 3}, {5, "xZ.", 3}};
+
+} // namespace WirelessPageCases
