@@ -93,22 +93,22 @@ int AfxWinMain(CWinApp* app, int argc, char** argv) {
 }
 
 HICON CWinApp::LoadIcon(UINT id) const {
-    // Drawn once per id and kept for the life of the process, as a resource icon is.
-    static std::map<UINT, QIcon*> icons;
-    auto it = icons.find(id);
-    if (it != icons.end())
-        return reinterpret_cast<HICON>(it->second);
+    // Drawn once per id and kept for the life of the process, as a resource icon is: the
+    // table is never destroyed, so no icon outlives the toolkit or is lost at exit.
+    static auto* icons = new std::map<UINT, QIcon>;
+    auto it = icons->find(id);
+    if (it != icons->end())
+        return reinterpret_cast<HICON>(&it->second);
     IconPixelsFn draw = FindIconResource(id);
     if (!draw)
         return nullptr;
-    auto* icon = new QIcon;
+    QIcon& icon = (*icons)[id]; // a map's elements keep their addresses
     for (int size : {16, 32, 48}) {
         std::vector<uint8_t> pixels = draw(size);
         QImage image(pixels.data(), size, size, size * 4, QImage::Format_ARGB32);
-        icon->addPixmap(QPixmap::fromImage(image.copy()));
+        icon.addPixmap(QPixmap::fromImage(image.copy()));
     }
-    icons[id] = icon;
-    return reinterpret_cast<HICON>(icon);
+    return reinterpret_cast<HICON>(&icon);
 }
 
 void AfxSetAppIcon(HICON icon) {
