@@ -23,11 +23,8 @@ finish() {
     rm -rf "$scratch"
 }
 trap finish EXIT
-emulator_pid=$("$emulator" --device-dir "$scratch/devices" --state "$scratch/state" \
-               --listen-tcp 0 2>"$scratch/errors")
-port=$(sed -n 's/^ap-emulator: tcp 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$scratch/errors")
-[ -n "$port" ] || { cat "$scratch/errors" >&2; exit 1; }
-export AP_DEVICE_ADDR="127.0.0.1:$port"
+source "$root/scripts/tcp-emulator.sh"
+start_tcp_emulator "$emulator" "$scratch" || exit 1
 mkdir "$scratch/run"
 cd "$scratch/run"
 # The Wine server kept running between the runs, as it is once any Windows program has run.

@@ -15,10 +15,8 @@ finish() {
     rm -rf "$scratch"
 }
 trap finish EXIT
-emulator_pid=$("$root/build/tools/ap-emulator" --device-dir "$scratch/devices" \
-               --state "$scratch/state" --listen-tcp 0 2>"$scratch/errors")
-port=$(sed -n 's/^ap-emulator: tcp 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$scratch/errors")
-export AP_DEVICE_ADDR="127.0.0.1:$port"
+source "$root/scripts/tcp-emulator.sh"
+start_tcp_emulator "$root/build/tools/ap-emulator" "$scratch" || exit 1
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # A Wine left from an earlier run would still draw on that run's display.
 wineserver -k 2>/dev/null || true

@@ -20,16 +20,8 @@ stop_emulator() {
     rm -rf "$scratch"
 }
 trap stop_emulator EXIT
-# Daemon mode: the pid on the standard output, the port on the standard error, both
-# written before the command returns.
-emulator_pid=$("$emulator" --device-dir "$scratch/devices" --state "$scratch/state" \
-               --listen-tcp 0 2>"$scratch/errors")
-port=$(sed -n 's/^ap-emulator: tcp 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$scratch/errors")
-if [ -z "$port" ]; then
-    cat "$scratch/errors" >&2
-    exit 1
-fi
-export AP_DEVICE_ADDR="127.0.0.1:$port"
+source "$root/scripts/tcp-emulator.sh"
+start_tcp_emulator "$emulator" "$scratch" || exit 1
 
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cd "$build"
