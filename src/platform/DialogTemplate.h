@@ -4,6 +4,7 @@
 
 #include "Win32Types.h"
 
+#include <string>
 #include <vector>
 
 enum class ControlKind {
@@ -47,6 +48,10 @@ struct DialogItem {
     const char* text;
     int x, y, cx, cy;
     DWORD style;
+    // The name a screen reader gives a control with no label of its own just before it (a
+    // byte of a key or of an address). For an address field, the name of each of its parts
+    // before the part's number ("IP Address part" names them "IP Address part 1" to "4").
+    const char* name = nullptr;
 };
 
 struct DialogTemplate {
@@ -58,6 +63,14 @@ struct DialogTemplate {
     int pointSize;
     std::vector<DialogItem> items;
 };
+
+// The name a screen reader gives item index: its own name from the template, else, for an
+// edit, a list or an address field, the text of the label just before it in template order
+// without its trailing " :" (the name the dialog manager gives it); empty for the other
+// controls, which are named by their own text.
+std::string AccessibleName(const DialogTemplate& dialogTemplate, size_t index);
+// The name of part (0 to 3) of an address field; empty when its template entry names none.
+std::string AccessiblePartName(const DialogItem& item, int part);
 
 void RegisterDialogTemplate(const DialogTemplate* dialogTemplate);
 const DialogTemplate* FindDialogTemplate(UINT id);

@@ -19,11 +19,11 @@ extern const DialogTemplate kDialog129 = {
         {-1, ControlKind::kLabel, "Operational Mode :", 13, 113, 70, 14, kStyleNone},
         {1006, ControlKind::kDropDownList, "", 91, 113, 116, 58, kSorted},
         {-1, ControlKind::kLabel, "Preferred BSSID :", 13, 133, 70, 14, kStyleNone},
-        {1014, ControlKind::kEdit, "", 91, 133, 16, 14, kBorder | kCentered | kUpperCase},
-        {1015, ControlKind::kEdit, "", 111, 133, 16, 14, kBorder | kCentered | kUpperCase},
-        {1016, ControlKind::kEdit, "", 131, 133, 16, 14, kBorder | kCentered | kUpperCase},
-        {1017, ControlKind::kEdit, "", 151, 133, 16, 14, kBorder | kCentered | kUpperCase},
-        {1018, ControlKind::kEdit, "", 171, 133, 16, 14, kBorder | kCentered | kUpperCase},
-        {1019, ControlKind::kEdit, "", 191, 133, 16, 14, kBorder | kCentered | kUpperCase},
+        {1014, ControlKind::kEdit, "", 91, 133, 16, 14, kBorder | kCentered | kUpperCase, "Preferred BSSID byte 1"},
+        {1015, ControlKind::kEdit, "", 111, 133, 16, 14, kBorder | kCentered | kUpperCase, "Preferred BSSID byte 2"},
+        {1016, ControlKind::kEdit, "", 131, 133, 16, 14, kBorder | kCentered | kUpperCase, "Preferred BSSID byte 3"},
+        {1017, ControlKind::kEdit, "", 151, 133, 16, 14, kBorder | kCentered | kUpperCase, "Preferred BSSID byte 4"},
+        {1018, ControlKind::kEdit, "", 171, 133, 16, 14, kBorder | kCentered | kUpperCase, "Preferred BSSID byte 5"},
+        {1019, ControlKind::kEdit, "", 191, 133, 16, 14, kBorder | kCentered | kUpperCase, "Preferred BSSID byte 6"},
     }};
 // clang-format on

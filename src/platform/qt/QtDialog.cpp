@@ -3,6 +3,7 @@
 
 #include "EditWidget.h"
 #include "IpAddressWidget.h"
+#include "ListAccessible.h"
 #include "QtDialogUnits.h"
 #include "QtText.h"
 #include "QtWindow.h"
@@ -227,16 +228,31 @@ QWidget* CreateControl(const DialogItem& item, QWidget* parent,
     return w;
 }
 
+// The names a screen reader reads for item index of the template (the parts of an address
+// field are reached one by one, so each has its own).
+void NameForScreenReaders(QWidget* w, const DialogTemplate& t, size_t index) {
+    const std::string name = AccessibleName(t, index);
+    if (!name.empty())
+        w->setAccessibleName(QStringFromAnsi(name));
+    if (auto* ip = qobject_cast<IpAddressWidget*>(w))
+        for (int part = 0; part < 4; ++part)
+            ip->Field(part)->setAccessibleName(
+                QStringFromAnsi(AccessiblePartName(t.items[index], part)));
+}
+
 // Builds the template's controls in container, which the dialog is bound to already.
 void BuildFromTemplate(QWidget* container, const DialogTemplate& t,
                        std::map<int, QWidget*>* controls) {
+    UseListAccessible();
     QFont font = TemplateFont(t);
     container->setFont(font);
     DialogUnits units = DialogUnits::ForFont(font);
     QPointer<QWidget> guarded(container);
     controls->clear();
-    for (const DialogItem& item : t.items) {
+    for (size_t index = 0; index < t.items.size(); ++index) {
+        const DialogItem& item = t.items[index];
         QWidget* w = CreateControl(item, container, guarded);
+        NameForScreenReaders(w, t, index);
         QRect r = units.Rect(item.x, item.y, item.cx, item.cy);
         if (item.kind == ControlKind::kDropDownList) // the height given includes the list
             r.setHeight(std::min(r.height(), w->sizeHint().height()));

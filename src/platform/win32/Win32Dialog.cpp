@@ -4,6 +4,7 @@
 #include "DialogTemplateEx.h"
 #include "Win32Window.h"
 #include "platform/Dialog.h"
+#include "platform/DialogTemplate.h"
 #include "platform/WinApp.h"
 
 #include <commctrl.h>
@@ -43,6 +44,8 @@ INT_PTR CALLBACK DialogBackend::Proc(HWND hDlg, UINT message, WPARAM wParam, LPA
             SendMessageW(hDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(win32::AppIcon()));
             SendMessageW(hDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(win32::AppIcon()));
         }
+        if (const DialogTemplate* t = FindDialogTemplate(dlg->GetTemplateId()))
+            win32::NameForScreenReaders(hDlg, *t);
         // TRUE asks the dialog manager for the first tab stop to get the focus.
         BOOL focus = dlg->OnInitDialog();
         return focus && !dlg->GetImpl().hostedChild;

@@ -5,7 +5,10 @@
 
 #include "platform/Wnd.h"
 
+#include <functional>
 #include <string>
+
+struct DialogTemplate;
 
 struct CWnd::Impl {
     bool subclassed = false;  // a control: its procedure is subclassed for OnChar
@@ -29,5 +32,11 @@ HICON AppIcon();
 void StartUiDispatcher();
 // True while the busy cursor is up (UiServices): the dialogs show it over themselves.
 bool IsBusy();
+// Gives the controls of the dialog the names from its template that the dialog manager
+// cannot infer from their labels (Dynamic Annotation); the others it names itself.
+void NameForScreenReaders(HWND dialog, const DialogTemplate& dialogTemplate);
+// Sees each name given that way with the system's answer (for tests; empty: none).
+using AnnotationWatch = std::function<void(HWND control, const std::string& name, HRESULT)>;
+void WatchAnnotations(AnnotationWatch watch);
 
 } // namespace win32

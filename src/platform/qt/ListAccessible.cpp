@@ -1,0 +1,68 @@
+#include "ListAccessible.h"
+
+#include <QAbstractItemView>
+#include <QAccessibleWidget>
+#include <QComboBox>
+
+namespace {
+
+// The item chosen is the one selected in the list of items, where a screen reader looks for
+// it (the list itself marks it only while it is open).
+void SelectChosen(QComboBox* list) {
+    QModelIndex chosen =
+        list->model()->index(list->currentIndex(), list->modelColumn(), list->rootModelIndex());
+    list->view()->selectionModel()->setCurrentIndex(chosen, QItemSelectionModel::ClearAndSelect);
+}
+
+class ListAccessible : public QAccessibleWidget {
+public:
+    // Made only while a screen reader (or a test) asks, so lists cost nothing otherwise.
+    explicit ListAccessible(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox) {
+        QObject::connect(list, &QComboBox::currentIndexChanged, list,
+                         [list] { SelectChosen(list); });
+        SelectChosen(list);
+    }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value ||
+            (t == QAccessible::Name && List()->accessibleName().isEmpty()))
+            return List()->currentText();
+        return QAccessibleWidget::text(t);
+    }
+    // The one child is the list of items the user picks from.
+    int childCount() const override { return 1; }
+    QAccessibleInterface* child(int index) const override {
+        return index == 0 ? QAccessible::queryAccessibleInterface(List()->view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child && child->object() == List()->view() ? 0 : -1;
+    }
+    QStringList actionNames() const override {
+        return QAccessibleWidget::actionNames() << showMenuAction();
+    }
+    void doAction(const QString& action) override {
+        if (action == showMenuAction())
+            List()->showPopup();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+private:
+    QComboBox* List() const { return static_cast<QComboBox*>(widget()); }
+};
+
+QAccessibleInterface* ListFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("QComboBox") && object && object->isWidgetType())
+        return new ListAccessible(static_cast<QComboBox*>(object));
+    return nullptr;
+}
+
+} // namespace
+
+void UseListAccessible() {
+    static const bool installed = [] {
+        QAccessible::installFactory(&ListFactory);
+        return true;
+    }();
+    static_cast<void>(installed);
+}

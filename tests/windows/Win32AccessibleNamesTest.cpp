@@ -1,0 +1,167 @@
+// What a screen reader is told about the fields of the pages over the Win32 backend: the
+// names the template gives (key bytes, address parts) go to the accessibility layer by
+// Dynamic Annotation, and the dialog manager names the rest after their labels. Read as a
+// screen reader reads them: AccessibleObjectFromWindow, then get_accName. Wine (8.0)
+// accepts the annotation but does not keep it (IAccPropServices::SetHwndPropStr answers
+// E_NOTIMPL), and names an edit after the nearest label before it, " :" and all, so there
+// every key byte reads "Key1" to "Key4", a list its current item and an address part
+// nothing: where the system answers S_OK the template's name is expected, else Wine's.
+#include "WindowsUi.h"
+#include "device/ConfigImage.h"
+#include "pages/EncryptionPage.h"
+#include "pages/IpConfigPage.h"
+#include "pages/WirelessPage.h"
+#include "platform/win32/Win32Window.h"
+#include "resources/Resources.h"
+
+#include <algorithm>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <map>
+#include <memory>
+#include <oleacc.h>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr GUID kIidAccessible = {
+    0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+// The name the accessibility layer gives the window; "(none)" when it has none.
+std::wstring AccessibleNameOf(HWND window) {
+    using FromWindowFn = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
+    static HMODULE oleacc = LoadLibraryW(L"oleacc.dll");
+    static auto fromWindow = reinterpret_cast<FromWindowFn>(reinterpret_cast<void (*)()>(
+        oleacc ? GetProcAddress(oleacc, "AccessibleObjectFromWindow") : nullptr));
+    IAccessible* accessible = nullptr;
+    if (!fromWindow || FAILED(fromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+                                         reinterpret_cast<void**>(&accessible))))
+        return L"(no accessible object)";
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    HRESULT hr = accessible->get_accName(self, &name);
+    accessible->Release();
+    std::wstring text = hr == S_OK && name ? std::wstring(name, SysStringLen(name)) : L"(none)";
+    SysFreeString(name);
+    return text;
+}
+
+// The edit windows of an address field, left to right.
+std::vector<HWND> Parts(HWND field) {
+    std::vector<std::pair<LONG, HWND>> parts;
+    for (HWND h = GetWindow(field, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        RECT r{};
+        GetWindowRect(h, &r);
+        parts.emplace_back(r.left, h);
+    }
+    std::sort(parts.begin(), parts.end());
+    std::vector<HWND> out;
+    for (const auto& p : parts)
+        out.push_back(p.second);
+    return out;
+}
+
+struct NameCase {
+    CPageDialog* page;
+    UINT templateId;
+    int id;
+    int part;              // -1: the control itself
+    const char* annotated; // the name the template gives; null: left to the dialog manager
+    const wchar_t* wine;   // what Wine's get_accName reads
+};
+
+const NameCase kNames[] = {
+    {&g_wirelessPage, IDD_WIRELESS, 1002, -1, nullptr, L"Access Point Name :"},
+    {&g_wirelessPage, IDD_WIRELESS, 1003, -1, nullptr, L"Wireless ESSID :"},
+    {&g_wirelessPage, IDD_WIRELESS, 1014, -1, "Preferred BSSID byte 1", L"Preferred BSSID :"},
+    {&g_wirelessPage, IDD_WIRELESS, 1019, -1, "Preferred BSSID byte 6", L"Preferred BSSID :"},
+    {&g_encryptionPage, IDD_ENCRYPTION, 1058, -1, "64 bit Key1 byte 1", L"Key1"},
+    {&g_encryptionPage, IDD_ENCRYPTION, 1069, -1, "64 bit Key4 byte 5", L"Key4"},
+    {&g_encryptionPage, IDD_ENCRYPTION, 1085, -1, "128 bit Key1 byte 1", L"Key1"},
+    {&g_encryptionPage, IDD_ENCRYPTION, 1049, -1, "128 bit Key4 byte 13", L"Key4"},
+    {&g_ipConfigPage, IDD_IPCONFIG, 1076, 0, "IP Address part 1", L"(none)"},
+    {&g_ipConfigPage, IDD_IPCONFIG, 1077, 1, "Subnet Mask part 2", L"(none)"},
+    {&g_ipConfigPage, IDD_IPCONFIG, 1078, 3, "Gateway part 4", L"(none)"},
+};
+
+class Win32AccessibleNames : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!WindowsUi::Available())
+            GTEST_SKIP() << WindowsUi::Unavailable();
+        RegisterResources();
+        image = std::make_unique<ConfigImage>();
+        std::memset(image->Bytes(), 0, kImageBufferSize);
+        g_pConfigImage = image.get();
+        if (!host.GetSafeHwnd())
+            host.SetHandle(WindowsUi::Host());
+        win32::WatchAnnotations([this](HWND control, const std::string& name, HRESULT answer) {
+            annotations[control] = {name, answer};
+        });
+    }
+    void TearDown() override {
+        win32::WatchAnnotations(nullptr);
+        g_pConfigImage = nullptr;
+    }
+
+    struct Host : CWnd {
+        using CWnd::SetHandle;
+    } host;
+    std::unique_ptr<ConfigImage> image;
+    std::map<HWND, std::pair<std::string, HRESULT>> annotations;
+};
+
+TEST_F(Win32AccessibleNames, FieldsWithoutALabelGetTheTemplateNames) {
+    for (const NameCase& c : kNames) {
+        SCOPED_TRACE(testing::Message() << c.templateId << "/" << c.id << "/" << c.part);
+        annotations.clear();
+        ASSERT_TRUE(c.page->Create(c.templateId, &host));
+        HWND field = GetDlgItem(c.page->GetSafeHwnd(), c.id);
+        HWND target = c.part < 0 ? field : Parts(field).at(static_cast<size_t>(c.part));
+        auto given = annotations.find(target);
+        if (!c.annotated) {
+            EXPECT_EQ(given, annotations.end());
+            EXPECT_EQ(AccessibleNameOf(target), c.wine);
+        } else if (given == annotations.end()) {
+            ADD_FAILURE() << "no name given";
+        } else {
+            EXPECT_EQ(given->second.first, c.annotated);
+            std::wstring expected =
+                SUCCEEDED(given->second.second)
+                    ? std::wstring(c.annotated, c.annotated + strlen(c.annotated))
+                    : c.wine;
+            EXPECT_EQ(AccessibleNameOf(target), expected)
+                << "SetHwndPropStr answered 0x" << std::hex << given->second.second;
+        }
+        c.page->DestroyWindow();
+    }
+}
+
+// Every field the template names gets its name, each a different one.
+TEST_F(Win32AccessibleNames, EachPageNamesAllItsUnlabelledFields) {
+    const struct {
+        CPageDialog* page;
+        UINT templateId;
+        size_t named;
+    } pages[] = {{&g_wirelessPage, IDD_WIRELESS, 6},
+                 {&g_ipConfigPage, IDD_IPCONFIG, 12},
+                 {&g_encryptionPage, IDD_ENCRYPTION, 72}};
+    for (const auto& p : pages) {
+        SCOPED_TRACE(p.templateId);
+        annotations.clear();
+        ASSERT_TRUE(p.page->Create(p.templateId, &host));
+        std::set<std::string> names;
+        for (const auto& a : annotations)
+            names.insert(a.second.first);
+        EXPECT_EQ(annotations.size(), p.named);
+        EXPECT_EQ(names.size(), p.named);
+        p.page->DestroyWindow();
+    }
+}
+
+} // namespace
