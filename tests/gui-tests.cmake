@@ -14,3 +14,8 @@ gtest_discover_tests(e2e_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 add_executable(x11_tests e2e/FindWindowTest.cpp e2e/X11Session.cpp)
 target_link_libraries(x11_tests PRIVATE platform xcb GTest::gtest)
 gtest_discover_tests(x11_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+
+# The utility as a screen reader reads it: every field's name over AT-SPI, from outside.
+add_test(NAME atspi_names
+    COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/atspi-names.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(atspi_names PROPERTIES TIMEOUT 180)
