@@ -10,6 +10,7 @@
 
 #include <QAccessible>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -34,93 +35,94 @@ Names FieldNames(CWnd& dialog) {
     return names;
 }
 
-// Names "<stem>1", "<stem>2", ... for the fields with these ids, in order.
-void AddNumbered(Names* names, const std::string& stem, std::vector<std::string> fields) {
-    for (size_t i = 0; i < fields.size(); ++i)
-        (*names)[fields[i]] = stem + std::to_string(i + 1);
-}
-
-void AddKey(Names* names, const std::string& stem, std::vector<int> ids) {
-    std::vector<std::string> fields;
-    for (int id : ids)
-        fields.push_back("ctl" + std::to_string(id));
-    AddNumbered(names, stem, fields);
-}
-
-Names Parts(int id, const std::string& stem) {
-    Names names;
-    std::string ctl = "ctl" + std::to_string(id) + "/field";
-    AddNumbered(&names, stem, {ctl + "0", ctl + "1", ctl + "2", ctl + "3"});
-    return names;
-}
-
-Names Merge(std::initializer_list<Names> parts) {
-    Names all;
-    for (const Names& part : parts)
-        all.insert(part.begin(), part.end());
-    return all;
-}
-
-Names WirelessNames() {
-    Names names{{"ctl1002", "Access Point Name"},
-                {"ctl1003", "Wireless ESSID"},
-                {"ctl1008", "Operational Rate Set"},
-                {"ctl1007", "Wireless Channel"},
-                {"ctl1006", "Operational Mode"}};
-    AddKey(&names, "Preferred BSSID byte ", {1014, 1015, 1016, 1017, 1018, 1019});
-    return names;
-}
-
-Names EncryptionNames() {
-    Names names{{"ctl1083", "WEP Type"}, {"ctl1084", "Auth. Type"}, {"ctl1076", "Active Key ID"}};
-    AddKey(&names, "64 bit Key1 byte ", {1058, 1057, 1056, 1055, 1054});
-    AddKey(&names, "64 bit Key2 byte ", {1063, 1062, 1061, 1060, 1059});
-    AddKey(&names, "64 bit Key3 byte ", {1068, 1067, 1066, 1065, 1064});
-    AddKey(&names, "64 bit Key4 byte ", {1073, 1072, 1071, 1070, 1069});
-    AddKey(&names, "128 bit Key1 byte ",
-           {1085, 1013, 1012, 1011, 1086, 1087, 1088, 1005, 1006, 1007, 1008, 1009, 1010});
-    AddKey(&names, "128 bit Key2 byte ",
-           {1027, 1026, 1025, 1024, 1089, 1090, 1091, 1092, 1093, 1020, 1021, 1022, 1023});
-    AddKey(&names, "128 bit Key3 byte ",
-           {1040, 1039, 1038, 1037, 1028, 1029, 1030, 1031, 1032, 1033, 1034, 1035, 1036});
-    AddKey(&names, "128 bit Key4 byte ",
-           {1053, 1052, 1051, 1050, 1041, 1042, 1043, 1044, 1045, 1046, 1047, 1048, 1049});
-    return names;
-}
-
-struct PageCase {
-    CPageDialog* page;
+// The names a screen reader must read. A row of several fields names them "<name> 1",
+// "<name> 2", ... in order; so does a row of address parts (the four of one field).
+struct Row {
     UINT templateId;
-    Names names;
+    const char* name;
+    std::vector<int> ids;
+    bool parts = false;
 };
+
+const Row kRows[] = {
+    {IDD_LOGIN, "Password", {1098}},
+    {IDD_LOGIN, "New Password", {1099}},
+    {IDD_LOGIN, "Confirm New Password", {1004}},
+    {IDD_WIRELESS, "Access Point Name", {1002}},
+    {IDD_WIRELESS, "Wireless ESSID", {1003}},
+    {IDD_WIRELESS, "Operational Rate Set", {1008}},
+    {IDD_WIRELESS, "Wireless Channel", {1007}},
+    {IDD_WIRELESS, "Operational Mode", {1006}},
+    {IDD_WIRELESS, "Preferred BSSID byte", {1014, 1015, 1016, 1017, 1018, 1019}},
+    {IDD_IPCONFIG, "IP Address part", {1076}, true},
+    {IDD_IPCONFIG, "Subnet Mask part", {1077}, true},
+    {IDD_IPCONFIG, "Gateway part", {1078}, true},
+    {IDD_IPCONFIG, "DHCP Client", {1074}},
+    {IDD_IPCONFIG, "Primary Port", {1075}},
+    {IDD_ENCRYPTION, "WEP Type", {1083}},
+    {IDD_ENCRYPTION, "Auth. Type", {1084}},
+    {IDD_ENCRYPTION, "Active Key ID", {1076}},
+    {IDD_ENCRYPTION, "64 bit Key1 byte", {1058, 1057, 1056, 1055, 1054}},
+    {IDD_ENCRYPTION, "64 bit Key2 byte", {1063, 1062, 1061, 1060, 1059}},
+    {IDD_ENCRYPTION, "64 bit Key3 byte", {1068, 1067, 1066, 1065, 1064}},
+    {IDD_ENCRYPTION, "64 bit Key4 byte", {1073, 1072, 1071, 1070, 1069}},
+    {IDD_ENCRYPTION,
+     "128 bit Key1 byte",
+     {1085, 1013, 1012, 1011, 1086, 1087, 1088, 1005, 1006, 1007, 1008, 1009, 1010}},
+    {IDD_ENCRYPTION,
+     "128 bit Key2 byte",
+     {1027, 1026, 1025, 1024, 1089, 1090, 1091, 1092, 1093, 1020, 1021, 1022, 1023}},
+    {IDD_ENCRYPTION,
+     "128 bit Key3 byte",
+     {1040, 1039, 1038, 1037, 1028, 1029, 1030, 1031, 1032, 1033, 1034, 1035, 1036}},
+    {IDD_ENCRYPTION,
+     "128 bit Key4 byte",
+     {1053, 1052, 1051, 1050, 1041, 1042, 1043, 1044, 1045, 1046, 1047, 1048, 1049}},
+    {IDD_ADVANCED, "Fragment Threshold", {1077}},
+    {IDD_ADVANCED, "RTS/CTS Threshold", {1078}},
+    {IDD_ADVANCED, "Beacon Period(ms)", {1079}},
+    {IDD_ADVANCED, "Preamble", {1080}},
+    {IDD_ADVANCED, "Antenna Select", {1081}},
+    {IDD_ADVANCED, "SSID Broadcasting", {1082}},
+    {IDD_ADVANCED, "International Roaming", {1083}},
+}; // the Info page has no fields: its values are labels, read by their text
+
+std::string Numbered(const char* name, size_t i) {
+    return name + (" " + std::to_string(i + 1));
+}
+
+Names Expected(UINT templateId) {
+    Names names;
+    for (const Row& row : kRows) {
+        const std::string ctl = "ctl" + std::to_string(row.ids.front());
+        if (row.templateId != templateId)
+            continue;
+        if (row.parts) {
+            for (size_t i = 0; i < 4; ++i)
+                names[ctl + "/field" + std::to_string(i)] = Numbered(row.name, i);
+        } else if (row.ids.size() == 1) {
+            names[ctl] = row.name;
+        } else {
+            for (size_t i = 0; i < row.ids.size(); ++i)
+                names["ctl" + std::to_string(row.ids[i])] = Numbered(row.name, i);
+        }
+    }
+    return names;
+}
 
 class AccessibleNamesTest : public PageFixture {};
 
 TEST_F(AccessibleNamesTest, EveryFieldOfEveryPageHasItsName) {
-    const PageCase cases[] = {
-        {&g_wirelessPage, IDD_WIRELESS, WirelessNames()},
-        {&g_ipConfigPage, IDD_IPCONFIG,
-         Merge({Parts(1076, "IP Address part "),
-                Parts(1077, "Subnet Mask part "),
-                Parts(1078, "Gateway part "),
-                {{"ctl1074", "DHCP Client"}, {"ctl1075", "Primary Port"}}})},
-        {&g_encryptionPage, IDD_ENCRYPTION, EncryptionNames()},
-        {&g_infoPage, IDD_INFO, {}}, // values only, read by their text
-        {&g_advancedPage,
-         IDD_ADVANCED,
-         {{"ctl1077", "Fragment Threshold"},
-          {"ctl1078", "RTS/CTS Threshold"},
-          {"ctl1079", "Beacon Period(ms)"},
-          {"ctl1080", "Preamble"},
-          {"ctl1081", "Antenna Select"},
-          {"ctl1082", "SSID Broadcasting"},
-          {"ctl1083", "International Roaming"}}},
-    };
-    for (const PageCase& c : cases) {
-        SCOPED_TRACE(c.templateId);
-        Open(*c.page, c.templateId);
-        EXPECT_EQ(FieldNames(*c.page), c.names);
-        c.page->DestroyWindow();
+    const std::pair<CPageDialog*, UINT> pages[] = {{&g_wirelessPage, IDD_WIRELESS},
+                                                   {&g_ipConfigPage, IDD_IPCONFIG},
+                                                   {&g_encryptionPage, IDD_ENCRYPTION},
+                                                   {&g_infoPage, IDD_INFO},
+                                                   {&g_advancedPage, IDD_ADVANCED}};
+    for (const auto& [page, templateId] : pages) {
+        SCOPED_TRACE(templateId);
+        Open(*page, templateId);
+        EXPECT_EQ(FieldNames(*page), Expected(templateId));
+        page->DestroyWindow();
     }
 }
 
@@ -132,9 +134,7 @@ TEST_F(AccessibleNamesTest, LoginFieldsAreToldApart) {
         login.EndDialog(IDCANCEL);
     });
     login.DoModal();
-    EXPECT_EQ(names, (Names{{"ctl1098", "Password"},
-                            {"ctl1099", "New Password"},
-                            {"ctl1004", "Confirm New Password"}}));
+    EXPECT_EQ(names, Expected(IDD_LOGIN));
 }
 
 // A list is named by what it chooses; the item chosen is its value, and its items are

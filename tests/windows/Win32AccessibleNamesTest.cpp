@@ -14,7 +14,6 @@
 #include "platform/win32/Win32Window.h"
 #include "resources/Resources.h"
 
-#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <map>
@@ -49,21 +48,6 @@ std::wstring AccessibleNameOf(HWND window) {
     std::wstring text = hr == S_OK && name ? std::wstring(name, SysStringLen(name)) : L"(none)";
     SysFreeString(name);
     return text;
-}
-
-// The edit windows of an address field, left to right.
-std::vector<HWND> Parts(HWND field) {
-    std::vector<std::pair<LONG, HWND>> parts;
-    for (HWND h = GetWindow(field, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
-        RECT r{};
-        GetWindowRect(h, &r);
-        parts.emplace_back(r.left, h);
-    }
-    std::sort(parts.begin(), parts.end());
-    std::vector<HWND> out;
-    for (const auto& p : parts)
-        out.push_back(p.second);
-    return out;
 }
 
 struct NameCase {
@@ -122,7 +106,8 @@ TEST_F(Win32AccessibleNames, FieldsWithoutALabelGetTheTemplateNames) {
         annotations.clear();
         ASSERT_TRUE(c.page->Create(c.templateId, &host));
         HWND field = GetDlgItem(c.page->GetSafeHwnd(), c.id);
-        HWND target = c.part < 0 ? field : Parts(field).at(static_cast<size_t>(c.part));
+        HWND target =
+            c.part < 0 ? field : win32::AddressParts(field).at(static_cast<size_t>(c.part));
         auto given = annotations.find(target);
         if (!c.annotated) {
             EXPECT_EQ(given, annotations.end());

@@ -59,7 +59,14 @@ void Annotate(HWND control, const std::string& name) {
         Watch()(control, name, answer);
 }
 
-// The edit windows of an address field, left to right.
+} // namespace
+
+namespace win32 {
+
+void WatchAnnotations(AnnotationWatch watch) {
+    Watch() = std::move(watch);
+}
+
 std::vector<HWND> AddressParts(HWND field) {
     std::vector<HWND> parts;
     for (HWND h = GetWindow(field, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
@@ -71,14 +78,6 @@ std::vector<HWND> AddressParts(HWND field) {
     };
     std::sort(parts.begin(), parts.end(), [&](HWND a, HWND b) { return left(a) < left(b); });
     return parts;
-}
-
-} // namespace
-
-namespace win32 {
-
-void WatchAnnotations(AnnotationWatch watch) {
-    Watch() = std::move(watch);
 }
 
 void NameForScreenReaders(HWND dialog, const DialogTemplate& dialogTemplate) {

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 struct DialogTemplate;
 
@@ -38,5 +39,7 @@ void NameForScreenReaders(HWND dialog, const DialogTemplate& dialogTemplate);
 // Sees each name given that way with the system's answer (for tests; empty: none).
 using AnnotationWatch = std::function<void(HWND control, const std::string& name, HRESULT)>;
 void WatchAnnotations(AnnotationWatch watch);
+// The edit windows of an address field, left to right.
+std::vector<HWND> AddressParts(HWND field);
 
 } // namespace win32
