@@ -137,8 +137,8 @@ TEST_F(AccessibleNamesTest, LoginFieldsAreToldApart) {
     EXPECT_EQ(names, Expected(IDD_LOGIN));
 }
 
-// A list is named by what it chooses; the item chosen is its value, and its items are
-// reached through it.
+// A list is named by what it chooses; the item chosen is its value, its text and the one
+// selected in its items.
 TEST_F(AccessibleNamesTest, ListValueIsTheItemChosen) {
     Open(g_wirelessPage, IDD_WIRELESS);
     auto* channel = Get<QComboBox>(1007);
@@ -150,7 +150,9 @@ TEST_F(AccessibleNamesTest, ListValueIsTheItemChosen) {
     for (int index : {0, 5, channel->count() - 1}) {
         PickItem(channel, index);
         EXPECT_EQ(Read(channel, QAccessible::Name), "Wireless Channel");
-        EXPECT_EQ(Read(channel, QAccessible::Value), channel->itemText(index).toStdString());
+        const std::string chosen = channel->itemText(index).toStdString();
+        EXPECT_EQ(Read(channel, QAccessible::Value), chosen);
+        EXPECT_EQ(list->textInterface()->text(0, -1).toStdString(), chosen);
         for (int i = 0; i < items->childCount(); ++i) // only the item chosen is selected
             EXPECT_EQ(items->child(i)->state().selected, i == index) << i;
     }
