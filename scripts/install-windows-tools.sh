@@ -17,6 +17,7 @@ command -v cmake >/dev/null || need+=(cmake make)
 command -v c++ >/dev/null || need+=(g++) # the build machine's compiler, for ap-artwork
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
+[ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
 [ ${#need[@]} -eq 0 ] && exit 0
 echo "Installing: ${need[*]}"
 dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386

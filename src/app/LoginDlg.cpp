@@ -64,8 +64,7 @@ void CLoginDlg::OnOK() {
     if (!m_imageHolder.ReadConfiguration())
         return;
     ConfigImage& image = m_imageHolder.Image();
-    bool right = m_password == image.Password() || m_password == image.AltPassword();
-    if (!right) {
+    if (!LoginAccepts(image, m_password)) {
         WrongPassword();
         return;
     }

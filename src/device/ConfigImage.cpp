@@ -111,6 +111,11 @@ bool ChannelRangeFor(BYTE regulationDomain, int* first, int* last) {
     }
 }
 
+bool LoginAccepts(const ConfigImage& image, const std::string& typed) {
+    return typed.size() <= kPasswordChars &&
+           (typed == image.Password() || typed == image.AltPassword());
+}
+
 std::string PasswordWord(const std::string& typed) {
     auto blank = [](char c) {
         return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n';

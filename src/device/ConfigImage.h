@@ -128,3 +128,10 @@ bool ChannelRangeFor(BYTE regulationDomain, int* first, int* last);
 // The first word of a typed password: the text after any leading white space up to the
 // next white-space character. What a new password stores.
 std::string PasswordWord(const std::string& typed);
+
+// The password edits take at most this many characters.
+constexpr size_t kPasswordChars = 16;
+// The login's check, for the login dialog and ap-config alike: the whole typed text must be
+// exactly one of the two passwords the image holds (never trimmed: the first-word rule is
+// for storing a new password only); a text longer than the edits take never matches.
+bool LoginAccepts(const ConfigImage& image, const std::string& typed);

@@ -132,6 +132,69 @@ TEST_F(ApConfigTest, UsageIsRefusedBeforeTheDeviceIsAsked) {
     EXPECT_EQ(Stat("opens"), 0);
 }
 
+// Options belong to their commands; each refusal names the argument it refuses.
+TEST_F(ApConfigTest, OptionsBelongToTheirCommands) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"show", "--output", "x"}, "show does not take --output (it belongs to keys export)"},
+        {{"set", "--json", "channel=6"}, "set does not take --json (it belongs to show, get)"},
+        {{"get", "--format", "plain", "essid"}, "get does not take --format"},
+        {{"--json", "show"}, "show does not take --json"},
+        {{"show", "--frob"}, "unknown option --frob"},
+        {{"show", "--frob=1"}, "unknown option --frob"},
+        {{"frobnicate"}, "unknown command frobnicate"},
+        {{"show", "extra"}, "show takes no argument \"extra\""},
+        {{"keys", "export", "--format", "nonsense"}, "unknown format nonsense"},
+        {{"keys", "export", "--format"}, "--format"},
+        {{"help", "frobnicate"}, "unknown command frobnicate"},
+    };
+    for (const auto& [args, message] : refused) {
+        Result r = RunApConfig(args);
+        EXPECT_EQ(r.code, 2) << testing::PrintToString(args);
+        EXPECT_NE(r.err.find("ap-config: " + message), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Stat("opens"), 0);
+
+    // --opt=value as --opt value; "--" ends the options.
+    TempWorkingFolder::Write("pw", "admin\n");
+    Result joined = RunApConfig({"--password-file=pw", "get", "essid"}, nullptr);
+    EXPECT_EQ(joined.code, 0) << joined.err;
+    EXPECT_EQ(joined.out, "wireless\n");
+    Result format = RunApConfig({"set", "--no-key-file", "wepType=64-bit"});
+    ASSERT_EQ(format.code, 0) << format.err;
+    EXPECT_EQ(RunApConfig({"keys", "export", "--format=plain"}).out,
+              RunApConfig({"keys", "export", "--format", "plain"}).out);
+    Result dashes = RunApConfig({"get", "--", "essid", "channel"});
+    EXPECT_EQ(dashes.out, "wireless\nChannel 6\n") << dashes.err;
+    // The global options also after the command.
+    EXPECT_EQ(RunApConfig({"get", "essid", "--password-file", "pw"}, nullptr).code, 0);
+}
+
+TEST_F(ApConfigTest, VersionAndHelpOfOneCommand) {
+    Result version = RunApConfig({"--version"}, nullptr);
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, "ap-config " AP_VERSION "\n");
+    Result help = RunApConfig({"help", "keys", "export"}, nullptr);
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("keys export [--format"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("\n  --output FILE"), std::string::npos) << help.out;
+    EXPECT_EQ(help.out.find("--json"), std::string::npos) << help.out;
+    EXPECT_EQ(RunApConfig({"help", "keys"}, nullptr).out, help.out);
+    EXPECT_EQ(RunApConfig({"help"}, nullptr).out, RunApConfig({"--help"}, nullptr).out);
+    EXPECT_EQ(Stat("opens"), 0);
+}
+
+// A loop over --device names must not reach the same unit through AP_DEVICE_ADDR each time.
+TEST_F(ApConfigTest, DeviceAndDeviceAddressTogetherAreRefused) {
+    setenv("AP_DEVICE_ADDR", "127.0.0.1:9", 1);
+    Result both = RunApConfig({"--device", "DfuDevice1", "show"});
+    unsetenv("AP_DEVICE_ADDR");
+    EXPECT_EQ(both.code, 2);
+    EXPECT_NE(both.err.find("--device DfuDevice1 and AP_DEVICE_ADDR=127.0.0.1:9"),
+              std::string::npos)
+        << both.err;
+    EXPECT_EQ(Stat("opens"), 0);
+}
+
 TEST_F(ApConfigTest, DeviceFailuresExitOneWithTheUtilitysWords) {
     Result other = RunApConfig({"--device", "DfuDevice1", "show"});
     EXPECT_EQ(other.code, 1);
@@ -163,15 +226,33 @@ TEST_F(ApConfigTest, DeviceFailuresExitOneWithTheUtilitysWords) {
 TEST_F(ApConfigTest, PasswordAsTheLoginChecksIt) {
     EXPECT_EQ(RunApConfig({"get", "essid"}, "admin").code, 0);
     EXPECT_EQ(RunApConfig({"get", "essid"}, "recovery").code, 0); // the second stored password
-    EXPECT_EQ(RunApConfig({"get", "essid"}, "  admin  and more").code, 0);
+    // The whole text, as the login dialog compares it: no word of it is taken alone.
+    for (const char* typed : {"admin xyz", "\tadmin", "  admin", "admin          X", "admin "})
+        EXPECT_EQ(RunApConfig({"get", "essid"}, typed).code, 4) << typed;
     Result wrong = RunApConfig({"get", "essid"}, "Admin");
     EXPECT_EQ(wrong.code, 4);
     EXPECT_NE(wrong.err.find("The password you typed is incorrect."), std::string::npos);
     EXPECT_EQ(wrong.out, "");
     EXPECT_EQ(RunApConfig({"get", "essid"}, "").code, 4);
 
-    TempWorkingFolder::Write("pw", "recovery\r\n");
-    EXPECT_EQ(RunApConfig({"--password-file", "pw", "get", "essid"}, "wrong").code, 0);
+    // The first line without LF or CRLF, after a byte-order mark; a file others may read is
+    // taken with a warning.
+    for (const char* text : {"recovery\r\n", "recovery", "\xEF\xBB\xBFrecovery\nx\n"}) {
+        TempWorkingFolder::Write("pw", text);
+        chmod("pw", 0600);
+        Result r = RunApConfig({"--password-file", "pw", "get", "essid"}, "wrong");
+        EXPECT_EQ(r.code, 0) << text;
+        EXPECT_EQ(r.err, "");
+    }
+    for (const char* text : {"recovery\r\r\n", "recovery \n", "\xEF\xBB\xBF\xEF\xBB\xBFrecovery"}) {
+        TempWorkingFolder::Write("pw", text);
+        EXPECT_EQ(RunApConfig({"--password-file", "pw", "get", "essid"}).code, 4) << text;
+    }
+    chmod("pw", 0644);
+    Result open = RunApConfig({"--password-file", "pw", "get", "essid"});
+    EXPECT_NE(open.err.find("ap-config: warning: pw may be read by other users (mode 0644)"),
+              std::string::npos)
+        << open.err;
     EXPECT_EQ(RunApConfig({"--password-file", "missing", "get", "essid"}).code, 2);
     // Neither a file, nor the variable, nor a terminal to ask on.
     Result none = RunApConfig({"get", "essid"}, nullptr);

@@ -2,14 +2,17 @@
 
 #include "BackupFile.h"
 #include "Codepage1252.h"
+#include "CommandLine.h"
 #include "KeyExport.h"
+#include "PasswordFile.h"
 #include "PrivateFile.h"
 #include "Terminal.h"
 #include "app/KeyStoreFile.h"
-#include "device/WepKeyTable.h"
 #include "device/ConfigTransfer.h"
 #include "device/DeviceChannel.h"
+#include "device/WepKeyTable.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,51 +20,6 @@
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
-
-const char ApConfig::kUsage[] =
-    "usage: ap-config [--device NAME] [--password-file FILE] COMMAND ...\n"
-    "\n"
-    "Shows and changes the configuration of the access point attached by USB.\n"
-    "Every command first reads the configuration and checks the login password.\n"
-    "\n"
-    "commands:\n"
-    "  show [--json]                    every field in the pages' words\n"
-    "                                   e.g. ap-config show --json\n"
-    "  get FIELD...                     just those fields, one value a line\n"
-    "                                   e.g. ap-config get essid channel\n"
-    "  set [--clamp] [--no-key-file] FIELD=VALUE...\n"
-    "                                   checks every value, writes them all in one write,\n"
-    "                                   reads back and prints \"verified\"\n"
-    "                                   e.g. ap-config set channel=6 \"essid=Office AP\"\n"
-    "  backup FILE                      the whole configuration as JSON with its SHA-256\n"
-    "                                   e.g. ap-config backup ap1.json\n"
-    "  restore [--force] [--with-password] [--no-key-file] FILE\n"
-    "                                   writes a backup back (same access point only,\n"
-    "                                   unless --force; keeps the login password unless\n"
-    "                                   --with-password)\n"
-    "                                   e.g. ap-config restore ap1.json\n"
-    "  keys export [--format wpa_supplicant|networkmanager|plain] [--output FILE]\n"
-    "                                   the active WEP keys for clients\n"
-    "                                   e.g. ap-config keys export --format wpa_supplicant\n"
-    "  passwd                           sets a new login password, asked twice\n"
-    "                                   e.g. ap-config passwd\n"
-    "\n"
-    "options:\n"
-    "  --device NAME         the access point's device (default DfuDevice0)\n"
-    "  --password-file FILE  line 1: the password; for passwd lines 2 and 3: the new one\n"
-    "                        (else $AP_PASSWORD, else asked on the terminal)\n"
-    "  --clamp               numbers out of range are corrected as the Advanced page does\n"
-    "  --no-key-file         leaves the key file OEM.tmp alone\n"
-    "  --help                this text\n"
-    "\n"
-    "fields: apName essid channel rateMode operationalMode preferredBssid wepType authType\n"
-    "        activeKeyId wepKey1..wepKey4 ipAddress subnetMask gateway dhcpClient\n"
-    "        primaryPort fragmentThreshold rtsThreshold beaconPeriod preambleType\n"
-    "        antennaSelect ssidBroadcast internationalRoaming; read only: wepKeys\n"
-    "        firmwareVersion regulationDomain macAddress\n"
-    "\n"
-    "exit codes: 0 done, 1 device failure, 2 usage or a value refused,\n"
-    "            3 written but the read-back differs, 4 wrong password\n";
 
 namespace {
 
@@ -71,9 +29,6 @@ std::string Message(const char* text) {
     s.erase(s.find_last_not_of(' ') + 1);
     return s;
 }
-
-// The password edit takes at most 16 characters.
-constexpr size_t kPasswordLimit = 16;
 
 bool FileExists(const char* name) {
     if (FILE* f = std::fopen(name, "r")) {
@@ -90,6 +45,13 @@ int ApConfig::Fail(int code, const std::string& message) const {
     return code;
 }
 
+int ApConfig::Print(const std::string& text) const {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+        return Fail(kExitDevice,
+                    std::string("cannot write to standard output: ") + std::strerror(errno));
+    return kExitDone;
+}
+
 bool ApConfig::Output(const std::string& text) {
     if (m_output.empty()) {
         std::fputs(text.c_str(), stdout);
@@ -103,51 +65,6 @@ bool ApConfig::Output(const std::string& text) {
     return true;
 }
 
-bool ApConfig::ParseOptions(const std::vector<std::string>& args) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string* out) {
-            if (i + 1 >= args.size()) {
-                Fail(kExitRefused, a + " needs a value");
-                return false;
-            }
-            *out = args[++i];
-            return true;
-        };
-        if (a == "--help" || a == "-h") {
-            m_help = true;
-        } else if (a == "--device") {
-            if (!value(&m_device))
-                return false;
-        } else if (a == "--password-file") {
-            if (!value(&m_passwordFile))
-                return false;
-        } else if (a == "--format") {
-            if (!value(&m_format))
-                return false;
-        } else if (a == "--output") {
-            if (!value(&m_output))
-                return false;
-        } else if (a == "--json") {
-            m_json = true;
-        } else if (a == "--clamp") {
-            m_clamp = true;
-        } else if (a == "--no-key-file") {
-            m_noKeyFile = true;
-        } else if (a == "--force") {
-            m_force = true;
-        } else if (a == "--with-password") {
-            m_withPassword = true;
-        } else if (a.size() > 1 && a[0] == '-' && a.find('=') == std::string::npos) {
-            Fail(kExitRefused, "unknown option " + a + " (see ap-config --help)");
-            return false;
-        } else {
-            m_words.push_back(a);
-        }
-    }
-    return true;
-}
-
 // Everything that can be refused before the access point is asked.
 int ApConfig::CheckUsage() {
     if (m_words.empty())
@@ -156,6 +73,11 @@ int ApConfig::CheckUsage() {
     size_t n = m_words.size();
     if (m_device.empty() || m_device.find_first_of("\\/") != std::string::npos)
         return Fail(kExitRefused, "--device takes a device name such as DfuDevice1");
+    const char* address = std::getenv("AP_DEVICE_ADDR");
+    if (m_deviceGiven && address && *address)
+        return Fail(kExitRefused, "--device " + m_device + " and AP_DEVICE_ADDR=" + address +
+                                      " are both given: the device is reached at AP_DEVICE_ADDR; "
+                                      "give one of them");
     if (c == "show" || c == "passwd") {
         if (n != 1)
             return Fail(kExitRefused, c + " takes no arguments");
@@ -186,7 +108,7 @@ int ApConfig::CheckUsage() {
             return Fail(kExitRefused, c + " takes one file name");
     } else if (c == "keys") {
         KeyExport::Format format;
-        if (n != 2 || m_words[1] != "export")
+        if (n != 2)
             return Fail(kExitRefused, "the keys command is: keys export [--format F]");
         if (!KeyExport::ParseFormat(m_format, &format))
             return Fail(kExitRefused, "unknown format " + m_format +
@@ -200,23 +122,10 @@ int ApConfig::CheckUsage() {
 bool ApConfig::PasswordLines(std::vector<std::string>* lines, bool wantNew) {
     lines->clear();
     if (!m_passwordFile.empty()) {
-        std::string text, error;
-        if (!PrivateFile::Read(m_passwordFile, &text, &error)) {
+        std::string error;
+        if (!PasswordFile::Read(m_passwordFile, wantNew ? 3 : 1, lines, &error)) {
             Fail(kExitRefused, "cannot read " + m_passwordFile + ": " + error);
             return false;
-        }
-        size_t start = 0;
-        while (start <= text.size() && lines->size() < 3) {
-            size_t end = text.find('\n', start);
-            std::string line = text.substr(start, end == std::string::npos ? end : end - start);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            if (end == std::string::npos && line.empty() && !lines->empty())
-                break;
-            lines->push_back(line);
-            if (end == std::string::npos)
-                break;
-            start = end + 1;
         }
         if (wantNew && lines->size() < 3) {
             Fail(kExitRefused, m_passwordFile + " needs the new password on lines 2 and 3");
@@ -264,11 +173,24 @@ int ApConfig::ReadAndLogIn() {
 }
 
 int ApConfig::Run(const std::vector<std::string>& args) {
-    if (!ParseOptions(args))
+    CommandLine line(*this);
+    if (!line.Parse(args))
         return kExitRefused;
-    if (m_help) {
-        std::fputs(kUsage, stdout);
-        return kExitDone;
+    if (m_version)
+        return Print("ap-config " AP_CONFIG_VERSION "\n");
+    if (m_help || (!m_words.empty() && m_words[0] == "help" && m_words.size() == 1))
+        return Print(line.Summary());
+    if (!m_words.empty() && m_words[0] == "help") {
+        std::string text = line.HelpOf({m_words.begin() + 1, m_words.end()});
+        if (text.empty())
+            return Fail(kExitRefused, "unknown command " + m_words[1] + " (see ap-config --help)");
+        return Print(text);
+    }
+    if (!m_words.empty() && m_words[0] == "complete-words") {
+        std::string text;
+        for (const std::string& w : line.Completions({m_words.begin() + 1, m_words.end()}))
+            text += w + "\n";
+        return Print(text);
     }
     if (int code = CheckUsage())
         return code;
@@ -279,11 +201,7 @@ int ApConfig::Run(const std::vector<std::string>& args) {
     if (!PasswordLines(&lines, passwd))
         return kExitRefused;
     std::string typed, refused;
-    bool right = Codepage1252::FromUtf8(lines[0], &typed, &refused);
-    typed = PasswordWord(typed);
-    right = right && typed.size() <= kPasswordLimit &&
-            (typed == m_image.Password() || typed == m_image.AltPassword());
-    if (!right)
+    if (!Codepage1252::FromUtf8(lines[0], &typed, &refused) || !LoginAccepts(m_image, typed))
         return Fail(kExitWrongPassword, "The password you typed is incorrect.");
 
     const std::string& c = m_words[0];
@@ -312,7 +230,7 @@ int ApConfig::Run(const std::vector<std::string>& args) {
     std::string word = PasswordWord(newText);
     if (word.empty())
         return Fail(kExitRefused, "Can not use null password. Please type them again.");
-    if (newText.size() > kPasswordLimit)
+    if (newText.size() > kPasswordChars)
         return Fail(kExitRefused, "the new password is longer than 16 characters");
     m_image.SetPassword(word);
     int code = WriteAndVerify(m_image);

@@ -21,10 +21,9 @@ public:
     // Runs the command line (without the program name); returns the exit code.
     int Run(const std::vector<std::string>& args);
 
-    static const char kUsage[];
-
 private:
-    bool ParseOptions(const std::vector<std::string>& args);
+    friend class CommandLine;
+
     int CheckUsage();
     int ReadAndLogIn();
     bool PasswordLines(std::vector<std::string>* lines, bool wantNew);
@@ -47,14 +46,20 @@ private:
     void SyncKeyFileAfterWrite(bool fromImage);
 
     int Fail(int code, const std::string& message) const;
+    // Writes text to standard output and flushes it: kExitDone, or kExitDevice with the
+    // system's reason when it could not be written.
+    int Print(const std::string& text) const;
     bool Output(const std::string& text);
 
     std::string m_device = "DfuDevice0";
+    bool m_deviceGiven = false;
     std::string m_passwordFile;
     std::string m_format = "plain";
     std::string m_output;
     bool m_json = false, m_clamp = false, m_noKeyFile = false, m_force = false,
-         m_withPassword = false, m_help = false;
+         m_withPassword = false, m_help = false, m_version = false;
+    std::vector<std::string> m_args;  // the command's arguments
+    std::string m_file;               // or its one file
     std::vector<std::string> m_words; // the command and its arguments
     std::vector<Assignment> m_assignments;
     std::string m_firmware;

@@ -1,0 +1,301 @@
+#include "CommandLine.h"
+
+#include "ApConfig.h"
+#include "ConfigFields.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+
+namespace {
+
+const char kAbout[] = "Shows and changes the configuration of the access point attached by USB.\n"
+                      "Every command first reads the configuration and checks the login "
+                      "password.";
+
+const char kExitCodes[] =
+    "exit codes: 0 done, 1 device failure (or an output that could not be written),\n"
+    "            2 usage or a value refused, 3 written but the read-back differs,\n"
+    "            4 wrong password\n";
+
+// A command: its description, an example as the footer; the options of the whole program
+// (--device, --password-file) are taken after it too.
+CLI::App* Command(CLI::App& parent, const char* name, const char* description,
+                  const char* example) {
+    CLI::App* c = parent.add_subcommand(name, description);
+    c->fallthrough();
+    c->footer(example);
+    return c;
+}
+
+// "keys export", "show"; empty for the program itself.
+std::string CommandName(const CLI::App& c) {
+    if (!c.get_parent())
+        return "";
+    std::string parent = CommandName(*c.get_parent());
+    return parent.empty() ? c.get_name() : parent + " " + c.get_name();
+}
+
+// The command with "[--json]", "[--format VALUE]", "FIELD..." for the synopsis.
+std::string Synopsis(const CLI::App& c) {
+    std::string s = CommandName(c);
+    for (const CLI::Option* o : c.get_options()) {
+        if (o->get_positional())
+            s += " " + o->get_type_name() + (o->get_items_expected_max() > 1 ? "..." : "");
+        else if (o->get_type_name().empty())
+            s += " [" + o->get_name() + "]";
+        else
+            s += " [" + o->get_name() + " " + o->get_type_name() + "]";
+    }
+    return s;
+}
+
+// Text in columns: name padded to width, the text wrapped under itself.
+std::string Columns(const std::string& name, const std::string& text, size_t indent, size_t width) {
+    std::string out = std::string(indent, ' ') + name;
+    std::string pad(indent + width, ' ');
+    if (out.size() + 1 > pad.size())
+        out += "\n" + pad;
+    else
+        out += std::string(pad.size() - out.size(), ' ');
+    for (char c : text)
+        out += c == '\n' ? "\n" + pad : std::string(1, c);
+    return out + "\n";
+}
+
+// Words after head, wrapped at 80 columns under the first word.
+std::string Wrapped(const std::string& head, const std::vector<std::string>& words) {
+    std::string out = head;
+    size_t column = head.size();
+    for (const std::string& w : words) {
+        if (column + 1 + w.size() > 80) {
+            out += "\n" + std::string(head.size(), ' ');
+            column = head.size();
+        }
+        out += (column == head.size() ? "" : " ") + w;
+        column += (column == head.size() ? 0 : 1) + w.size();
+    }
+    return out + "\n";
+}
+
+// The visible commands in declaration order, keys export as one.
+std::vector<const CLI::App*> Commands(const CLI::App& app) {
+    std::vector<const CLI::App*> out;
+    for (const CLI::App* c : app.get_subcommands([](const CLI::App*) { return true; })) {
+        if (c->get_group().empty())
+            continue;
+        auto subs = c->get_subcommands([](const CLI::App*) { return true; });
+        if (subs.empty())
+            out.push_back(c);
+        out.insert(out.end(), subs.begin(), subs.end());
+    }
+    return out;
+}
+
+} // namespace
+
+CommandLine::CommandLine(ApConfig& a)
+    : m_config(a), m_app(std::make_unique<CLI::App>(kAbout, "ap-config")) {
+    CLI::App& app = *m_app;
+    app.set_help_flag();
+    app.require_subcommand(0, 1);
+    app.add_option("--device", a.m_device, "the access point's device (default DfuDevice0)")
+        ->type_name("NAME");
+    app.add_option("--password-file", a.m_passwordFile,
+                   "line 1: the password; for passwd lines 2 and 3: the new one\n"
+                   "(else $AP_PASSWORD, else asked on the terminal)")
+        ->type_name("FILE");
+    app.add_flag("-h,--help", a.m_help, "this text; help COMMAND: that command's");
+    app.add_flag("--version", a.m_version, "the version of ap-config");
+
+    CLI::App* show =
+        Command(app, "show", "every field in the pages' words", "ap-config show --json");
+    show->add_flag("--json", a.m_json, "JSON instead of text");
+
+    CLI::App* get =
+        Command(app, "get", "just those fields, one value a line", "ap-config get essid channel");
+    get->add_flag("--json", a.m_json, "JSON instead of text");
+    get->add_option("fields", a.m_args)->type_name("FIELD");
+
+    CLI::App* set = Command(app, "set",
+                            "checks every value, writes them all in one write,\n"
+                            "reads back and prints \"verified\"",
+                            "ap-config set channel=6 \"essid=Office AP\"");
+    set->add_flag("--clamp", a.m_clamp,
+                  "numbers out of range are corrected as the Advanced page does");
+    set->add_flag("--no-key-file", a.m_noKeyFile, "leaves the key file OEM.tmp alone");
+    set->add_option("assignments", a.m_args)->type_name("FIELD=VALUE");
+
+    CLI::App* backup = Command(app, "backup", "the whole configuration as JSON with its SHA-256",
+                               "ap-config backup ap1.json");
+    backup->add_option("file", a.m_file)->type_name("FILE");
+
+    CLI::App* restore = Command(app, "restore",
+                                "writes a backup back (same access point only,\n"
+                                "unless --force; keeps the login password unless\n"
+                                "--with-password)",
+                                "ap-config restore ap1.json");
+    restore->add_flag("--force", a.m_force, "restore: another access point's backup all the same");
+    restore->add_flag("--with-password", a.m_withPassword,
+                      "restore: the backup's login password too");
+    restore->add_flag("--no-key-file", a.m_noKeyFile, "leaves the key file OEM.tmp alone");
+    restore->add_option("file", a.m_file)->type_name("FILE");
+
+    CLI::App* keys = Command(app, "keys", "the WEP keys for clients", "");
+    CLI::App* keysExport = Command(*keys, "export", "the active WEP keys for clients",
+                                   "ap-config keys export --format wpa_supplicant");
+    keysExport->add_option("--format", a.m_format, "the client's file format (default plain)")
+        ->type_name("wpa_supplicant|networkmanager|plain");
+    keysExport->add_option("--output", a.m_output, "a file (mode 0600) instead of standard output")
+        ->type_name("FILE");
+
+    Command(app, "passwd", "sets a new login password, asked twice", "ap-config passwd");
+
+    CLI::App* help = Command(app, "help", "a command's options", "ap-config help set");
+    help->add_option("command", a.m_args)->type_name("COMMAND");
+
+    // For the shell completion: the words it offers, from these declarations.
+    CLI::App* words = Command(app, "complete-words", "", "");
+    words->group("");
+    words->add_option("words", a.m_args);
+}
+
+CommandLine::~CommandLine() = default;
+
+std::string CommandLine::Explain(const CLI::ParseError& e) const {
+    const CLI::App* command = m_app.get();
+    while (!command->get_subcommands().empty())
+        command = command->get_subcommands().front();
+    std::vector<std::string> extras = m_app->remaining(true);
+    std::string what = e.what();
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) && what.find(':') != std::string::npos)
+        return what.substr(0, what.find(':')) + " needs a value";
+    if (!dynamic_cast<const CLI::ExtrasError*>(&e) || extras.empty())
+        return what;
+    std::string name = CommandName(*command);
+    const std::string& extra = extras.front();
+    if (extra.size() < 2 || extra[0] != '-')
+        return name.empty() ? "unknown command " + extra
+                            : name + " takes no argument \"" + extra + "\"";
+    std::string option = extra.substr(0, extra.find('='));
+    std::vector<std::string> takers;
+    for (const CLI::App* c : Commands(*m_app))
+        for (const CLI::Option* o : c->get_options())
+            if (!o->get_positional() && o->check_name(option))
+                takers.push_back(CommandName(*c));
+    if (takers.empty())
+        return "unknown option " + option;
+    std::string list;
+    for (const std::string& t : takers)
+        list += (list.empty() ? "" : ", ") + t;
+    return (name.empty() ? "no command given for " : name + " does not take ") + option +
+           " (it belongs to " + list + ")";
+}
+
+bool CommandLine::Parse(const std::vector<std::string>& args) {
+    // CLI11 takes the arguments last first.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        m_app->parse(reversed);
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(stderr, "ap-config: %s (see ap-config --help)\n", Explain(e).c_str());
+        return false;
+    }
+    m_config.m_words.clear();
+    for (const CLI::App* c = m_app.get(); !c->get_subcommands().empty();) {
+        c = c->get_subcommands().front();
+        m_config.m_words.push_back(c->get_name());
+    }
+    m_config.m_words.insert(m_config.m_words.end(), m_config.m_args.begin(), m_config.m_args.end());
+    if (!m_config.m_file.empty())
+        m_config.m_words.push_back(m_config.m_file);
+    m_config.m_deviceGiven = m_app->count("--device") > 0;
+    return true;
+}
+
+std::string CommandLine::Summary() const {
+    std::string out = "usage: ap-config [--device NAME] [--password-file FILE] COMMAND ...\n\n" +
+                      std::string(kAbout) + "\n\ncommands:\n";
+    for (const CLI::App* c : Commands(*m_app)) {
+        std::string example = c->get_footer();
+        out += Columns(Synopsis(*c), c->get_description() + "\ne.g. " + example, 2, 33);
+    }
+    out += "\noptions:\n";
+    std::vector<std::string> seen;
+    auto list = [&](const CLI::App& c) {
+        for (const CLI::Option* o : c.get_options()) {
+            std::string name = o->get_name();
+            if (o->get_positional() || std::find(seen.begin(), seen.end(), name) != seen.end())
+                continue;
+            seen.push_back(name);
+            std::string head = o->get_type_name().empty() ? name : name + " " + o->get_type_name();
+            out += Columns(head, o->get_description(), 2, 22);
+        }
+    };
+    list(*m_app);
+    for (const CLI::App* c : Commands(*m_app))
+        list(*c);
+
+    std::vector<std::string> settable, readOnly;
+    for (const std::string& name : ConfigFields::Names()) {
+        if (name == "wepKeys")
+            settable.push_back("wepKey1..wepKey4");
+        (ConfigFields::Writable(name) ? settable : readOnly).push_back(name);
+    }
+    out += "\nfields:\n" + Wrapped("  ", settable) + "read only:\n" + Wrapped("  ", readOnly);
+    return out + "\n" + kExitCodes;
+}
+
+std::string CommandLine::HelpOf(const std::vector<std::string>& command) const {
+    std::string name;
+    for (const std::string& w : command)
+        name += (name.empty() ? "" : " ") + w;
+    for (const CLI::App* c : Commands(*m_app)) {
+        std::string synopsis = Synopsis(*c);
+        if (CommandName(*c) != name && CommandName(*c->get_parent()) != name)
+            continue;
+        std::string out = "usage: ap-config [--device NAME] [--password-file FILE] " + synopsis +
+                          "\n\n" + c->get_description() + "\ne.g. " + c->get_footer() + "\n";
+        bool first = true;
+        for (const CLI::Option* o : c->get_options()) {
+            if (o->get_positional())
+                continue;
+            out += first ? "\noptions:\n" : "";
+            first = false;
+            std::string head = o->get_type_name().empty()
+                                   ? o->get_name()
+                                   : o->get_name() + " " + o->get_type_name();
+            out += Columns(head, o->get_description(), 2, 22);
+        }
+        return out;
+    }
+    return "";
+}
+
+std::vector<std::string> CommandLine::Completions(const std::vector<std::string>& words) const {
+    std::vector<std::string> out;
+    const CLI::App* c = m_app.get();
+    for (const std::string& w : words) {
+        const CLI::App* sub = nullptr;
+        for (const CLI::App* s : c->get_subcommands([](const CLI::App*) { return true; }))
+            if (s->get_name() == w && !s->get_group().empty())
+                sub = s;
+        if (sub)
+            c = sub;
+    }
+    for (const CLI::App* s : c->get_subcommands([](const CLI::App*) { return true; }))
+        if (!s->get_group().empty())
+            out.push_back(s->get_name());
+    for (const CLI::App* a = c; a; a = a->get_parent())
+        for (const CLI::Option* o : a->get_options())
+            if (!o->get_positional())
+                for (const std::string& n : o->get_lnames())
+                    out.push_back("--" + n);
+    if (c->get_name() == "get")
+        for (const std::string& name : ConfigFields::Names())
+            out.push_back(name);
+    if (c->get_name() == "set")
+        for (const std::string& name : ConfigFields::Names())
+            if (ConfigFields::Writable(name))
+                out.push_back(name + "=");
+    return out;
+}
