@@ -1,5 +1,7 @@
 #include "Profile.h"
 
+#include "WholeFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -387,13 +389,6 @@ bool ResolveLinks(std::string path, std::string* target) {
     return false;
 }
 
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 bool WriteAll(int fd, const std::string& content, off_t offset) {
     size_t done = 0;
     while (done < content.size()) {
@@ -406,53 +401,6 @@ bool WriteAll(int fd, const std::string& content, off_t offset) {
         done += static_cast<size_t>(n);
     }
     return true;
-}
-
-enum class Replaced { kDone, kNoReplacement, kFailed };
-
-// Writes content to a new file next to target and renames it over target, with the old
-// file's mode and owner. kNoReplacement when no such file can be made there (a folder this
-// user may not write, an owner this user may not give).
-Replaced ReplaceFile(const std::string& target, const std::string& content,
-                     const struct stat* old) {
-    std::string tmp;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        tmp = target + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-        fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return Replaced::kNoReplacement;
-    }
-    if (fd < 0)
-        return Replaced::kNoReplacement;
-    if (old) {
-        struct stat now;
-        bool same = fstat(fd, &now) == 0 &&
-                    ((now.st_uid == old->st_uid && now.st_gid == old->st_gid) ||
-                     fchown(fd, old->st_uid, old->st_gid) == 0) &&
-                    fchmod(fd, old->st_mode & 07777) == 0;
-        if (!same) {
-            close(fd);
-            unlink(tmp.c_str());
-            return Replaced::kNoReplacement;
-        }
-    }
-    bool ok = WriteAll(fd, content, 0) && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    if (!ok) {
-        unlink(tmp.c_str());
-        return Replaced::kFailed;
-    }
-    if (rename(tmp.c_str(), target.c_str()) != 0) {
-        unlink(tmp.c_str());
-        return Replaced::kNoReplacement;
-    }
-    int folder = open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        fsync(folder);
-        close(folder);
-    }
-    return Replaced::kDone;
 }
 
 // Rewrites the open file in place: the room for the new content is taken first, then the
@@ -510,15 +458,22 @@ struct CProfileBatch::Impl {
     bool Save() {
         if (!exists) {
             // Nothing to keep: a new file, made whole before it takes the name.
-            return ReplaceFile(target, text.Text(), nullptr) == Replaced::kDone;
+            return wholefile::Replace(target, text.Text(), {}, nullptr) ==
+                   wholefile::Replaced::kDone;
         }
         // What the file's own permissions refuse is refused.
         int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0)
             return false;
+        using wholefile::Replaced;
         Replaced r = Replaced::kNoReplacement;
-        if (st.st_nlink == 1) // a file of several names is changed under all of them
-            r = ReplaceFile(target, text.Text(), &st);
+        // A file of several names is changed under all of them; a new file takes the old
+        // one's mode and owner, or the old file is rewritten in place.
+        if (st.st_nlink == 1)
+            r = wholefile::Replace(target, text.Text(),
+                                   {st.st_mode & 07777u, true, static_cast<long>(st.st_uid),
+                                    static_cast<long>(st.st_gid)},
+                                   nullptr);
         bool ok = r == Replaced::kDone ||
                   (r == Replaced::kNoReplacement && RewriteInPlace(fd, text.Text(), st.st_size));
         ok = close(fd) == 0 && ok;

@@ -3,6 +3,7 @@
 #include "Emulator.h"
 #include "Sha256.h"
 #include "TempFolder.h"
+#include "Unprivileged.h"
 #include "app/KeyStoreFile.h"
 #include "device/ConfigImage.h"
 #include "device/WepKeyTable.h"
@@ -14,6 +15,7 @@
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -26,13 +28,26 @@ struct Result {
     std::string out, err;
 };
 
+// How the process is started beyond its arguments: its standard output, a file size limit.
+struct Launch {
+    const char* out = "ap-config.out";
+    long fileSizeLimit = -1;
+};
+
 // Starts ap-config with args in the working folder, without a controlling terminal, with
 // AP_PASSWORD set to password unless that is null.
-pid_t Start(const std::vector<std::string>& args, const char* password) {
+pid_t Start(const std::vector<std::string>& args, const char* password, Launch how = {}) {
     pid_t pid = fork();
     if (pid == 0) {
         setsid();
-        int out = open("ap-config.out", O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (how.fileSizeLimit >= 0) {
+            // Past the limit a write fails with EFBIG instead of ending the process.
+            signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{static_cast<rlim_t>(how.fileSizeLimit),
+                         static_cast<rlim_t>(how.fileSizeLimit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        int out = open(how.out, O_WRONLY | O_CREAT | O_TRUNC, 0600);
         int err = open("ap-config.err", O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(out, 1);
         dup2(err, 2);
@@ -60,8 +75,9 @@ Result Finish(pid_t pid) {
     return r;
 }
 
-Result RunApConfig(const std::vector<std::string>& args, const char* password = "admin") {
-    return Finish(Start(args, password));
+Result RunApConfig(const std::vector<std::string>& args, const char* password = "admin",
+                   Launch how = {}) {
+    return Finish(Start(args, password, how));
 }
 
 const char kAttachOrInstall[] =
@@ -541,6 +557,86 @@ TEST_F(ApConfigTest, BackupAndRestore) {
 
     ASSERT_EQ(RunApConfig({"restore", "--with-password", "ap.json"}, "fresh").code, 0);
     EXPECT_EQ(RunApConfig({"get", "essid"}, "admin").code, 0);
+}
+
+// A write that fails or is refused leaves the previous file byte for byte.
+TEST_F(ApConfigTest, FilesAreReplacedWholeOrNotAtAll) {
+    const std::string good = "{\"a previous backup\": true}\n";
+    TempWorkingFolder::Write("ap.json", good);
+    TempWorkingFolder::Write("other", "another file\n");
+    symlink("other", "link.json");
+    symlink("missing", "dangling.json");
+    mkfifo("fifo.json", 0600);
+    mkdir("folder.json", 0700);
+    struct Case {
+        std::vector<std::string> args;
+        long limit;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"backup", "ap.json"}, 1024, "cannot write ap.json: File too large; nothing was written"},
+        {{"backup", "link.json"}, -1, "link.json: is a symbolic link; nothing was written"},
+        {{"backup", "dangling.json"}, -1, "is a symbolic link; nothing was written"},
+        {{"backup", "fifo.json"}, -1, "is not a regular file; nothing was written"},
+        {{"backup", "folder.json"}, -1, "is not a regular file; nothing was written"},
+        {{"keys", "export", "--output", "link.json"}, -1, "is a symbolic link"},
+    };
+    ASSERT_EQ(RunApConfig({"set", "--no-key-file", "wepType=64-bit"}).code, 0);
+    for (const Case& c : cases) {
+        Result r = RunApConfig(c.args, "admin", {"ap-config.out", c.limit});
+        EXPECT_EQ(r.code, 2) << testing::PrintToString(c.args);
+        EXPECT_NE(r.err.find("ap-config: "), std::string::npos);
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(TempWorkingFolder::Read("ap.json"), good);
+    EXPECT_EQ(TempWorkingFolder::Read("other"), "another file\n");
+    EXPECT_FALSE(std::filesystem::exists("missing"));
+    // No temporary file is left behind.
+    size_t files = 0;
+    for (auto& entry : std::filesystem::directory_iterator("."))
+        files += entry.path().filename().string().find(".tmp") != std::string::npos;
+    EXPECT_EQ(files, 0u);
+
+    // A file another user owns is not replaced by this one.
+    if (IsRoot()) {
+        ASSERT_EQ(chown("ap.json", kUnprivilegedId, kUnprivilegedId), 0);
+        Result theirs = RunApConfig({"backup", "ap.json"});
+        EXPECT_EQ(theirs.code, 2);
+        EXPECT_NE(theirs.err.find("belongs to another user; nothing was written"),
+                  std::string::npos);
+        EXPECT_EQ(TempWorkingFolder::Read("ap.json"), good);
+        ASSERT_EQ(chown("ap.json", 0, 0), 0);
+    }
+    // A replaced file has mode 0600 whatever it had.
+    chmod("ap.json", 0644);
+    ASSERT_EQ(RunApConfig({"backup", "ap.json"}).code, 0);
+    EXPECT_EQ(Mode("ap.json"), 0600u);
+    EXPECT_NE(TempWorkingFolder::Read("ap.json"), good);
+}
+
+TEST_F(ApConfigTest, DashIsStandardOutputAndOutputErrorsExitOne) {
+    Result b = RunApConfig({"backup", "-"});
+    ASSERT_EQ(b.code, 0) << b.err;
+    EXPECT_EQ(nlohmann::json::parse(b.out)["macAddress"], "02-1a-2b-3c-4d-5e");
+    EXPECT_NE(b.err.find("written to standard output"), std::string::npos);
+
+    ASSERT_EQ(RunApConfig({"set", "--no-key-file", "wepType=64-bit"}).code, 0);
+    const std::vector<std::vector<std::string>> commands = {{"show", "--json"},
+                                                            {"show"},
+                                                            {"get", "essid"},
+                                                            {"keys", "export"},
+                                                            {"keys", "export", "--output", "-"},
+                                                            {"backup", "-"},
+                                                            {"--help"},
+                                                            {"--version"}};
+    for (const auto& args : commands) {
+        Result r = RunApConfig(args, "admin", {"/dev/full"});
+        EXPECT_EQ(r.code, 1) << testing::PrintToString(args);
+        EXPECT_NE(r.err.find("ap-config: cannot write to standard output: " +
+                             std::string(std::strerror(ENOSPC))),
+                  std::string::npos)
+            << r.err;
+    }
 }
 
 TEST_F(ApConfigTest, RestoreRefusesDamagedFilesAndOtherAccessPoints) {

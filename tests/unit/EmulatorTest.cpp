@@ -304,9 +304,12 @@ TEST(Emulator, UnsavedControlChangesAreNotKept) {
     ASSERT_TRUE(emu.Running());
     auto before = emu.Dump("current");
     ASSERT_EQ(before.size(), 889u);
-    // A folder where the replacement file would go makes every save fail, even for root.
-    const std::string blocker = emu.StatePath() + ".tmp";
-    ASSERT_EQ(mkdir(blocker.c_str(), 0700), 0);
+    // A folder that is not empty at the state file's name makes every save's rename fail,
+    // even for root.
+    const std::string state = emu.StatePath(), aside = state + ".aside";
+    ASSERT_EQ(rename(state.c_str(), aside.c_str()), 0);
+    ASSERT_EQ(mkdir(state.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir((state + "/x").c_str(), 0700), 0);
     auto changed = before;
     changed[0] ^= 0xFF;
     EXPECT_EQ(emu.Control("load current " + ToHex(changed.data(), changed.size())),
@@ -322,7 +325,9 @@ TEST(Emulator, UnsavedControlChangesAreNotKept) {
     EXPECT_EQ(0, std::memcmp(image.get(), before.data(), 889));
     channel.Close();
 
-    ASSERT_EQ(rmdir(blocker.c_str()), 0);
+    ASSERT_EQ(rmdir((state + "/x").c_str()), 0);
+    ASSERT_EQ(rmdir(state.c_str()), 0);
+    ASSERT_EQ(rename(aside.c_str(), state.c_str()), 0);
     EXPECT_EQ(emu.Control("load current " + ToHex(changed.data(), changed.size())), "ok");
     EXPECT_EQ(emu.Dump("current"), changed);
 }

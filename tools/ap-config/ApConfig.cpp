@@ -3,6 +3,7 @@
 #include "BackupFile.h"
 #include "Codepage1252.h"
 #include "CommandLine.h"
+#include "Console.h"
 #include "KeyExport.h"
 #include "PasswordFile.h"
 #include "PrivateFile.h"
@@ -41,20 +42,29 @@ bool FileExists(const char* name) {
 } // namespace
 
 int ApConfig::Fail(int code, const std::string& message) const {
-    std::fprintf(stderr, "ap-config: %s\n", message.c_str());
+    Console::Err("ap-config: " + message + "\n");
     return code;
 }
 
 int ApConfig::Print(const std::string& text) const {
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
-        return Fail(kExitDevice,
-                    std::string("cannot write to standard output: ") + std::strerror(errno));
+    Console::Out(text);
     return kExitDone;
 }
 
+int ApConfig::PrintLine(const std::string& text) const {
+    return Print(text + "\n");
+}
+
+namespace {
+// show's name column.
+std::string Column(const std::string& name) {
+    return name + std::string(name.size() < 22 ? 22 - name.size() : 1, ' ');
+}
+} // namespace
+
 bool ApConfig::Output(const std::string& text) {
     if (m_output.empty()) {
-        std::fputs(text.c_str(), stdout);
+        Print(text);
         return true;
     }
     std::string error;
@@ -173,6 +183,17 @@ int ApConfig::ReadAndLogIn() {
 }
 
 int ApConfig::Run(const std::vector<std::string>& args) {
+    int code = RunCommand(args);
+    std::string reason;
+    if (!Console::Finish(&reason)) {
+        Fail(kExitDevice, "cannot write to standard output: " + reason);
+        if (code == kExitDone)
+            code = kExitDevice;
+    }
+    return code;
+}
+
+int ApConfig::RunCommand(const std::vector<std::string>& args) {
     CommandLine line(*this);
     if (!line.Parse(args))
         return kExitRefused;
@@ -235,7 +256,7 @@ int ApConfig::Run(const std::vector<std::string>& args) {
     m_image.SetPassword(word);
     int code = WriteAndVerify(m_image);
     if (code == kExitDone)
-        std::puts("The password has been successfully changed.");
+        PrintLine("The password has been successfully changed.");
     return code;
 }
 
@@ -244,17 +265,17 @@ int ApConfig::Show() {
         nlohmann::ordered_json j;
         for (const std::string& name : ConfigFields::Names())
             j[name] = ConfigFields::Json(m_image, name, m_firmware);
-        std::puts(j.dump(2).c_str());
+        PrintLine(j.dump(2));
         return kExitDone;
     }
     for (const std::string& name : ConfigFields::Names()) {
         std::string value = ConfigFields::Text(m_image, name, m_firmware);
         if (name == "wepKeys") {
             for (int k = 0; k < 4; ++k)
-                std::printf("%-21s %s\n", ("wepKey" + std::to_string(k + 1)).c_str(),
-                            ConfigFields::KeyHex(m_image, k).c_str());
+                PrintLine(Column("wepKey" + std::to_string(k + 1)) +
+                          ConfigFields::KeyHex(m_image, k));
         } else {
-            std::printf("%-21s %s\n", name.c_str(), value.c_str());
+            PrintLine(Column(name) + value);
         }
     }
     return kExitDone;
@@ -265,11 +286,11 @@ int ApConfig::Get() {
         nlohmann::ordered_json j;
         for (size_t i = 1; i < m_words.size(); ++i)
             j[m_words[i]] = ConfigFields::Json(m_image, m_words[i], m_firmware);
-        std::puts(j.dump(2).c_str());
+        PrintLine(j.dump(2));
         return kExitDone;
     }
     for (size_t i = 1; i < m_words.size(); ++i)
-        std::puts(ConfigFields::Text(m_image, m_words[i], m_firmware).c_str());
+        PrintLine(ConfigFields::Text(m_image, m_words[i], m_firmware));
     return kExitDone;
 }
 
@@ -291,7 +312,7 @@ void ApConfig::LoadKeyTable() {
 
 void ApConfig::SyncKeyFileAfterWrite(bool fromImage) {
     if (m_noKeyFile) {
-        std::fputs("ap-config: the key file OEM.tmp was left alone (--no-key-file)\n", stderr);
+        Console::Err("ap-config: the key file OEM.tmp was left alone (--no-key-file)\n");
         return;
     }
     bool ok;
@@ -309,7 +330,7 @@ void ApConfig::SyncKeyFileAfterWrite(bool fromImage) {
         ok = SaveKeyFile();
     }
     if (!ok)
-        std::fputs("ap-config: the key file OEM.tmp could not be written\n", stderr);
+        Console::Err("ap-config: the key file OEM.tmp could not be written\n");
 #ifndef _WIN32
     // The keys are only obscured in the file: it is kept from other users.
     else
@@ -327,7 +348,7 @@ int ApConfig::Set() {
     if (!refusals.empty()) {
         for (const std::string& r : refusals)
             Fail(kExitRefused, r);
-        std::fputs("ap-config: nothing was written\n", stderr);
+        Console::Err("ap-config: nothing was written\n");
         return kExitRefused;
     }
     g_pConfigImage = &changed;
@@ -357,11 +378,11 @@ int ApConfig::WriteAndVerify(ConfigImage& image) {
         std::string list;
         for (const std::string& d : differ)
             list += (list.empty() ? "" : ", ") + d;
-        std::printf("differs: %s\n", list.c_str());
+        PrintLine("differs: " + list);
         return Fail(kExitDiffers,
                     "written, but the access point reads back differently in: " + list);
     }
-    std::puts("verified");
+    PrintLine("verified");
     return kExitDone;
 }
 
@@ -370,8 +391,12 @@ int ApConfig::Backup() {
     if (!PrivateFile::Write(m_words[1], BackupFile::FromImage(m_image, m_firmware).ToJson(),
                             &error))
         return Fail(kExitRefused, "cannot write " + m_words[1] + ": " + error);
-    std::printf("backup of %s written to %s\n",
-                ConfigFields::Text(m_image, "macAddress", "").c_str(), m_words[1].c_str());
+    // With "-" the backup itself is the standard output; the note goes beside it.
+    std::string note = "backup of " + ConfigFields::Text(m_image, "macAddress", "") +
+                       " written to " + (m_words[1] == "-" ? "standard output" : m_words[1]) + "\n";
+    if (m_words[1] != "-")
+        return Print(note);
+    Console::Err(note);
     return kExitDone;
 }
 

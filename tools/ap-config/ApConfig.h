@@ -24,6 +24,7 @@ public:
 private:
     friend class CommandLine;
 
+    int RunCommand(const std::vector<std::string>& args);
     int CheckUsage();
     int ReadAndLogIn();
     bool PasswordLines(std::vector<std::string>* lines, bool wantNew);
@@ -46,9 +47,9 @@ private:
     void SyncKeyFileAfterWrite(bool fromImage);
 
     int Fail(int code, const std::string& message) const;
-    // Writes text to standard output and flushes it: kExitDone, or kExitDevice with the
-    // system's reason when it could not be written.
+    // Writes text to standard output (checked as a whole when the run ends); kExitDone.
     int Print(const std::string& text) const;
+    int PrintLine(const std::string& text) const;
     bool Output(const std::string& text);
 
     std::string m_device = "DfuDevice0";

@@ -1,53 +1,24 @@
 #include "PrivateFile.h"
 
+#include "Console.h"
+#include "platform/WholeFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 bool PrivateFile::Write(const std::string& path, const std::string& content, std::string* error) {
-#ifdef _WIN32
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        *error = std::strerror(errno);
+    if (path == "-") {
+        Console::Out(content);
+        return true;
+    }
+    if (!wholefile::MayReplace(path, error))
         return false;
-    }
-    bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok)
-        *error = "write failed";
-    return ok;
-#else
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    // An existing file keeps its mode through O_CREAT: narrow it before writing the secrets.
-    if (fd < 0 || fchmod(fd, 0600) != 0) {
-        *error = std::strerror(errno);
-        if (fd >= 0)
-            close(fd);
-        return false;
-    }
-    size_t done = 0;
-    while (done < content.size()) {
-        ssize_t n = write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            *error = std::strerror(errno);
-            close(fd);
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (close(fd) != 0) {
-        *error = std::strerror(errno);
+    if (wholefile::Replace(path, content, {0600, true}, error) != wholefile::Replaced::kDone) {
+        *error += "; nothing was written";
         return false;
     }
     return true;
-#endif
 }
 
 bool PrivateFile::Read(const std::string& path, std::string* content, std::string* error) {

@@ -2,10 +2,13 @@
 
 #include <string>
 
-// Files that hold keys or passwords: created (or truncated) readable by the owner only.
+// Files that hold keys or passwords, readable by the owner only.
 class PrivateFile {
 public:
-    // Writes content to path with mode 0600; false (and errno's text in *error) on failure.
+    // Replaces path as a whole with content, mode 0600 (wholefile::Replace): the old file
+    // stays byte for byte on any failure. Refuses a symbolic link, an existing file that is
+    // not a regular file or that another user owns. "-" is standard output. False, with the
+    // reason in *error, when nothing was written.
     static bool Write(const std::string& path, const std::string& content, std::string* error);
     static bool Read(const std::string& path, std::string* content, std::string* error);
 };

@@ -1,6 +1,7 @@
 #include "Server.h"
 
 #include "platform/DeviceProtocol.h"
+#include "platform/WholeFile.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -211,43 +212,9 @@ bool Server::Start(std::string* error) {
 }
 
 bool Server::SaveState() {
-    std::string tmp = m_statePath + ".tmp";
-    int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    if (fchmod(fd, m_stateMode) != 0) {
-        close(fd);
-        unlink(tmp.c_str());
-        return false;
-    }
-    std::string text = m_model.Serialize();
-    bool ok = true;
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
-    ok = ok && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    if (!ok || rename(tmp.c_str(), m_statePath.c_str()) != 0) {
-        unlink(tmp.c_str());
-        return false;
-    }
-    std::string folder = m_statePath.find('/') == std::string::npos
-                             ? "."
-                             : m_statePath.substr(0, m_statePath.rfind('/') + 1);
-    int dfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        fsync(dfd);
-        close(dfd);
-    }
-    return true;
+    // The whole state or none of it: a crash or a full disk leaves the previous state.
+    return wholefile::Replace(m_statePath, m_model.Serialize(), {m_stateMode, true}, nullptr) ==
+           wholefile::Replaced::kDone;
 }
 
 void Server::Accept(Listener& listener) {

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+// Saving a file as a whole, the way QSaveFile saves one: the new content goes to a temporary
+// file in the target's folder, is flushed to the disk, and only then takes the target's name
+// (rename; on Windows MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH).
+// Whatever fails, the file of that name stays as it was, byte for byte, and the temporary
+// file is removed. The one helper for every file the programs replace.
+namespace wholefile {
+
+enum class Replaced {
+    kDone,
+    kNoReplacement, // no temporary file with these attributes could be made there, or it
+                    // could not take the name (a folder this user may not write, an owner
+                    // this user may not give); nothing was changed
+    kFailed,        // writing or flushing the content failed (disk full, a size limit)
+};
+
+// What the new file is made with (POSIX only; on Windows it takes its folder's defaults).
+struct Attributes {
+    unsigned mode = 0666;    // permission bits
+    bool exactMode = false;  // set exactly, whatever the umask (else the umask applies)
+    long uid = -1, gid = -1; // the owner to give it, -1: the writer's
+};
+
+// Replaces (or creates) path with content. *error (when not null) gets the system's reason
+// on failure. A symbolic link at path is itself replaced, never followed: callers that mean
+// its target resolve it first, callers that must not replace one check first (see Check).
+Replaced Replace(const std::string& path, const std::string& content, const Attributes& as,
+                 std::string* error);
+
+// Whether path may be replaced by this user as a private file: false, with the reason
+// ending "; nothing was written", when it is a symbolic link, an existing file that is not
+// a regular file, or one another user owns. A path that does not exist may be.
+bool MayReplace(const std::string& path, std::string* reason);
+
+} // namespace wholefile

@@ -1,0 +1,104 @@
+#include "WholeFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace wholefile {
+namespace {
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool WriteAll(int fd, const std::string& content) {
+    size_t done = 0;
+    while (done < content.size()) {
+        ssize_t n = write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+Replaced Fail(Replaced r, std::string* error) {
+    if (error)
+        *error = std::strerror(errno);
+    return r;
+}
+
+} // namespace
+
+Replaced Replace(const std::string& path, const std::string& content, const Attributes& as,
+                 std::string* error) {
+    std::string tmp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        tmp = path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+        fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                  static_cast<mode_t>(as.mode));
+        if (fd < 0 && errno != EEXIST)
+            return Fail(Replaced::kNoReplacement, error);
+    }
+    if (fd < 0)
+        return Fail(Replaced::kNoReplacement, error);
+    auto drop = [&](Replaced r) {
+        int saved = errno;
+        if (fd >= 0)
+            close(fd);
+        unlink(tmp.c_str());
+        errno = saved;
+        return Fail(r, error);
+    };
+    struct stat now {};
+    if (as.uid >= 0 &&
+        (fstat(fd, &now) != 0 ||
+         ((now.st_uid != static_cast<uid_t>(as.uid) || now.st_gid != static_cast<gid_t>(as.gid)) &&
+          fchown(fd, static_cast<uid_t>(as.uid), static_cast<gid_t>(as.gid)) != 0)))
+        return drop(Replaced::kNoReplacement);
+    if (as.exactMode && fchmod(fd, static_cast<mode_t>(as.mode)) != 0)
+        return drop(Replaced::kNoReplacement);
+    if (!WriteAll(fd, content) || fsync(fd) != 0)
+        return drop(Replaced::kFailed);
+    int closed = close(fd);
+    fd = -1;
+    if (closed != 0)
+        return drop(Replaced::kFailed);
+    if (rename(tmp.c_str(), path.c_str()) != 0)
+        return drop(Replaced::kNoReplacement);
+    // The new name itself is on the disk once the folder is.
+    int folder = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+    return Replaced::kDone;
+}
+
+bool MayReplace(const std::string& path, std::string* reason) {
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0)
+        return true;
+    if (S_ISLNK(st.st_mode))
+        *reason = "is a symbolic link; nothing was written";
+    else if (!S_ISREG(st.st_mode))
+        *reason = "is not a regular file; nothing was written";
+    else if (st.st_uid != geteuid())
+        *reason = "belongs to another user; nothing was written";
+    else
+        return true;
+    return false;
+}
+
+} // namespace wholefile

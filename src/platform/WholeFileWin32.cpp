@@ -1,0 +1,84 @@
+#include "WholeFile.h"
+
+#include <algorithm>
+#include <windows.h>
+
+namespace wholefile {
+namespace {
+
+// Paths are UTF-8 here, as the programs hold them; the system takes UTF-16.
+std::wstring Wide(const std::string& utf8) {
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &w[0], n);
+    return w;
+}
+
+Replaced Fail(Replaced r, std::string* error) {
+    if (!error)
+        return r;
+    char text[256] = "";
+    DWORD code = GetLastError();
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             code, 0, text, sizeof(text), nullptr);
+    while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == '.'))
+        text[--n] = '\0';
+    *error = n > 0 ? text : "system error " + std::to_string(code);
+    return r;
+}
+
+} // namespace
+
+Replaced Replace(const std::string& path, const std::string& content, const Attributes&,
+                 std::string* error) {
+    std::wstring target = Wide(path), tmp;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; file == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
+        tmp = target + L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+              std::to_wstring(attempt);
+        file = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
+            return Fail(Replaced::kNoReplacement, error);
+    }
+    if (file == INVALID_HANDLE_VALUE)
+        return Fail(Replaced::kNoReplacement, error);
+    auto drop = [&](Replaced r) {
+        Fail(r, error);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+        DeleteFileW(tmp.c_str());
+        return r;
+    };
+    size_t done = 0;
+    while (done < content.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1u << 20));
+        DWORD wrote = 0;
+        if (!WriteFile(file, content.data() + done, chunk, &wrote, nullptr) || wrote == 0)
+            return drop(Replaced::kFailed);
+        done += wrote;
+    }
+    if (!FlushFileBuffers(file))
+        return drop(Replaced::kFailed);
+    CloseHandle(file);
+    file = INVALID_HANDLE_VALUE;
+    if (!MoveFileExW(tmp.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return drop(Replaced::kNoReplacement);
+    return Replaced::kDone;
+}
+
+bool MayReplace(const std::string& path, std::string* reason) {
+    DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return true;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        *reason = "is a symbolic link; nothing was written";
+    else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        *reason = "is not a regular file; nothing was written";
+    else
+        return true;
+    return false;
+}
+
+} // namespace wholefile
