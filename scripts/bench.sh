@@ -7,6 +7,7 @@
 # warm in-process table (Google Benchmark). Writes everything to $build/bench-results.md.
 #   scripts/bench.sh [build]      BENCH_PAIRS=n (default 20)
 set -euo pipefail
+scripts=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build}" && pwd)
 pairs=${BENCH_PAIRS:-20}
 probe=$build/bench/bench_probe
@@ -35,18 +36,8 @@ pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 export DISPLAY=:$(cat "$work/display")
 
-# One probe run: its "name value" lines, prefixed with a label, go to $work/raw.
-# A run that fails (no window in time) is counted and leaves no figures.
-failures=0
-measure() {
-    local label=$1
-    shift
-    if "$probe" "$@" >"$work/out" 2>>"$work/errors"; then
-        sed "s|^|$label |" "$work/out" >>"$work/raw"
-    else
-        failures=$((failures + 1))
-    fi
-}
+# shellcheck source=scripts/bench-rows.sh
+source "$scripts/bench-rows.sh" # measure, pair, row
 : >"$work/raw"
 
 # The dialogs' pixel sizes (the floors are given them) and the first tab's place, from one
@@ -97,32 +88,6 @@ for _ in $(seq "$pairs"); do
     measure off.tabs --offscreen --title "Tabs floor" --tab "$tab" -- \
         "$build/bench/floor_tabs" "$main_size"
 done
-
-# "ours floor" pairs of one figure, in run order, paired by position.
-pair() { # label-ours label-floor name
-    paste -d' ' <(awk -v l="$1" -v n="$3" '$1 == l && $2 == n {print $3}' "$work/raw") \
-        <(awk -v l="$2" -v n="$3" '$1 == l && $2 == n {print $3}' "$work/raw") |
-        awk 'NF == 2'
-}
-# One table row: medians of both, median ratio and its quartiles, number of pairs.
-row() { # what unit label-ours label-floor name
-    local what=$1 unit=$2
-    pair "$3" "$4" "$5" | awk -v what="$what" -v unit="$unit" '
-        function median(a, n) { return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2 }
-        function quantile(a, n, q,   i) { i = 1 + int(q * (n - 1) + 0.5); return a[i] }
-        function sort(a, n,   i, j, t) {
-            for (i = 2; i <= n; i++) { t = a[i]; for (j = i - 1; j > 0 && a[j] > t; j--) a[j + 1] = a[j]; a[j + 1] = t }
-        }
-        { n++; u[n] = $1; f[n] = $2; r[n] = $2 > 0 ? $1 / $2 : 0 }
-        END {
-            if (n == 0) { printf "| %s | - | - | - | - | 0 |\n", what; exit }
-            sort(u, n); sort(f, n); sort(r, n)
-            scale = unit == "MB" ? 1024 : 1
-            printf "| %s | %.1f %s | %.1f %s | %.2f | %.2f-%.2f | %d |\n", what,
-                median(u, n) / scale, unit, median(f, n) / scale, unit, median(r, n),
-                quantile(r, n, 0.25), quantile(r, n, 0.75), n
-        }'
-}
 
 {
     echo "Whole processes, first time; $pairs interleaved pairs; median ratio and its quartiles."

@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
-# The Windows build under Wine beside the bare Win32 login floor
-# (bench/floors/win32_login_floor.exe), as whole processes in interleaved pairs: bench_probe
-# (from the Linux build) starts `wine PROGRAM`, waits for the "Login" window to be mapped and
-# drawn (start-up, peak resident size at the login), then types the password, presses Enter
-# and waits for the main dialog (the floor's "Main floor", of the main dialog's size) to be
-# drawn and settle, and reads the peak resident size there. The utility logs in to an
-# ap-emulator over the loopback transport. Run under xvfb-run. Prints bench_probe's lines
-# prefixed with the program. Argument: the number of pairs (default 10).
+# The Windows build under Wine beside bare Win32 floors (bench/floors/), as whole processes
+# (`wine PROGRAM`, the Wine server kept running) watched by bench_probe (from the Linux build)
+# on the display it is run on: run it under xvfb-run. Two sets of runs, each interleaved:
+# - pairs of ap-utility.exe and the bare floor (win32_login_floor.exe): start-up to the
+#   "Login" window mapped and drawn, peak resident size there; then the password typed and
+#   Enter, to the main dialog drawn (the utility logs in to an ap-emulator over the loopback
+#   transport; the floor opens an empty dialog of the main dialog's size), peak resident size
+#   once it has stopped drawing;
+# - rounds of start-up alone: the utility, the bare floor and the floor at each step towards
+#   the utility's start-up (win32_floor_STEP.exe), each step beside the one before it, so
+#   that each row says what one step costs.
+# Each figure is the median of the per-pair ratios with their quartiles (scripts/bench-rows.sh).
+# Writes the tables to build-win32/windows-bench-results.md. Argument: the number of pairs and
+# of rounds (default 10).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 pairs=${1:-10}
@@ -14,25 +20,88 @@ export WINEPREFIX="$root/build-win32/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES
 probe="$root/build/bench/bench_probe"
 emulator="$root/build/tools/ap-emulator"
 utility="$root/build-win32/src/ap-utility.exe"
-floor="$root/build-win32/bench/floors/win32_login_floor.exe"
+floors="$root/build-win32/bench/floors"
+results="$root/build-win32/windows-bench-results.md"
 main_title="Kestrel-A 2.0 / Kestrel-B 2.0 Utility"
-scratch=$(mktemp -d)
+steps=(manifest comctl32 winsock resources calls)
+work=$(mktemp -d)
 emulator_pid=""
 finish() {
+    wineserver -k 2>/dev/null || true
     if [ -n "$emulator_pid" ]; then kill "$emulator_pid" 2>/dev/null || true; fi
-    rm -rf "$scratch"
+    rm -rf "$work"
 }
 trap finish EXIT
 source "$root/scripts/tcp-emulator.sh"
-start_tcp_emulator "$emulator" "$scratch" || exit 1
-mkdir "$scratch/run"
-cd "$scratch/run"
-# The Wine server kept running between the runs, as it is once any Windows program has run.
+start_tcp_emulator "$emulator" "$work" || exit 1
+# shellcheck source=scripts/bench-rows.sh
+source "$root/scripts/bench-rows.sh" # measure, pair, row
+: >"$work/raw"
+mkdir "$work/run"
+cd "$work/run"
+# A Wine server left from an earlier run would draw on that run's display. A new one is kept
+# running between the runs, as it is once any Windows program has run; the first, uncounted
+# run starts the Wine desktop and brings every program's files into the page cache.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 wineserver -p 60
-for _ in $(seq 1 "$pairs"); do
-    timeout 60 "$probe" --type admin --next "$main_title" -- wine "$utility" 2>/dev/null |
-        sed 's/^/utility /' || true
-    timeout 60 "$probe" --type admin --next "Main floor" -- wine "$floor" 2>/dev/null |
-        sed 's/^/floor /' || true
+for exe in "$utility" "$floors/win32_login_floor.exe" "${steps[@]/#/$floors/win32_floor_}"; do
+    "$probe" -- wine "${exe%.exe}.exe" >/dev/null 2>&1 || true
 done
-wineserver -k
+
+for _ in $(seq 1 "$pairs"); do
+    measure utility --type admin --next "$main_title" -- wine "$utility"
+    measure floor --type admin --next "Main floor" -- wine "$floors/win32_login_floor.exe"
+done
+for _ in $(seq 1 "$pairs"); do
+    measure start.utility -- wine "$utility"
+    measure start.floor -- wine "$floors/win32_login_floor.exe"
+    for step in "${steps[@]}"; do
+        measure "start.$step" -- wine "$floors/win32_floor_$step.exe"
+    done
+done
+
+{
+    echo "Whole processes under Wine, first time in each; $pairs interleaved pairs and $pairs"
+    echo "rounds; median ratio and its quartiles. $(nproc) cores; load average at the end:"
+    echo "$(cut -d' ' -f1-3 /proc/loadavg)."
+    echo
+    echo "| what | utility | floor | ratio | spread | pairs |"
+    echo "|---|---|---|---|---|---|"
+    row "start-up to login drawn" ms utility floor first_painted
+    row "processor time of the process at login drawn" ms utility floor first_cpu
+    row "peak resident size at login drawn" MB utility floor first_kib
+    row "Enter on the login to main dialog drawn" ms utility floor next_painted
+    row "peak resident size at main dialog" MB utility floor next_kib
+    echo
+    echo "Start-up alone, each step towards the utility beside the step before it:"
+    echo
+    echo "| step | this step | the step before | ratio | spread | pairs |"
+    echo "|---|---|---|---|---|---|"
+    before=floor
+    for step in "${steps[@]}"; do
+        row "+ $step" ms "start.$step" "start.$before" first_painted
+        before=$step
+    done
+    row "the utility beside the last step" ms start.utility "start.$before" first_painted
+    row "the last step beside the bare floor" ms "start.$before" start.floor first_painted
+    row "the utility beside the bare floor" ms start.utility start.floor first_painted
+    echo
+    echo "The same by the processor time of the process at login drawn:"
+    echo
+    echo "| step | this step | the step before | ratio | spread | pairs |"
+    echo "|---|---|---|---|---|---|"
+    before=floor
+    for step in "${steps[@]}"; do
+        row "+ $step" ms "start.$step" "start.$before" first_cpu
+        before=$step
+    done
+    row "the utility beside the last step" ms start.utility "start.$before" first_cpu
+    row "the utility beside the bare floor" ms start.utility start.floor first_cpu
+    echo
+    echo "Probe runs that failed: $failures."
+} | tee "$results"
+if [ "$failures" -gt 0 ] && [ -s "$work/errors" ]; then
+    echo "Probe errors:" >&2
+    sort "$work/errors" | uniq -c | head >&2
+fi

@@ -4,8 +4,22 @@
 // an in-memory DLGTEMPLATE, with no code of the project. Cancel and Escape end it; OK (or
 // Enter) opens an empty dialog of the main dialog's size (256 x 217, "Main floor"), for the
 // figures at the main dialog, which Escape ends.
+//
+// Built bare and then once per step towards the utility's start-up, each step on top of the
+// ones before it (bench/floors/CMakeLists.txt), so that the figures show what each step costs:
+// the utility's manifest (a resource only); FLOOR_COMCTL32 and FLOOR_WINSOCK: the utility's
+// imported DLLs besides the floor's own, referenced and never called; FLOOR_ICON: its
+// resources, with its icon set on the dialog as the utility sets it; FLOOR_CALLS: what the
+// utility does before its login (the common control classes, the message-only dispatcher
+// window, the dialogs' key hook, the search for a running copy and the instance mutex).
+#ifdef FLOOR_WINSOCK
+#include <winsock2.h>
+#endif
 #include <windows.h>
 
+#ifdef FLOOR_COMCTL32
+#include <commctrl.h>
+#endif
 #include <vector>
 
 namespace {
@@ -50,6 +64,19 @@ private:
     std::vector<WORD> m_words;
 };
 
+#if defined(FLOOR_COMCTL32) || defined(FLOOR_WINSOCK)
+// Referenced and never called: the loader loads and starts each DLL as for the utility.
+void* const volatile g_imports[] = {
+#ifdef FLOOR_COMCTL32
+    reinterpret_cast<void*>(&InitCommonControlsEx),
+    reinterpret_cast<void*>(&GetStockObject),
+#endif
+#ifdef FLOOR_WINSOCK
+    reinterpret_cast<void*>(&WSAStartup),
+#endif
+};
+#endif
+
 constexpr WORD kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082;
 constexpr DWORD kEditStyle = ES_PASSWORD | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
 
@@ -88,9 +115,16 @@ std::vector<DWORD> LoginTemplate() {
     return w.Finish();
 }
 
+HICON g_icon = nullptr;
+
 INT_PTR CALLBACK LoginProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_INITDIALOG)
+    if (message == WM_INITDIALOG) {
+        if (g_icon) {
+            SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_icon));
+            SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_icon));
+        }
         return TRUE;
+    }
     if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
         EndDialog(dialog, LOWORD(wParam));
         return TRUE;
@@ -98,9 +132,42 @@ INT_PTR CALLBACK LoginProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     return FALSE;
 }
 
+#ifdef FLOOR_CALLS
+LRESULT CALLBACK KeyFilter(int code, WPARAM wParam, LPARAM lParam) {
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// What the utility does before its login that a bare dialog does not.
+bool StartLikeTheUtility(HINSTANCE instance) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES |
+                                                       ICC_PROGRESS_CLASS | ICC_INTERNET_CLASSES};
+    InitCommonControlsEx(&controls);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = instance;
+    wc.lpszClassName = L"FloorDispatcher";
+    RegisterClassW(&wc);
+    CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
+                    nullptr);
+    SetWindowsHookExW(WH_MSGFILTER, KeyFilter, nullptr, GetCurrentThreadId());
+    if (FindWindowA(nullptr, "Login floor") || FindWindowA(nullptr, "AP Floor"))
+        return false;
+    CreateMutexA(nullptr, FALSE, "Local\\win32-login-floor.instance");
+    return GetLastError() != ERROR_ALREADY_EXISTS;
+}
+#endif
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+#ifdef FLOOR_CALLS
+    if (!StartLikeTheUtility(instance))
+        return 1;
+#endif
+#ifdef FLOOR_ICON
+    g_icon = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(128), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+#endif
     std::vector<DWORD> login = LoginTemplate();
     INT_PTR result = DialogBoxIndirectParamA(
         instance, reinterpret_cast<LPCDLGTEMPLATEA>(login.data()), nullptr, LoginProc, 0);

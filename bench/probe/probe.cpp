@@ -14,12 +14,14 @@
 //                    runs the program offscreen with AP_PROBE_T0 set, for a program that
 //                    times itself (bench/floors/SelfProbe.h)
 //
-// Output lines: "<name> <milliseconds>" and "<name>_kib <VmHWM in KiB>".
+// Output lines: "<name> <milliseconds>" and "<name>_kib <VmHWM in KiB>"; first_cpu: the
+// program's processor time in milliseconds when its first window was drawn.
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fstream>
 #include <map>
 #include <poll.h>
@@ -45,6 +47,27 @@ long PeakKiB(pid_t pid) {
         if (line.rfind("VmHWM:", 0) == 0)
             return std::strtol(line.c_str() + 6, nullptr, 10);
     return -1;
+}
+
+// The processor time the program's live threads have had so far, in milliseconds (the first
+// field of each thread's schedstat, in nanoseconds): unlike the wall-clock times, it hardly
+// moves with the machine's load, though it leaves out the servers' work for the program.
+double CpuMs(pid_t pid) {
+    std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* dir = opendir(tasks.c_str());
+    if (!dir)
+        return -1;
+    double ns = 0;
+    while (dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        std::ifstream stat(tasks + "/" + entry->d_name + "/schedstat");
+        double value = 0;
+        if (stat >> value)
+            ns += value;
+    }
+    closedir(dir);
+    return ns / 1e6;
 }
 
 struct Options {
@@ -307,6 +330,7 @@ int Run(const Options& o) {
         Print("first_mapped", mapped - start);
         Print("first_painted", painted - start);
         std::printf("first_kib %ld\n", PeakKiB(child));
+        Print("first_cpu", CpuMs(child));
         probe.PrintSize("first_size");
         if (!o.next.empty()) {
             probe.WaitForQuiet(o.quietMs);

@@ -7,7 +7,6 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #else
-#include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -19,7 +18,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <mutex>
 
 namespace devproto {
 
@@ -79,24 +77,68 @@ int64_t NowMs() {
 namespace {
 
 #ifdef _WIN32
+// Winsock is loaded the first time a socket is asked for, not with the program: only the
+// loopback transport uses it, and a program that talks to the driver never does. Its calls
+// are reached through this table.
+struct Winsock {
+    decltype(&::WSAStartup) startup;
+    decltype(&::socket) socket;
+    decltype(&::connect) connect;
+    decltype(&::setsockopt) setsockopt;
+    decltype(&::closesocket) closesocket;
+    decltype(&::send) send;
+    decltype(&::recv) recv;
+    decltype(&::select) select;
+};
+
+template <typename Function> bool Bind(HMODULE dll, const char* name, Function* function) {
+    *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
+    return *function != nullptr;
+}
+
+// The table, or nullptr when the DLL, one of its calls or its start-up is missing.
+const Winsock* LoadWinsock() {
+    static const Winsock* const loaded = []() -> const Winsock* {
+        static Winsock w{};
+        HMODULE dll = LoadLibraryW(L"ws2_32.dll");
+        if (!dll || !Bind(dll, "WSAStartup", &w.startup) || !Bind(dll, "socket", &w.socket) ||
+            !Bind(dll, "connect", &w.connect) || !Bind(dll, "setsockopt", &w.setsockopt) ||
+            !Bind(dll, "closesocket", &w.closesocket) || !Bind(dll, "send", &w.send) ||
+            !Bind(dll, "recv", &w.recv) || !Bind(dll, "select", &w.select))
+            return nullptr;
+        WSADATA data;
+        return w.startup(MAKEWORD(2, 2), &data) == 0 ? &w : nullptr;
+    }();
+    return loaded;
+}
+
 bool Interrupted() {
     return false;
 }
 // Waits until s is readable: 1 readable, 0 time out, -1 error.
 int WaitReadable(Socket s, int ms) {
+    const Winsock* ws = LoadWinsock();
+    if (!ws)
+        return -1;
     fd_set set;
     FD_ZERO(&set);
     FD_SET(static_cast<SOCKET>(s), &set);
     timeval tv{ms / 1000, (ms % 1000) * 1000};
-    int r = select(0, &set, nullptr, nullptr, &tv);
+    int r = ws->select(0, &set, nullptr, nullptr, &tv);
     return r == SOCKET_ERROR ? -1 : r;
 }
+// One call moves at most 1 MiB.
+int Chunk(size_t size) {
+    return static_cast<int>(size > 1 << 20 ? 1 << 20 : size);
+}
 int SendSome(Socket s, const char* p, size_t size) {
-    int n = send(static_cast<SOCKET>(s), p, static_cast<int>(size > 1 << 20 ? 1 << 20 : size), 0);
+    const Winsock* ws = LoadWinsock();
+    int n = ws ? ws->send(static_cast<SOCKET>(s), p, Chunk(size), 0) : SOCKET_ERROR;
     return n == SOCKET_ERROR ? -1 : n;
 }
 int RecvSome(Socket s, char* p, size_t size) {
-    int n = recv(static_cast<SOCKET>(s), p, static_cast<int>(size > 1 << 20 ? 1 << 20 : size), 0);
+    const Winsock* ws = LoadWinsock();
+    int n = ws ? ws->recv(static_cast<SOCKET>(s), p, Chunk(size), 0) : SOCKET_ERROR;
     return n == SOCKET_ERROR ? -1 : n;
 }
 #else
@@ -124,7 +166,8 @@ void CloseSocket(Socket s) {
     if (s == kNoSocket)
         return;
 #ifdef _WIN32
-    closesocket(static_cast<SOCKET>(s));
+    if (const Winsock* ws = LoadWinsock())
+        ws->closesocket(static_cast<SOCKET>(s));
 #else
     close(static_cast<int>(s));
 #endif
@@ -189,34 +232,38 @@ bool ParseLoopbackAddress(const std::string& text, uint16_t* port) {
 }
 
 Socket ConnectLoopback(uint16_t port) {
+    // The address in network byte order, written byte by byte: 127.0.0.1 and the port.
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    const uint8_t portBytes[2] = {static_cast<uint8_t>(port >> 8), static_cast<uint8_t>(port)};
+    const uint8_t loopback[4] = {127, 0, 0, 1};
+    std::memcpy(&addr.sin_port, portBytes, sizeof portBytes);
+    std::memcpy(&addr.sin_addr, loopback, sizeof loopback);
+    // Requests and replies are small and answered one by one: each is sent at once.
+    int one = 1;
+    auto noDelay = reinterpret_cast<const char*>(&one);
 #ifdef _WIN32
-    static std::once_flag started;
-    static bool ready = false;
-    std::call_once(started, [] {
-        WSADATA data;
-        ready = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    });
-    if (!ready)
+    const Winsock* ws = LoadWinsock();
+    if (!ws)
         return kNoSocket;
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    SOCKET s = ws->socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (s == INVALID_SOCKET)
         return kNoSocket;
+    bool connected = ws->connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0;
+    if (connected)
+        ws->setsockopt(s, IPPROTO_TCP, TCP_NODELAY, noDelay, sizeof(one));
 #else
     int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (s < 0)
         return kNoSocket;
+    bool connected = connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0;
+    if (connected)
+        setsockopt(s, IPPROTO_TCP, TCP_NODELAY, noDelay, sizeof(one));
 #endif
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(port);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
+    if (!connected) {
         CloseSocket(static_cast<Socket>(s));
         return kNoSocket;
     }
-    // Requests and replies are small and answered one by one: send each at once.
-    int one = 1;
-    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof(one));
     return static_cast<Socket>(s);
 }
 

@@ -12,6 +12,14 @@
 
 namespace {
 
+// Whether Winsock was in the process before main(): it is loaded the first time the loopback
+// transport is asked for, so a program that talks to the driver never has it.
+const bool g_winsockAtStart = GetModuleHandleW(L"ws2_32.dll") != nullptr;
+
+TEST(LoopbackTransport, WinsockIsNotLoadedAtStart) {
+    EXPECT_FALSE(g_winsockAtStart);
+}
+
 class LoopbackDevice : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -30,6 +38,7 @@ protected:
 TEST_F(LoopbackDevice, OpenReadWriteClose) {
     CDeviceChannel channel;
     ASSERT_TRUE(channel.Open()) << GetLastError();
+    EXPECT_NE(GetModuleHandleW(L"ws2_32.dll"), nullptr); // loaded by the first connection
     // The utility's handle shares read only: a second one is refused while it is open.
     CDeviceChannel second;
     EXPECT_FALSE(second.Open());
