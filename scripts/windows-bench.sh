@@ -49,6 +49,7 @@ for exe in "$utility" "$floors/win32_login_floor.exe" "${steps[@]/#/$floors/win3
     "$probe" -- wine "${exe%.exe}.exe" >/dev/null 2>&1 || true
 done
 
+load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 for _ in $(seq 1 "$pairs"); do
     measure utility --type admin --next "$main_title" -- wine "$utility"
     measure floor --type admin --next "Main floor" -- wine "$floors/win32_login_floor.exe"
@@ -61,10 +62,25 @@ for _ in $(seq 1 "$pairs"); do
     done
 done
 
+# The start-up rounds by one figure: each step beside the one before it, then the utility
+# beside the last step, beside the floor with the manifest alone and beside the bare floor.
+steps_table() { # name
+    echo "| step | this step | the step before | ratio | spread | pairs |"
+    echo "|---|---|---|---|---|---|"
+    local before=floor step
+    for step in "${steps[@]}"; do
+        row "+ $step" ms "start.$step" "start.$before" "$1"
+        before=$step
+    done
+    row "the utility beside the last step" ms start.utility "start.$before" "$1"
+    row "the utility beside the floor with the manifest" ms start.utility start.manifest "$1"
+    row "the utility beside the bare floor" ms start.utility start.floor "$1"
+}
+
 {
     echo "Whole processes under Wine, first time in each; $pairs interleaved pairs and $pairs"
-    echo "rounds; median ratio and its quartiles. $(nproc) cores; load average at the end:"
-    echo "$(cut -d' ' -f1-3 /proc/loadavg)."
+    echo "rounds; median ratio and its quartiles. $(nproc) cores; load average at the start"
+    echo "$load_start, at the end $(cut -d' ' -f1-3 /proc/loadavg)."
     echo
     echo "| what | utility | floor | ratio | spread | pairs |"
     echo "|---|---|---|---|---|---|"
@@ -76,28 +92,11 @@ done
     echo
     echo "Start-up alone, each step towards the utility beside the step before it:"
     echo
-    echo "| step | this step | the step before | ratio | spread | pairs |"
-    echo "|---|---|---|---|---|---|"
-    before=floor
-    for step in "${steps[@]}"; do
-        row "+ $step" ms "start.$step" "start.$before" first_painted
-        before=$step
-    done
-    row "the utility beside the last step" ms start.utility "start.$before" first_painted
-    row "the last step beside the bare floor" ms "start.$before" start.floor first_painted
-    row "the utility beside the bare floor" ms start.utility start.floor first_painted
+    steps_table first_painted
     echo
     echo "The same by the processor time of the process at login drawn:"
     echo
-    echo "| step | this step | the step before | ratio | spread | pairs |"
-    echo "|---|---|---|---|---|---|"
-    before=floor
-    for step in "${steps[@]}"; do
-        row "+ $step" ms "start.$step" "start.$before" first_cpu
-        before=$step
-    done
-    row "the utility beside the last step" ms start.utility "start.$before" first_cpu
-    row "the utility beside the bare floor" ms start.utility start.floor first_cpu
+    steps_table first_cpu
     echo
     echo "Probe runs that failed: $failures."
 } | tee "$results"
