@@ -22,9 +22,10 @@ for exe in "${AP_WINDOWS_PROGRAMS[@]}" "${AP_WINDOWS_OTHERS[@]}"; do
         fi
     done < <(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p')
 done
-# DLLs that the programs load only when they need them, never as imports: Winsock, which only
-# the loopback transport (AP_DEVICE_ADDR) uses, so that the utility starts without it.
-lazy_dlls='^(ws2_32)\.dll$'
+# DLLs that the programs load only when they need them, never as imports, so that the utility
+# starts without them: Winsock, which only the loopback transport (AP_DEVICE_ADDR) uses, and
+# the COM and accessibility libraries, which only dialogs with names for screen readers use.
+lazy_dlls='^(ws2_32|ole32|oleacc)\.dll$'
 for exe in "${AP_WINDOWS_PROGRAMS[@]}"; do
     if i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | grep -qiE "$lazy_dlls"; then
         echo "$(basename "$exe") imports a DLL it must load only when needed: $lazy_dlls"
