@@ -19,3 +19,10 @@ gtest_discover_tests(x11_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 add_test(NAME atspi_names
     COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/atspi-names.sh ${CMAKE_BINARY_DIR})
 set_tests_properties(atspi_names PROPERTIES TIMEOUT 180)
+
+# The hexadecimal fields again at 144 dots per inch: the dialog font, and with it the
+# dialog units, half as large again in pixels.
+add_test(NAME gui_tests.HexFieldsAt144Dpi
+    COMMAND gui_tests --gtest_filter=EncryptionPageTest.HexFieldsHoldTheWidestPairWhole)
+set_tests_properties(gui_tests.HexFieldsAt144Dpi PROPERTIES TIMEOUT 120 ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_SOURCE_DIR}/gui/offscreen-144dpi.json;QT_ENABLE_HIGHDPI_SCALING=0;AP_TEST_DPI=144")

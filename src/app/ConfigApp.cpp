@@ -36,9 +36,12 @@ BOOL CConfigApp::InitInstance() {
         return FALSE;
     }
 
+    // The login object outlives the main dialog: its image stays the current one until the
+    // main dialog's own read succeeds.
     CLoginDlg login;
+    CMainDlg main;
+    login.HandOverTo(&main);
     if (login.DoModal() == IDOK) {
-        CMainDlg main;
         m_pMainWnd = &main;
         main.DoModal();
         m_pMainWnd = nullptr;

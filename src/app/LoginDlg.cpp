@@ -69,7 +69,7 @@ void CLoginDlg::OnOK() {
         return;
     }
     if (!m_change) {
-        EndDialog(IDOK);
+        Accept();
         return;
     }
     if (m_newPassword != m_confirmPassword) {
@@ -87,5 +87,13 @@ void CLoginDlg::OnOK() {
     if (!m_imageHolder.WriteWithProgress())
         return;
     AfxMessageBox("The password has been successfully changed.", MB_ICONINFORMATION);
+    Accept();
+}
+
+void CLoginDlg::Accept() {
+    if (m_next) {
+        EnableWindow(FALSE);
+        m_next->ReadBeforeOpening();
+    }
     EndDialog(IDOK);
 }

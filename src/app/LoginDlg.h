@@ -14,6 +14,9 @@ public:
 
     BOOL OnInitDialog() override;
     void OnOK() override;
+    // The main dialog that follows a login ending with OK: its opening read runs before
+    // this window goes, which stays up, disabled, meanwhile.
+    void HandOverTo(CMainDlg* next) { m_next = next; }
 
     // The text after leading blanks up to the next blank.
 
@@ -22,8 +25,10 @@ protected:
     void OnChange();
     void WrongPassword();
     void ClearNewPasswords(const char* message);
+    void Accept();
 
     CMainDlg m_imageHolder;
+    CMainDlg* m_next = nullptr;
     CWnd m_newPasswordLabel;
     CEdit m_newPasswordEdit;
     CWnd m_confirmPasswordLabel;

@@ -56,7 +56,9 @@ BOOL CMainDlg::OnInitDialog() {
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
     // On failure the message has been shown, and the pages show the image read at login.
-    ReadConfiguration();
+    if (!m_readBeforeOpening)
+        ReadConfiguration();
+    m_readBeforeOpening = false;
     SyncKeyFile();
     for (int i = 0; i < kTabCount; ++i)
         m_tab.InsertItem(i, Tabs()[i].text);
@@ -64,6 +66,11 @@ BOOL CMainDlg::OnInitDialog() {
     // The focus starts on OK (the tab control, first in the template, takes it too).
     GotoDlgCtrl(GetDlgItem(IDOK));
     return FALSE;
+}
+
+void CMainDlg::ReadBeforeOpening() {
+    ReadConfiguration();
+    m_readBeforeOpening = true;
 }
 
 void CMainDlg::ShowPage(int index) {

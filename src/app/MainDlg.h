@@ -15,6 +15,11 @@ public:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void ShowPage(int index);
+    // The opening read, run before the window is made, while the window before this one
+    // (the login) stays on screen with the busy cursor: the device may take seconds to
+    // answer, and no moment of it passes without a window of the program. OnInitDialog
+    // reads when this has not run.
+    void ReadBeforeOpening();
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -28,6 +33,7 @@ protected:
 
     CTabCtrl m_tab;
     HICON m_hIcon = nullptr;
+    bool m_readBeforeOpening = false;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -25,6 +25,10 @@ ON_CONTROL_RANGE(EN_CHANGE, 1054, 1073, OnChangeKey64)
 ON_CONTROL_RANGE(EN_CHANGE, 1005, 1013, OnChangeKey128)
 ON_CONTROL_RANGE(EN_CHANGE, 1020, 1053, OnChangeKey128)
 ON_CONTROL_RANGE(EN_CHANGE, 1085, 1093, OnChangeKey128)
+ON_CONTROL_RANGE(EN_KILLFOCUS, 1054, 1073, OnKillFocusKey)
+ON_CONTROL_RANGE(EN_KILLFOCUS, 1005, 1013, OnKillFocusKey)
+ON_CONTROL_RANGE(EN_KILLFOCUS, 1020, 1053, OnKillFocusKey)
+ON_CONTROL_RANGE(EN_KILLFOCUS, 1085, 1093, OnKillFocusKey)
 END_MESSAGE_MAP()
 
 void CEncryptionPage::DoDataExchange(CDataExchange* pDX) {
@@ -126,20 +130,25 @@ void CEncryptionPage::OnChangeKey128() {
     CollectKeys128();
 }
 
+// An emptied field shows, once the focus has left it, the byte its key kept (CollectKeys
+// put it in the field's text).
+void CEncryptionPage::OnKillFocusKey() {
+    UpdateData(FALSE);
+}
+
 namespace {
 
 // Collects one key group: every field's byte into the key table and into bytes 0..N-1 of
 // its key slot. A field that is empty, or whose text does not begin with a hexadecimal
 // digit, keeps its byte in the table, and the slot takes that byte too: the slot may hold
 // the other group's byte there, and the table, the slots and so the key file and the
-// device must agree.
+// device must agree. A field shows the byte it stands for (CHexEdit::ReadByte).
 template <int N>
-void CollectKeys(const std::string (&texts)[4][N], BYTE (&table)[4][N], ConfigImage& image) {
+void CollectKeys(CHexEdit (&edits)[4][N], std::string (&texts)[4][N], BYTE (&table)[4][N],
+                 ConfigImage& image) {
     for (int k = 0; k < 4; ++k) {
         for (int j = 0; j < N; ++j) {
-            BYTE value = 0;
-            if (ParseHexByte(texts[k][j], &value))
-                table[k][j] = value;
+            edits[k][j].ReadByte(texts[k][j], &table[k][j], false);
             image.SetWepKeyByte(k, j, table[k][j]);
         }
     }
@@ -148,9 +157,9 @@ void CollectKeys(const std::string (&texts)[4][N], BYTE (&table)[4][N], ConfigIm
 } // namespace
 
 void CEncryptionPage::CollectKeys64() {
-    CollectKeys(m_key64Text, g_wepKeyTable.keys64, Image());
+    CollectKeys(m_key64Edit, m_key64Text, g_wepKeyTable.keys64, Image());
 }
 
 void CEncryptionPage::CollectKeys128() {
-    CollectKeys(m_key128Text, g_wepKeyTable.keys128, Image());
+    CollectKeys(m_key128Edit, m_key128Text, g_wepKeyTable.keys128, Image());
 }

@@ -27,6 +27,7 @@ protected:
     void OnSelChangeActiveKey();
     void OnChangeKey64();
     void OnChangeKey128();
+    void OnKillFocusKey();
     void CollectKeys64();
     void CollectKeys128();
     void UpdateKeyEnabling();

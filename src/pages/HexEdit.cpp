@@ -1,6 +1,9 @@
 #include "HexEdit.h"
 
+#include "PageDialog.h"
 #include "platform/UiServices.h"
+
+#include <cctype>
 
 void CHexEdit::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
     bool hex = (nChar >= '0' && nChar <= '9') || (nChar >= 'A' && nChar <= 'F') ||
@@ -10,4 +13,16 @@ void CHexEdit::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
         return;
     }
     MessageBeep(0);
+}
+
+void CHexEdit::ReadByte(std::string& text, BYTE* byte, bool upperCase) {
+    ParseHexByte(text, byte);
+    bool hexOnly = true;
+    for (char c : text)
+        hexOnly = hexOnly && std::isxdigit(static_cast<unsigned char>(c));
+    if (!text.empty() && hexOnly)
+        return;
+    text = HexByteText(*byte, upperCase);
+    if (!hexOnly)
+        SetWindowText(text);
 }

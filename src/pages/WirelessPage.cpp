@@ -1,7 +1,6 @@
 #include "WirelessPage.h"
 
 #include "device/ConfigWords.h"
-#include <cctype>
 
 namespace {
 
@@ -10,13 +9,6 @@ const int IDC_NAME = 1002, IDC_ESSID = 1003, IDC_MODE = 1006, IDC_CHANNEL = 1007
 
 const auto& kRateTexts = kRateWords;
 const auto& kModes = kModeWords;
-
-bool IsHexText(const std::string& text) {
-    for (char c : text)
-        if (!std::isxdigit(static_cast<unsigned char>(c)))
-            return false;
-    return true;
-}
 
 } // namespace
 
@@ -131,18 +123,11 @@ void CWirelessPage::OnChangeBssid() {
 
 void CWirelessPage::StoreBssid() {
     for (int i = 0; i < 6; ++i) {
-        if (m_strBssid[i].empty())
+        if (m_strBssid[i].empty()) // an emptied field stores 00
             m_strBssid[i] = "00";
-        // Text that does not begin with a hexadecimal digit (pasted) keeps the byte as it was.
-        BYTE value = 0;
-        if (ParseHexByte(m_strBssid[i], &value))
-            Image().SetPreferredBssidByte(i, value);
-        // Only a paste brings in anything but hexadecimal digits: the field then shows the
-        // byte stored, not the pasted text.
-        if (!IsHexText(m_strBssid[i])) {
-            m_strBssid[i] = HexByteText(Image().PreferredBssid()[static_cast<size_t>(i)], true);
-            m_bssidEdit[i].SetWindowText(m_strBssid[i]);
-        }
+        BYTE value = Image().PreferredBssid()[static_cast<size_t>(i)];
+        m_bssidEdit[i].ReadByte(m_strBssid[i], &value, true);
+        Image().SetPreferredBssidByte(i, value);
     }
 }
 

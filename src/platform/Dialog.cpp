@@ -112,8 +112,10 @@ CWnd* CDialog::GetDlgItem(int id) {
 
 void CDialog::SubclassDlgItem(int id, CWnd& control) {
     m_temporary.erase(id);
-    if (AttachDlgItem(id, control))
+    if (AttachDlgItem(id, control)) {
         m_bound[id] = &control;
+        control.PreSubclassWindow();
+    }
 }
 
 BOOL CDialog::OnInitDialog() {

@@ -53,6 +53,10 @@ public:
     QWidget* GetWidget() const;
     static CWnd* FromWidget(const QWidget* widget);
 
+    // Called once this object is bound to a dialog's control (SubclassDlgItem): a control
+    // class sets up its window here.
+    virtual void PreSubclassWindow() {}
+
     // The standard processing of the message being handled (typed characters only).
     void Default();
     // Typed characters (WM_CHAR) of edit controls; the base passes them on.

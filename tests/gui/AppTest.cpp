@@ -423,6 +423,28 @@ TEST_F(AppTest, StartUpShowsTheMainDialogOnlyAfterOk) {
     EXPECT_EQ(AfxGetMainWnd(), nullptr);
 }
 
+// The main dialog's opening read may take seconds: the login stays on screen, disabled,
+// under the busy cursor, until the read is over, so a window of the program is up all along.
+TEST_F(AppTest, TheLoginStaysUpDisabledThroughTheMainDialogsRead) {
+    std::vector<std::string> upAtEachRead; // the program's windows shown as a read starts
+    ui.onBusyBegin = [&] {
+        std::string up;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible())
+                up += w->windowTitle().toStdString() + (w->isEnabled() ? ";" : " (disabled);");
+        upAtEachRead.push_back(up);
+    };
+    WhenModal([&] {
+        CDialog* login = CDialog::TopModal();
+        TypeInto(Control<QLineEdit>(*login, IDC_PASSWORD), "admin");
+        WhenModal([&] { Click(*CDialog::TopModal(), IDCANCEL); });
+        Click(*login, IDOK);
+    });
+    EXPECT_FALSE(theApp.InitInstance());
+    // The login's own read, then the main dialog's.
+    EXPECT_EQ(upAtEachRead, (std::vector<std::string>{"Login;", "Login (disabled);"}));
+}
+
 TEST_F(AppTest, ASecondCopyBeepsAndEnds) {
     InstanceLock first;
     ASSERT_TRUE(first.Acquire(InstanceLock::DefaultPath()));

@@ -1,7 +1,13 @@
 // The Encryption page: lists, the 72 key fields, collecting groups into the key slots.
 #include "pages/EncryptionPage.h"
+#include "../shared/EncryptionPageCases.h"
 #include "PageFixture.h"
 #include "device/WepKeyTable.h"
+#include "platform/qt/EditWidget.h"
+
+#include <QFontMetrics>
+#include <QScreen>
+#include <cstdlib>
 
 #include <cstdio>
 
@@ -27,6 +33,17 @@ protected:
     }
     QLineEdit* Key64(int k, int j) { return Get<QLineEdit>(CEncryptionPage::kKey64Ids[k][j]); }
     QLineEdit* Key128(int k, int j) { return Get<QLineEdit>(CEncryptionPage::kKey128Ids[k][j]); }
+    QLineEdit* Key(const EncryptionPageCases::Field& f) {
+        return f.wide ? Key128(f.key, f.byte) : Key64(f.key, f.byte);
+    }
+    BYTE& TableByte(const EncryptionPageCases::Field& f) {
+        return f.wide ? g_wepKeyTable.keys128[f.key][f.byte] : g_wepKeyTable.keys64[f.key][f.byte];
+    }
+    // The group of f enabled, the fields refilled from the key table.
+    void ShowGroupOf(const EncryptionPageCases::Field& f) {
+        image->SetWepType(f.wide ? 2 : 1);
+        Refresh();
+    }
     void ExpectEnabled(bool lists, bool keys64, bool keys128) {
         EXPECT_TRUE(Get<QComboBox>(IDC_WEP_TYPE)->isEnabled());
         EXPECT_EQ(Get<QComboBox>(IDC_AUTH_TYPE)->isEnabled(), lists);
@@ -164,6 +181,66 @@ TEST_F(EncryptionPageTest, RefreshShowsTheTableAndNeverWritesSlots) {
     QTest::keyClick(Key64(0, 0), Qt::Key_Escape);
     EXPECT_TRUE(page->IsWindowVisible());
     EXPECT_TRUE(ChangedSince(before).empty());
+}
+
+// The cases both backends run (tests/shared/EncryptionPageCases.h): what a field shows is
+// the byte kept, whatever was pasted into it or after it was emptied.
+TEST_F(EncryptionPageTest, PastedAndEmptiedFieldsShowTheByteKept) {
+    using namespace EncryptionPageCases;
+    for (const Pasted& c : kPasted)
+        TableByte(c.field) = c.held;
+    for (const Emptied& c : kEmptied)
+        TableByte(c.field) = c.held;
+    Open(g_encryptionPage, IDD_ENCRYPTION);
+    for (const Pasted& c : kPasted) {
+        SCOPED_TRACE(testing::Message()
+                     << c.field.key << "/" << c.field.byte << " \"" << c.pasted << "\"");
+        ShowGroupOf(c.field);
+        Key(c.field)->selectAll();
+        PasteInto(Key(c.field), c.pasted);
+        EXPECT_EQ(Key(c.field)->text().toStdString(), c.shown);
+        EXPECT_EQ(TableByte(c.field), c.stored);
+        EXPECT_EQ(At(c.field.Offset()), c.stored);
+        MoveFocusTo(Get<QComboBox>(IDC_WEP_TYPE));
+        EXPECT_EQ(Key(c.field)->text().toStdString(), c.shown);
+    }
+    for (const Emptied& c : kEmptied) {
+        SCOPED_TRACE(testing::Message() << c.field.key << "/" << c.field.byte);
+        ShowGroupOf(c.field);
+        MoveFocusTo(Key(c.field));
+        Key(c.field)->selectAll();
+        QTest::keyClick(Key(c.field), Qt::Key_Backspace);
+        EXPECT_EQ(Key(c.field)->text(), "");
+        EXPECT_EQ(TableByte(c.field), c.held);
+        EXPECT_EQ(At(c.field.Offset()), c.held);
+        MoveFocusTo(Get<QComboBox>(IDC_WEP_TYPE));
+        EXPECT_EQ(Key(c.field)->text().toStdString(), c.shown);
+        EXPECT_EQ(At(c.field.Offset()), c.held);
+    }
+}
+
+// Every two-digit value shows whole in a hexadecimal field (the 72 key bytes, the six BSSID
+// bytes): the widest of the 256 pairs, in the field's font, against the room the edit
+// leaves its text. CMake runs this at 96 and at 144 dots per inch (AP_TEST_DPI).
+TEST_F(EncryptionPageTest, HexFieldsHoldTheWidestPairWhole) {
+    if (const char* dpi = std::getenv("AP_TEST_DPI")) {
+        ASSERT_EQ(QGuiApplication::primaryScreen()->logicalDotsPerInchX(), std::atof(dpi));
+    }
+    image->SetOperationalMode(3);
+    for (const EncryptionPageCases::HexFields& p : EncryptionPageCases::AllHexFields()) {
+        Open(*p.page, p.templateId);
+        for (int id : p.ids) {
+            auto* edit = Get<EditWidget>(id);
+            ASSERT_NE(edit, nullptr) << id;
+            QFontMetrics metrics(edit->font());
+            int widest = 0;
+            for (int v = 0; v < 256; ++v)
+                widest = std::max(widest, metrics.horizontalAdvance(QString::asprintf("%02X", v)));
+            ASSERT_GE(edit->TextRoom(), widest)
+                << "field " << id << ", " << edit->width() << " wide";
+        }
+        p.page->DestroyWindow();
+    }
 }
 
 // The 72 field ids, written out here as the template gives them (byte 0 leftmost).

@@ -22,8 +22,11 @@ UiRecorder::UiRecorder() {
             ++busyShown;
         else
             busyDepth += what;
-        if (what == kBusyBegin)
+        if (what == kBusyBegin) {
             ++busyBegins;
+            if (onBusyBegin)
+                onBusyBegin();
+        }
     };
     m_previous = SetUiHooks(hooks);
 }

@@ -28,6 +28,8 @@ public:
     int busyDepth = 0;
     int busyBegins = 0;
     std::function<void(const Message&)> onMessage;
+    // Called as the busy cursor goes up (kBusyBegin), before the work it waits for.
+    std::function<void()> onBusyBegin;
 
     std::vector<std::string> Texts() const;
 

@@ -3,16 +3,22 @@
 // same cases as the Qt page tests (tests/shared/AdvancedPageCases.h, run by
 // tests/gui/AdvancedPageTest.cpp too), so a difference between the backends shows here.
 #include "../shared/AdvancedPageCases.h"
+#include "../shared/EncryptionPageCases.h"
 #include "../shared/WirelessPageCases.h"
 #include "WindowsUi.h"
 #include "device/ConfigImage.h"
+#include "device/WepKeyTable.h"
 #include "pages/AdvancedPage.h"
+#include "pages/EncryptionPage.h"
 #include "pages/WirelessPage.h"
 #include "platform/UiServices.h"
 #include "platform/win32/Win32Window.h"
 #include "resources/Resources.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -47,13 +53,18 @@ protected:
             g_advancedPage.DestroyWindow();
         if (g_wirelessPage.GetSafeHwnd())
             g_wirelessPage.DestroyWindow();
+        if (g_encryptionPage.GetSafeHwnd())
+            g_encryptionPage.DestroyWindow();
         g_pConfigImage = nullptr;
         SetUiHooks(saved);
     }
     HWND Item(int id) {
-        HWND page = g_advancedPage.GetSafeHwnd() ? g_advancedPage.GetSafeHwnd()
-                                                 : g_wirelessPage.GetSafeHwnd();
-        return ::GetDlgItem(page, id);
+        for (CDialog* page :
+             {static_cast<CDialog*>(&g_advancedPage), static_cast<CDialog*>(&g_wirelessPage),
+              static_cast<CDialog*>(&g_encryptionPage)})
+            if (page->GetSafeHwnd())
+                return ::GetDlgItem(page->GetSafeHwnd(), id);
+        return nullptr;
     }
     std::wstring Text(int id) {
         wchar_t shown[40] = {};
@@ -68,6 +79,18 @@ protected:
     void Type(int id, const char* text) {
         for (const char* c = text; *c; ++c)
             SendMessageW(Item(id), WM_CHAR, static_cast<unsigned char>(*c), 0);
+    }
+    // Text put on the clipboard and pasted over the field's selection (Shift+Insert).
+    void Paste(int id, const char* text) {
+        std::wstring wide(text, text + std::strlen(text));
+        ASSERT_TRUE(OpenClipboard(Item(id)));
+        EmptyClipboard();
+        HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
+        std::memcpy(GlobalLock(data), wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+        GlobalUnlock(data);
+        SetClipboardData(CF_UNICODETEXT, data);
+        CloseClipboard();
+        SendMessageW(Item(id), WM_PASTE, 0, 0);
     }
     struct Host : CWnd {
         void Bind() {
@@ -159,6 +182,93 @@ TEST_F(Win32Pages, TypingThroughTheBssidHexFilterLandsInTheImage) {
         std::string shown(kBssidShown[c.field]);
         EXPECT_EQ(Text(kFirstBssid + c.field), std::wstring(shown.begin(), shown.end()));
         EXPECT_EQ(std::memcmp(before.data(), image->Bytes(), kImageBufferSize), 0);
+    }
+}
+
+// The Encryption page's pasted and emptied fields (tests/shared/EncryptionPageCases.h).
+TEST_F(Win32Pages, PastedAndEmptiedKeyFieldsShowTheByteKept) {
+    using namespace EncryptionPageCases;
+    auto id = [](const Field& f) {
+        return f.wide ? CEncryptionPage::kKey128Ids[f.key][f.byte]
+                      : CEncryptionPage::kKey64Ids[f.key][f.byte];
+    };
+    auto table = [](const Field& f) -> BYTE& {
+        return f.wide ? g_wepKeyTable.keys128[f.key][f.byte] : g_wepKeyTable.keys64[f.key][f.byte];
+    };
+    auto wide = [](const char* text) { return std::wstring(text, text + std::strlen(text)); };
+    for (const Pasted& c : kPasted)
+        table(c.field) = c.held;
+    for (const Emptied& c : kEmptied)
+        table(c.field) = c.held;
+    const int elsewhere = 1083; // the WEP type list takes the focus away
+    for (bool wideGroup : {false, true}) {
+        image->SetWepType(wideGroup ? 2 : 1);
+        ASSERT_TRUE(g_encryptionPage.Create(IDD_ENCRYPTION, &host));
+        for (const Pasted& c : kPasted) {
+            if (c.field.wide != wideGroup)
+                continue;
+            SCOPED_TRACE(testing::Message() << id(c.field) << " \"" << c.pasted << "\"");
+            ::SetFocus(Item(id(c.field)));
+            SelectAll(id(c.field));
+            Paste(id(c.field), c.pasted);
+            EXPECT_EQ(Text(id(c.field)), wide(c.shown));
+            EXPECT_EQ(table(c.field), c.stored);
+            EXPECT_EQ(image->Bytes()[c.field.Offset()], c.stored);
+            ::SetFocus(Item(elsewhere));
+            EXPECT_EQ(Text(id(c.field)), wide(c.shown));
+        }
+        for (const Emptied& c : kEmptied) {
+            if (c.field.wide != wideGroup)
+                continue;
+            SCOPED_TRACE(testing::Message() << id(c.field));
+            ::SetFocus(Item(id(c.field)));
+            SelectAll(id(c.field));
+            Type(id(c.field), "\b");
+            EXPECT_EQ(Text(id(c.field)), L"");
+            EXPECT_EQ(image->Bytes()[c.field.Offset()], c.held);
+            ::SetFocus(Item(elsewhere));
+            EXPECT_EQ(Text(id(c.field)), wide(c.shown));
+            EXPECT_EQ(table(c.field), c.held);
+        }
+        g_encryptionPage.DestroyWindow();
+    }
+}
+
+// Every two-digit value shows whole in a hexadecimal field (the 72 key bytes, the six BSSID
+// bytes): the widest of the 256 pairs, in the field's own font, against the formatting
+// rectangle. windows-tests.sh runs this at 96 and at 144 dots per inch (AP_TEST_DPI).
+TEST_F(Win32Pages, HexFieldsHoldTheWidestPairWhole) {
+    image->SetOperationalMode(3);
+    for (const EncryptionPageCases::HexFields& p : EncryptionPageCases::AllHexFields()) {
+        ASSERT_TRUE(p.page->Create(p.templateId, &host));
+        for (int id : p.ids) {
+            HWND edit = Item(id);
+            HDC dc = GetDC(edit);
+            HGDIOBJ old =
+                SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(edit, WM_GETFONT, 0, 0)));
+            if (const char* dpi = std::getenv("AP_TEST_DPI")) {
+                ASSERT_EQ(GetDeviceCaps(dc, LOGPIXELSX), std::atoi(dpi));
+            }
+            LONG widest = 0;
+            for (unsigned v = 0; v < 256; ++v) {
+                wchar_t pair[3];
+                swprintf(pair, 3, L"%02X", v);
+                SIZE size{};
+                GetTextExtentPoint32W(dc, pair, 2, &size);
+                widest = std::max(widest, size.cx);
+            }
+            SelectObject(dc, old);
+            ReleaseDC(edit, dc);
+            RECT format{};
+            SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+            RECT client{};
+            GetClientRect(edit, &client);
+            DWORD margins = static_cast<DWORD>(SendMessageW(edit, EM_GETMARGINS, 0, 0));
+            ASSERT_GE(format.right - format.left, widest)
+                << "field " << id << ": client " << client.right << ", margins " << LOWORD(margins)
+                << " and " << HIWORD(margins);
+        }
+        p.page->DestroyWindow();
     }
 }
 

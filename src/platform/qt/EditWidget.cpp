@@ -5,6 +5,14 @@
 #include "platform/Wnd.h"
 
 #include <QKeyEvent>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+namespace {
+// The gap QLineEdit keeps on each side between its contents and its text, besides the
+// text margins.
+constexpr int kLineEditGap = 2;
+} // namespace
 
 EditWidget::EditWidget(QWidget* parent, bool upperCase)
     : QLineEdit(parent), m_upperCase(upperCase) {
@@ -21,6 +29,20 @@ void EditWidget::SetTextFromProgram(const QString& text) {
     setText(m_upperCase ? QString::fromStdU16String(ansi::Upper(WideOf(text))) : text);
     m_settingText = false;
     setCursorPosition(0);
+}
+
+void EditWidget::SetMargins(int left, int right) {
+    setTextMargins(left - kLineEditGap, 0, right - kLineEditGap, 0);
+}
+
+int EditWidget::TextRoom() const {
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &panel, this);
+    contents = contents.marginsRemoved(textMargins());
+    // QLineEdit scrolls once the text's width, one pixel and the caret pass this.
+    return contents.width() - 2 * kLineEditGap - 1 -
+           style()->pixelMetric(QStyle::PM_TextCursorWidth, &panel, this);
 }
 
 QValidator::State EditWidget::UserInput::validate(QString& input, int& pos) const {

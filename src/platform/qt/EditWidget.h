@@ -20,6 +20,11 @@ public:
     // The most characters the user can bring the text to (EM_LIMITTEXT).
     void SetLimit(int chars) { m_limit = chars; }
     int Limit() const { return m_limit; }
+    // The room between the inside of the frame and the text, on each side (EM_SETMARGINS).
+    void SetMargins(int left, int right);
+    // The width a text may take and show whole, without scrolling (EM_GETRECT's width):
+    // what lies between the margins, less the caret's room.
+    int TextRoom() const;
     std::function<void(UINT)> notify;
 
 protected:

@@ -21,3 +21,8 @@ int CEdit::GetEditLimit(const CWnd* wnd) {
     EditWidget* edit = EditOf(wnd);
     return edit ? edit->Limit() : 0;
 }
+
+void CEdit::SetMargins(UINT left, UINT right) {
+    if (EditWidget* edit = EditOf(this))
+        edit->SetMargins(static_cast<int>(left), static_cast<int>(right));
+}

@@ -64,6 +64,9 @@ void CEdit::SetEditLimit(CWnd* wnd, int chars) {
 int CEdit::GetEditLimit(const CWnd* wnd) {
     return IsEditControl(wnd) ? static_cast<int>(Send(wnd, EM_GETLIMITTEXT)) : 0;
 }
+void CEdit::SetMargins(UINT left, UINT right) {
+    Send(this, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(left, right));
+}
 
 void CIPAddressCtrl::SetAddress(DWORD address) {
     ProgramChange change;
