@@ -2,7 +2,8 @@
 """Reads the running utility as a screen reader does, over AT-SPI: the name of every field of
 the login dialog and of each of the five pages. Logs in with the password given (default
 "admin") and shows each page by its tab. Prints one line per field and fails when a field has
-no name or two fields of a dialog share one (a screen reader could not tell them apart)."""
+no name, a list is named by one of its items instead of what it chooses, or two fields of a
+dialog share one name (a screen reader could not tell them apart)."""
 import sys
 import time
 
@@ -62,13 +63,24 @@ def value(node):
     return " = " + ", ".join(repr(c) for c in chosen) if chosen else " (nothing chosen)"
 
 
+def showing_fields(root):
+    return [n for n in walk(root) if n.getRole() in FIELDS and showing(n)]
+
+
+def showing_names(root):
+    return [n.name for n in showing_fields(root)]
+
+
 def dump(title, root, failures):
-    fields = [n for n in walk(root) if n.getRole() in FIELDS and showing(n)]
+    fields = showing_fields(root)
     names = [n.name for n in fields]
     for node in fields:
         print(f"{title} | {node.getRoleName()} | {node.name!r}{value(node)}")
         if not node.name:
             failures.append(f"{title}: a {node.getRoleName()} without a name")
+        elif node.getRole() == pyatspi.ROLE_COMBO_BOX and node.childCount and \
+                node.name in [item.name for item in node[0] if item is not None]:
+            failures.append(f"{title}: a list named by its item {node.name!r}")
     for name in sorted({n for n in names if n and names.count(n) > 1}):
         failures.append(f"{title}: {names.count(name)} fields named {name!r}")
     if not fields:  # a page of values: the labels that show them
@@ -83,17 +95,22 @@ def main():
     failures = []
     login = wait_for(lambda: window("Login"), "login dialog")
     count = dump("Login", login, failures)
-    field = next(n for n in walk(login) if n.name == "Password")
+    field = next(n for n in walk(login) if n.getRole() == pyatspi.ROLE_PASSWORD_TEXT)
     field.queryEditableText().setTextContents(password)
     ok = named(login, pyatspi.ROLE_PUSH_BUTTON, "OK")
     ok.queryAction().doAction(0)
     main_window = wait_for(lambda: next(
         (w for w in utility() if w is not None and w.name.endswith("Utility")), None),
         "main dialog")
+    previous = None
     for page in PAGES:
         tab = wait_for(lambda: named(main_window, pyatspi.ROLE_PAGE_TAB, page), f"tab {page}")
         tab.queryAction().doAction(0)
+        # Shown once its fields replace the page's before (the Info page shows values only).
+        wait_for(lambda: showing_names(main_window) != previous and
+                 (showing_names(main_window) or page == "Info"), f"page {page}")
         time.sleep(0.5)
+        previous = showing_names(main_window)
         count += dump(page, main_window, failures)
     cancel = named(main_window, pyatspi.ROLE_PUSH_BUTTON, "Cancel")
     if cancel:
