@@ -1,6 +1,7 @@
 #include "KeyStoreFile.h"
 
 #include "device/ConfigImage.h"
+#include "device/HexText.h"
 #include "device/WepKeyTable.h"
 #include "platform/Profile.h"
 
@@ -18,19 +19,9 @@ const char kPhrase[] = "NoPeeking!NoPeeking!NoPeeking!NoPeeking!";
 constexpr size_t kPhraseLength = 40;
 constexpr DWORD kValueBufferSize = 2000;
 
-std::string HexText(const BYTE* bytes, int count) {
-    std::string s;
-    char two[3];
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(two, sizeof(two), "%02x", bytes[i]);
-        s += two;
-    }
-    return s;
-}
-
 std::string MacText() {
     auto mac = g_pConfigImage->MacAddress();
-    return HexText(mac.data(), 6);
+    return HexText::Of(mac.data(), 6);
 }
 
 // The file's entries are read and written in runs (the nine entries at once), so that a
@@ -52,9 +43,9 @@ bool WriteEntries(const BYTE (*keys64)[WepKeyTable::kKey64Size],
     CProfileBatch file(kProfilePath);
     WriteEntry(file, 0, MacText());
     for (int k = 0; k < WepKeyTable::kKeys; ++k)
-        WriteEntry(file, k + 1, ScrambleKeyText(HexText(keys64[k], WepKeyTable::kKey64Size)));
+        WriteEntry(file, k + 1, ScrambleKeyText(HexText::Of(keys64[k], WepKeyTable::kKey64Size)));
     for (int k = 0; k < WepKeyTable::kKeys; ++k)
-        WriteEntry(file, k + 5, ScrambleKeyText(HexText(keys128[k], WepKeyTable::kKey128Size)));
+        WriteEntry(file, k + 5, ScrambleKeyText(HexText::Of(keys128[k], WepKeyTable::kKey128Size)));
     return file.Commit() != FALSE;
 }
 
@@ -66,16 +57,6 @@ void LoadTableFromImage() {
         for (int j = 0; j < WepKeyTable::kKey128Size; ++j)
             g_wepKeyTable.keys128[k][j] = g_pConfigImage->WepKeyByte(k, j);
     }
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -106,19 +87,9 @@ std::string UnscrambleKeyText(const std::string& text) {
 
 int ParseKeyText(const std::string& text, unsigned char* bytes, int count) {
     size_t pos = 0;
-    for (int n = 0; n < count; ++n) {
-        while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos])))
-            ++pos;
-        int value = 0, digits = 0;
-        while (digits < 2 && pos < text.size() && HexDigit(text[pos]) >= 0) {
-            value = value * 16 + HexDigit(text[pos]);
-            ++pos;
-            ++digits;
-        }
-        if (digits == 0)
+    for (int n = 0; n < count; ++n)
+        if (!HexText::ScanByte(text, &pos, &bytes[n]))
             return n;
-        bytes[n] = static_cast<unsigned char>(value);
-    }
     return count;
 }
 

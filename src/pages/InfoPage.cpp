@@ -2,6 +2,7 @@
 
 #include "device/ConfigWords.h"
 #include "device/DeviceChannel.h"
+#include "device/HexText.h"
 
 #include <cstdio>
 
@@ -37,14 +38,7 @@ void CInfoPage::LoadFromImage() {
     m_strFirmware = std::string(" ") + g_szFirmwareVersion;
     if (const char* text = RegulationText(image.RegulationDomain()))
         m_strRegulation = text;
-    std::string mac = " ";
-    char part[4];
-    for (BYTE b : image.MacAddress()) {
-        std::snprintf(part, sizeof(part), "%02x-", b);
-        mac += part;
-    }
-    mac.pop_back();
-    m_strMac = mac;
+    m_strMac = " " + HexText::Of(image.MacAddress().data(), 6, false, "-");
     auto logo =
         static_cast<HBITMAP>(LoadImageA(nullptr, ".\\OEM\\Logo.bmp", IMAGE_BITMAP, 0, 0,
                                         LR_LOADFROMFILE | LR_DEFAULTSIZE | LR_CREATEDIBSECTION));

@@ -392,6 +392,8 @@ TEST_F(ApConfigTest, RefusedValuesNameFieldValueAndRangeAndWriteNothing) {
         {"operationalMode=6", "Wireless Repeater"},
         {"wepType=256-bit", "128-bit"},
         {"preferredBssid=00-11-22", "six hexadecimal bytes"},
+        {"preferredBssid=0-0A-FF-10-20-30-0", "six hexadecimal bytes"},
+        {"preferredBssid=00-0A-FF:10-20-30", "six hexadecimal bytes"},
         {"ipAddress=10.0.0.256", "dotted address"},
         {"gateway=10.0.0", "dotted address"},
         {"wepKey1=0102030405", "WEP is disabled"},
@@ -408,6 +410,10 @@ TEST_F(ApConfigTest, RefusedValuesNameFieldValueAndRangeAndWriteNothing) {
     Result key = RunApConfig({"set", "--no-key-file", "wepType=128-bit", "wepKey1=0102030405"});
     EXPECT_EQ(key.code, 2);
     EXPECT_NE(key.err.find("26 hexadecimal digits"), std::string::npos) << key.err;
+    // A separator only between every two digits.
+    Result split = RunApConfig({"set", "--no-key-file", "wepType=64-bit", "wepKey2=a-1b2c-3d4e-5"});
+    EXPECT_EQ(split.code, 2);
+    EXPECT_NE(split.err.find("wepKey2=a-1b2c-3d4e-5 refused"), std::string::npos) << split.err;
     // Refused keys leave the key file as it was too (here: not there).
     EXPECT_EQ(RunApConfig({"set", "wepType=128-bit", "wepKey1=0102030405"}).code, 2);
     EXPECT_EQ(Stat("writes"), 0);
@@ -479,32 +485,30 @@ TEST_F(ApConfigTest, ReadBackThatDiffersExitsThree) {
 TEST_F(ApConfigTest, KeyFileAfterSetIsTheDialogsFile) {
     Result r = RunApConfig({"set", "wepType=64-bit", "wepKey2=0A0B0C0D0E", "activeKeyId=2"});
     ASSERT_EQ(r.code, 0) << r.err;
-    std::string written = TempWorkingFolder::Read("OEM.tmp");
     EXPECT_EQ(Mode("OEM.tmp"), 0600u);
     auto c = Current();
     const uint8_t key2[] = {0x0A, 0x0B, 0x0C, 0x0D, 0x0E};
     EXPECT_EQ(std::memcmp(c.data() + 85, key2, 5), 0);
     EXPECT_EQ(c[85 + 5], factory[85 + 5]); // a 64-bit key leaves the rest of its slot
 
-    // The dialogs' path, through the same key file code, in a folder of its own.
-    {
-        TempWorkingFolder dialogs;
-        ConfigImage image;
-        std::copy(factory.begin(), factory.end(), image.Bytes());
-        g_pConfigImage = &image;
-        SyncKeyFile();
-        std::memcpy(g_wepKeyTable.keys64[1], key2, 5);
-        SaveKeyFile();
-        g_pConfigImage = nullptr;
-        EXPECT_EQ(TempWorkingFolder::Read("OEM.tmp"), written);
+    // Every entry as the key file's format gives it: the MAC address, then each key's
+    // hexadecimal text under the scrambling phrase; the keys the device's slots held, but
+    // key 2 of 64 bits the new one.
+    auto scrambled = [](const uint8_t* key, size_t size) {
+        const char phrase[] = "NoPeeking!";
+        static const char digits[] = "0123456789abcdef";
+        std::string text;
+        for (size_t i = 0; i < 2 * size; ++i) {
+            int nibble = i % 2 ? key[i / 2] & 15 : key[i / 2] >> 4;
+            text += static_cast<char>(digits[nibble] + phrase[i % 10]);
+        }
+        return text;
+    };
+    for (size_t k = 0; k < 4; ++k) {
+        const uint8_t* slot = factory.data() + 72 + 13 * k;
+        EXPECT_EQ(Entry(std::to_string(k + 1)), scrambled(k == 1 ? key2 : slot, 5)) << k;
+        EXPECT_EQ(Entry(std::to_string(k + 5)), scrambled(slot, 13)) << k;
     }
-    // And independently: entry "2" is the new key's text under the scrambling phrase.
-    std::string expected;
-    const char phrase[] = "NoPeeking!";
-    std::string hex = "0a0b0c0d0e";
-    for (size_t i = 0; i < hex.size(); ++i)
-        expected += static_cast<char>(hex[i] + phrase[i % 10]);
-    EXPECT_EQ(Entry("2"), expected);
     EXPECT_EQ(Entry("0"), "021a2b3c4d5e");
 
     // Keys of the file (same access point) are what a key group collects, as on the page:
@@ -538,8 +542,13 @@ TEST_F(ApConfigTest, BackupAndRestore) {
     EXPECT_EQ(j["date"].get<std::string>().size(), 20u);
     std::string hex = j["configuration"];
     ASSERT_EQ(hex.size(), 2 * 889u);
-    EXPECT_EQ(j["sha256"], Sha256::Hex(factory.data(), factory.size()));
+    // The digest covers the block as stored: without its passwords (bytes 192 to 239).
+    auto stored = factory;
+    std::fill(stored.begin() + 192, stored.begin() + 240, 0);
+    EXPECT_EQ(j["sha256"], Sha256::Hex(stored.data(), stored.size()));
+    EXPECT_EQ(j["passwords"], false);
 
+    ASSERT_EQ(RunApConfig({"backup", "--with-password", "with.json"}).code, 0);
     // Changed since: the restore brings it back, but keeps the new login password.
     TempWorkingFolder::Write("pw", "admin\nfresh\nfresh\n");
     ASSERT_EQ(RunApConfig({"--password-file", "pw", "passwd"}).code, 0);
@@ -555,7 +564,7 @@ TEST_F(ApConfigTest, BackupAndRestore) {
     EXPECT_EQ(Entry("0"), "021a2b3c4d5e");
     EXPECT_TRUE(std::filesystem::exists("OEM.tmp"));
 
-    ASSERT_EQ(RunApConfig({"restore", "--with-password", "ap.json"}, "fresh").code, 0);
+    ASSERT_EQ(RunApConfig({"restore", "--with-password", "with.json"}, "fresh").code, 0);
     EXPECT_EQ(RunApConfig({"get", "essid"}, "admin").code, 0);
 }
 
@@ -769,6 +778,175 @@ TEST_F(ApConfigTest, PasswdWithTheLoginRules) {
     auto c = Current();
     EXPECT_EQ(c[192], 5);
     EXPECT_EQ(std::string(c.begin() + 196, c.begin() + 202), std::string("first\0", 6));
+}
+
+// Device texts reach a terminal with their control bytes shown, never sent.
+TEST_F(ApConfigTest, TextOutputShowsControlBytesEscaped) {
+    LoadWith(124, {'A', 0x1B, '[', '2', 'J', 0x7F, 'z', 0});
+    Result show = RunApConfig({"show"});
+    ASSERT_EQ(show.code, 0) << show.err;
+    EXPECT_NE(show.out.find("apName                A\\x1b[2J\\x7fz\n"), std::string::npos)
+        << show.out;
+    EXPECT_EQ(show.out.find('\x1B'), std::string::npos);
+    EXPECT_EQ(RunApConfig({"get", "apName"}).out, "A\\x1b[2J\\x7fz\n");
+    // JSON escapes by its own rules and keeps the text as it is.
+    Result json = RunApConfig({"get", "apName", "--json"});
+    EXPECT_EQ(nlohmann::json::parse(json.out)["apName"], "A\x1B[2J\x7Fz");
+}
+
+// A backup with its digest recomputed over changed bytes: the digest is right, the values
+// are not what set would take.
+class RestoreCheckTest : public ApConfigTest {
+protected:
+    void WriteEdited(const std::string& name,
+                     std::initializer_list<std::pair<size_t, uint8_t>> changes) {
+        ASSERT_EQ(RunApConfig({"backup", "base.json"}).code, 0);
+        auto j = nlohmann::json::parse(TempWorkingFolder::Read("base.json"));
+        std::vector<uint8_t> block = Hex(j["configuration"]);
+        for (auto [offset, value] : changes)
+            block[offset] = value;
+        std::string hex;
+        for (uint8_t b : block) {
+            char two[3];
+            std::snprintf(two, sizeof(two), "%02x", b);
+            hex += two;
+        }
+        j["configuration"] = hex;
+        j["sha256"] = Sha256::Hex(block.data(), block.size());
+        TempWorkingFolder::Write(name, j.dump(2));
+    }
+    static std::vector<uint8_t> Hex(const std::string& text) {
+        std::vector<uint8_t> bytes;
+        for (size_t i = 0; i + 1 < text.size(); i += 2)
+            bytes.push_back(static_cast<uint8_t>(std::stoi(text.substr(i, 2), nullptr, 16)));
+        return bytes;
+    }
+};
+
+TEST_F(RestoreCheckTest, RefusesEveryValueSetWouldRefuseAndWritesNothing) {
+    WriteEdited("edited.json", {{28, 99}, {70, 7}, {68, 9}, {64, 0x60}, {65, 0xEA}});
+    emulator.Control("reset-stats");
+    Result r = RunApConfig({"restore", "--force", "edited.json"});
+    EXPECT_EQ(r.code, 2);
+    for (const char* refused :
+         {"channel=99 refused: allowed Channel 1 to Channel 11 (1 to 11) in FCC",
+          "wepType=7 refused", "authType=9 refused", "fragmentThreshold=60000 refused",
+          "nothing was written"})
+        EXPECT_NE(r.err.find(refused), std::string::npos) << refused << "\n" << r.err;
+    EXPECT_EQ(Stat("writes"), 0);
+    EXPECT_EQ(Current(), factory);
+
+    // A backup of an ETSI unit on channel 13 restored onto an FCC unit.
+    LoadWith(160, {0x30});
+    LoadWith(28, {13});
+    ASSERT_EQ(RunApConfig({"backup", "etsi.json"}).code, 0);
+    LoadWith(160, {0x10});
+    LoadWith(28, {6});
+    Result etsi = RunApConfig({"restore", "--force", "etsi.json"});
+    EXPECT_EQ(etsi.code, 2);
+    EXPECT_NE(etsi.err.find("channel=13 refused"), std::string::npos) << etsi.err;
+    EXPECT_EQ(Current()[28], 6);
+
+    // An ESSID no page lets in, shown escaped in the refusal.
+    WriteEdited("essid.json", {{31, 4}, {32, 'A'}, {33, '\n'}, {34, 'z'}, {35, '='}});
+    Result essid = RunApConfig({"restore", "essid.json"});
+    EXPECT_EQ(essid.code, 2);
+    EXPECT_NE(essid.err.find("essid=A\\x0az= refused"), std::string::npos) << essid.err;
+    EXPECT_EQ(Stat("writes"), 0);
+}
+
+TEST_F(RestoreCheckTest, ClampCorrectsNumbersAsSetDoes) {
+    WriteEdited("edited.json", {{64, 0x60}, {65, 0xEA}, {162, 5}, {163, 0}});
+    EXPECT_EQ(RunApConfig({"restore", "edited.json"}).code, 2);
+    Result r = RunApConfig({"restore", "--clamp", "edited.json"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    auto c = Current();
+    EXPECT_EQ(c[64] | c[65] << 8, 2346);
+    EXPECT_EQ(c[162] | c[163] << 8, 20);
+}
+
+// The file is read and checked first: a bad one costs neither a device read nor the
+// password (none is given here, and no terminal to ask on).
+TEST_F(RestoreCheckTest, TheFileIsCheckedBeforeTheDeviceIsAsked) {
+    ASSERT_EQ(RunApConfig({"backup", "good.json"}).code, 0);
+    auto good = nlohmann::ordered_json::parse(TempWorkingFolder::Read("good.json"));
+    auto with = [&](const char* key, const nlohmann::ordered_json& value) {
+        auto j = good;
+        j[key] = value;
+        return j.dump();
+    };
+    std::string big = good.dump();
+    big.insert(big.size() - 1, std::string(1024 * 1024, ' '));
+    auto without = good;
+    without.erase("sha256");
+    const std::vector<std::pair<std::string, std::string>> bad = {
+        {big, "larger than a backup can be (1 MiB)"},
+        {with("version", 2), "version 2 of the backup format is not known"},
+        {with("version", "1"), "\"version\" is a text, not a whole number"},
+        {with("format", "something else"), "not an ap-config backup"},
+        {with("configuration", 5), "\"configuration\" is a number, not a text"},
+        {with("passwords", "no"), "\"passwords\" is a text, not true or false"},
+        {without.dump(), "the entry \"sha256\" is missing"},
+        {with("sha256", std::string(64, '0')), "SHA-256"},
+        {"[1, 2]", "not a JSON object"},
+    };
+    emulator.Control("reset-stats");
+    for (const auto& [text, why] : bad) {
+        TempWorkingFolder::Write("bad.json", text);
+        Result r = RunApConfig({"restore", "bad.json"}, nullptr);
+        EXPECT_EQ(r.code, 2) << why;
+        EXPECT_NE(r.err.find(why), std::string::npos) << why << "\n" << r.err;
+        EXPECT_NE(r.err.find("nothing was written"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Stat("opens"), 0);
+
+    // The digest in capitals is the same digest.
+    std::string upper = good["sha256"];
+    for (char& ch : upper)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    TempWorkingFolder::Write("upper.json", with("sha256", upper));
+    Result r = RunApConfig({"restore", "upper.json"});
+    EXPECT_EQ(r.code, 0) << r.err;
+}
+
+// What a backup holds: the passwords only when asked, searched for as text and in
+// hexadecimal.
+TEST_F(ApConfigTest, BackupHoldsNoPasswordUnlessAsked) {
+    auto holds = [](const std::string& file, const std::string& word) {
+        std::string text = TempWorkingFolder::Read(file), hex;
+        for (unsigned char ch : word) {
+            char two[3];
+            std::snprintf(two, sizeof(two), "%02x", ch);
+            hex += two;
+        }
+        return text.find(word) != std::string::npos || text.find(hex) != std::string::npos;
+    };
+    Result plain = RunApConfig({"backup", "plain.json"});
+    ASSERT_EQ(plain.code, 0) << plain.err;
+    EXPECT_EQ(plain.err, "");
+    Result with = RunApConfig({"backup", "--with-password", "with.json"});
+    ASSERT_EQ(with.code, 0) << with.err;
+    EXPECT_NE(with.err.find("holds the access point's passwords"), std::string::npos);
+    for (const char* password : {"admin", "recovery"}) {
+        EXPECT_FALSE(holds("plain.json", password)) << password;
+        EXPECT_TRUE(holds("with.json", password)) << password;
+    }
+    EXPECT_EQ(nlohmann::json::parse(TempWorkingFolder::Read("plain.json"))["passwords"], false);
+    EXPECT_EQ(nlohmann::json::parse(TempWorkingFolder::Read("with.json"))["passwords"], true);
+    EXPECT_EQ(Mode("plain.json"), 0600u);
+    EXPECT_EQ(Mode("with.json"), 0600u);
+
+    // Restored, a password-less backup leaves the unit's passwords; asked to restore the
+    // password from it, restore refuses before the device is asked.
+    emulator.Control("reset-stats");
+    Result refused = RunApConfig({"restore", "--with-password", "plain.json"});
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_NE(refused.err.find("this backup holds no password"), std::string::npos);
+    EXPECT_EQ(Stat("opens"), 0);
+    ASSERT_EQ(RunApConfig({"set", "channel=1"}).code, 0);
+    Result restored = RunApConfig({"restore", "plain.json"});
+    ASSERT_EQ(restored.code, 0) << restored.err;
+    EXPECT_EQ(Current(), factory);
 }
 
 } // namespace

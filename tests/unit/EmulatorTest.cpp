@@ -2,6 +2,7 @@
 #include "Emulator.h"
 #include "DeviceModel.h"
 #include "device/DeviceChannel.h"
+#include "device/HexText.h"
 #include "platform/DeviceProtocol.h"
 
 #include <atomic>
@@ -312,7 +313,7 @@ TEST(Emulator, UnsavedControlChangesAreNotKept) {
     ASSERT_EQ(mkdir((state + "/x").c_str(), 0700), 0);
     auto changed = before;
     changed[0] ^= 0xFF;
-    EXPECT_EQ(emu.Control("load current " + ToHex(changed.data(), changed.size())),
+    EXPECT_EQ(emu.Control("load current " + HexText::Of(changed.data(), changed.size())),
               "error cannot save state");
     EXPECT_EQ(emu.Control("firmware 9.8.7.6"), "error cannot save state");
     EXPECT_EQ(emu.Dump("current"), before);
@@ -328,7 +329,7 @@ TEST(Emulator, UnsavedControlChangesAreNotKept) {
     ASSERT_EQ(rmdir((state + "/x").c_str()), 0);
     ASSERT_EQ(rmdir(state.c_str()), 0);
     ASSERT_EQ(rename(aside.c_str(), state.c_str()), 0);
-    EXPECT_EQ(emu.Control("load current " + ToHex(changed.data(), changed.size())), "ok");
+    EXPECT_EQ(emu.Control("load current " + HexText::Of(changed.data(), changed.size())), "ok");
     EXPECT_EQ(emu.Dump("current"), changed);
 }
 

@@ -215,6 +215,10 @@ int ApConfig::RunCommand(const std::vector<std::string>& args) {
     }
     if (int code = CheckUsage())
         return code;
+    // A backup is read and checked before the access point is asked.
+    if (m_words[0] == "restore")
+        if (int code = ReadBackupFile())
+            return code;
     if (int code = ReadAndLogIn())
         return code;
     bool passwd = m_words[0] == "passwd";
@@ -388,9 +392,12 @@ int ApConfig::WriteAndVerify(ConfigImage& image) {
 
 int ApConfig::Backup() {
     std::string error;
-    if (!PrivateFile::Write(m_words[1], BackupFile::FromImage(m_image, m_firmware).ToJson(),
-                            &error))
+    BackupFile backup = BackupFile::FromImage(m_image, m_firmware, m_withPassword);
+    if (!PrivateFile::Write(m_words[1], backup.ToJson(), &error))
         return Fail(kExitRefused, "cannot write " + m_words[1] + ": " + error);
+    if (m_withPassword)
+        Fail(kExitDone, m_words[1] + " holds the access point's passwords (--with-password): "
+                                     "keep it as you keep them");
     // With "-" the backup itself is the standard output; the note goes beside it.
     std::string note = "backup of " + ConfigFields::Text(m_image, "macAddress", "") +
                        " written to " + (m_words[1] == "-" ? "standard output" : m_words[1]) + "\n";
@@ -400,30 +407,30 @@ int ApConfig::Backup() {
     return kExitDone;
 }
 
+int ApConfig::ReadBackupFile() {
+    std::string error;
+    if (!m_backup.Load(m_words[1], &error))
+        return Fail(kExitRefused, error + "; nothing was written");
+    if (m_withPassword && !m_backup.passwords)
+        return Fail(kExitRefused, m_words[1] + ": this backup holds no password (it was taken "
+                                               "without --with-password); nothing was written");
+    return kExitDone;
+}
+
 int ApConfig::Restore() {
-    std::string text, error;
-    if (!PrivateFile::Read(m_words[1], &text, &error))
-        return Fail(kExitRefused, "cannot read " + m_words[1] + ": " + error);
-    BackupFile backup;
-    if (!backup.Parse(text, &error))
-        return Fail(kExitRefused, m_words[1] + ": " + error + "; nothing was written");
     std::string mac = ConfigFields::Text(m_image, "macAddress", "");
-    if (backup.macAddress != mac && !m_force)
-        return Fail(kExitRefused, m_words[1] + " is the backup of " + backup.macAddress +
+    if (m_backup.macAddress != mac && !m_force)
+        return Fail(kExitRefused, m_words[1] + " is the backup of " + m_backup.macAddress +
                                       ", the attached access point is " + mac +
                                       " (--force writes it all the same); nothing was written");
-    ConfigImage restored = m_image;
-    BYTE* r = restored.Bytes();
-    const BYTE* now = m_image.Bytes();
-    std::copy(backup.block.begin(), backup.block.end(), r);
-    // What belongs to this access point stays its own: its MAC address and regulation
-    // domain, and its second password, which nothing here changes; the login password too,
-    // unless asked for.
-    std::copy(now + 8, now + 14, r + 8);
-    r[160] = now[160];
-    std::copy(now + 216, now + 240, r + 216);
-    if (!m_withPassword)
-        std::copy(now + 192, now + 216, r + 192);
+    ConfigImage restored = m_backup.RestoredOver(m_image, m_withPassword);
+    std::vector<std::string> refusals = ConfigFields::CheckStored(restored, m_clamp);
+    if (!refusals.empty()) {
+        for (const std::string& r : refusals)
+            Fail(kExitRefused, m_words[1] + ": " + r);
+        std::fputs("ap-config: nothing was written\n", stderr);
+        return kExitRefused;
+    }
     g_pConfigImage = &restored;
     int code = WriteAndVerify(restored);
     if (m_written)

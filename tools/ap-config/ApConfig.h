@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BackupFile.h"
 #include "ConfigFields.h"
 #include "device/ConfigImage.h"
 
@@ -34,6 +35,8 @@ private:
     int Set();
     int Backup();
     int Restore();
+    // Reads and checks the backup file of restore before the access point is asked.
+    int ReadBackupFile();
     int ExportKeys();
     int Passwd();
 
@@ -63,6 +66,7 @@ private:
     std::string m_file;               // or its one file
     std::vector<std::string> m_words; // the command and its arguments
     std::vector<Assignment> m_assignments;
+    BackupFile m_backup;
     std::string m_firmware;
     ConfigImage m_image;
     bool m_written = false; // the last write request went through

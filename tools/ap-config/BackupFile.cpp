@@ -2,8 +2,13 @@
 
 #include "ConfigFields.h"
 #include "Sha256.h"
+#include "device/ConfigFieldTable.h"
+#include "device/HexText.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <nlohmann/json.hpp>
 
@@ -25,14 +30,35 @@ std::string UtcNow() {
 
 std::string MacOf(const BYTE* block) {
     ConfigImage image;
-    std::copy(block, block + 14, image.Bytes());
+    std::copy(block, block + kImageReadLength, image.Bytes());
     return ConfigFields::Text(image, "macAddress", "");
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+const char* TypeName(const nlohmann::json& j) {
+    return j.is_string()    ? "a text"
+           : j.is_boolean() ? "true or false"
+           : j.is_number()  ? "a number"
+           : j.is_null()    ? "null"
+           : j.is_array()   ? "a list"
+                            : "an object";
 }
 } // namespace
 
-BackupFile BackupFile::FromImage(const ConfigImage& image, const std::string& firmware) {
+BackupFile BackupFile::FromImage(const ConfigImage& image, const std::string& firmware,
+                                 bool withPasswords) {
     BackupFile b;
     std::copy(image.Bytes(), image.Bytes() + kImageReadLength, b.block.begin());
+    if (!withPasswords)
+        for (const ConfigField& f : ConfigFieldTable())
+            if (f.secret)
+                std::fill_n(b.block.begin() + f.offset, f.width, 0);
+    b.passwords = withPasswords;
     b.firmwareVersion = firmware;
     b.macAddress = MacOf(b.block.data());
     b.date = UtcNow();
@@ -40,19 +66,14 @@ BackupFile BackupFile::FromImage(const ConfigImage& image, const std::string& fi
 }
 
 std::string BackupFile::ToJson() const {
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (BYTE v : block) {
-        hex += digits[v >> 4];
-        hex += digits[v & 15];
-    }
     nlohmann::ordered_json j;
     j["format"] = kFormat;
-    j["version"] = 1;
+    j["version"] = kVersion;
     j["date"] = date;
     j["firmwareVersion"] = firmwareVersion;
     j["macAddress"] = macAddress;
-    j["configuration"] = hex;
+    j["passwords"] = passwords;
+    j["configuration"] = HexText::Of(block.data(), block.size());
     j["sha256"] = Sha256::Hex(block.data(), block.size());
     return j.dump(2) + "\n";
 }
@@ -63,39 +84,108 @@ bool BackupFile::Parse(const std::string& text, std::string* why) {
         *why = "not a JSON object";
         return false;
     }
-    auto text_of = [&](const char* key, std::string* out) {
+    // An entry of the wrong type is named as such; a missing one as missing.
+    auto entry = [&](const char* key, bool required, bool (nlohmann::json::*is)() const,
+                     const char* wanted) -> const nlohmann::json* {
         auto it = j.find(key);
-        if (it == j.end() || !it->is_string())
-            return false;
-        *out = it->get<std::string>();
-        return true;
+        if (it == j.end()) {
+            if (required)
+                *why = std::string("the entry \"") + key + "\" is missing";
+            return nullptr;
+        }
+        if (!((*it).*is)()) {
+            *why = std::string("the entry \"") + key + "\" is " + TypeName(*it) + ", not " + wanted;
+            return nullptr;
+        }
+        return &*it;
+    };
+    auto textEntry = [&](const char* key, bool required, std::string* out) {
+        why->clear();
+        const nlohmann::json* e = entry(key, required, &nlohmann::json::is_string, "a text");
+        if (e)
+            *out = e->get<std::string>();
+        return why->empty();
     };
     std::string format, hex, digest;
-    if (!text_of("format", &format) || format != kFormat) {
-        *why = "not an ap-config backup";
+    if (!textEntry("format", true, &format))
+        return false;
+    if (format != kFormat) {
+        *why = "not an ap-config backup (format \"" + format + "\")";
         return false;
     }
-    if (!text_of("configuration", &hex) || !text_of("sha256", &digest) ||
-        !text_of("macAddress", &macAddress)) {
-        *why = "an entry is missing (configuration, sha256, macAddress)";
+    why->clear();
+    const nlohmann::json* version =
+        entry("version", true, &nlohmann::json::is_number_integer, "a whole number");
+    if (!version)
+        return false;
+    if (*version != kVersion) {
+        *why = "version " + version->dump() + " of the backup format is not known (this " +
+               "ap-config reads version " + std::to_string(kVersion) + ")";
         return false;
     }
-    text_of("firmwareVersion", &firmwareVersion);
-    text_of("date", &date);
-    if (hex.size() != 2 * block.size() ||
-        !std::all_of(hex.begin(), hex.end(), [](char c) { return std::isxdigit(c & 0xFF); })) {
-        *why = "the configuration is not " + std::to_string(block.size()) + " hexadecimal bytes";
+    if (!textEntry("configuration", true, &hex) || !textEntry("sha256", true, &digest) ||
+        !textEntry("macAddress", true, &macAddress) ||
+        !textEntry("firmwareVersion", false, &firmwareVersion) || !textEntry("date", false, &date))
+        return false;
+    // Backups from before the entry held the passwords.
+    passwords = true;
+    if (const nlohmann::json* p =
+            entry("passwords", false, &nlohmann::json::is_boolean, "true or false"))
+        passwords = p->get<bool>();
+    else if (!why->empty())
+        return false;
+    std::vector<BYTE> bytes;
+    if (hex.size() != 2 * block.size() || !HexText::Parse(hex, &bytes)) {
+        *why = "the configuration is not " + std::to_string(block.size()) + " bytes in hexadecimal";
         return false;
     }
-    for (size_t i = 0; i < block.size(); ++i)
-        block[i] = static_cast<BYTE>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
-    if (Sha256::Hex(block.data(), block.size()) != digest) {
+    std::copy(bytes.begin(), bytes.end(), block.begin());
+    if (Sha256::Hex(block.data(), block.size()) != Lower(digest)) {
         *why = "the SHA-256 of the configuration does not match: the file is damaged";
         return false;
     }
-    if (MacOf(block.data()) != macAddress) {
+    if (MacOf(block.data()) != Lower(macAddress)) {
         *why = "the macAddress entry is not the configuration's own";
         return false;
     }
     return true;
+}
+
+bool BackupFile::Load(const std::string& path, std::string* why) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        *why = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string text;
+    char buffer[65536];
+    size_t n;
+    while (text.size() <= kLargestFile && (n = std::fread(buffer, 1, sizeof(buffer), f)) > 0)
+        text.append(buffer, n);
+    bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) {
+        *why = "cannot read " + path;
+        return false;
+    }
+    if (text.size() > kLargestFile) {
+        *why = path + " is larger than a backup can be (1 MiB)";
+        return false;
+    }
+    if (!Parse(text, why)) {
+        *why = path + ": " + *why;
+        return false;
+    }
+    return true;
+}
+
+ConfigImage BackupFile::RestoredOver(const ConfigImage& current, bool withPassword) const {
+    ConfigImage restored = current;
+    std::copy(block.begin(), block.begin() + kConfigBlockLength, restored.Bytes());
+    for (const ConfigField& f : ConfigFieldTable()) {
+        bool login = std::string(ReportedName(f)) == "password";
+        if (ConfigFields::KeptByRestore(f) && !(login && withPassword))
+            std::copy_n(current.Bytes() + f.offset, f.width, restored.Bytes() + f.offset);
+    }
+    return restored;
 }

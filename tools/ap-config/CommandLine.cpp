@@ -125,8 +125,13 @@ CommandLine::CommandLine(ApConfig& a)
     set->add_flag("--no-key-file", a.m_noKeyFile, "leaves the key file OEM.tmp alone");
     set->add_option("assignments", a.m_args)->type_name("FIELD=VALUE");
 
-    CLI::App* backup = Command(app, "backup", "the whole configuration as JSON with its SHA-256",
+    CLI::App* backup = Command(app, "backup",
+                               "the whole configuration as JSON with its SHA-256\n"
+                               "(the passwords only with --with-password)",
                                "ap-config backup ap1.json");
+    backup->add_flag("--with-password", a.m_withPassword,
+                     "backup: the passwords too (else the file holds none);\nrestore: the backup's "
+                     "login password too");
     backup->add_option("file", a.m_file)->type_name("FILE");
 
     CLI::App* restore = Command(app, "restore",
@@ -137,6 +142,8 @@ CommandLine::CommandLine(ApConfig& a)
     restore->add_flag("--force", a.m_force, "restore: another access point's backup all the same");
     restore->add_flag("--with-password", a.m_withPassword,
                       "restore: the backup's login password too");
+    restore->add_flag("--clamp", a.m_clamp,
+                      "numbers out of range are corrected as the Advanced page does");
     restore->add_flag("--no-key-file", a.m_noKeyFile, "leaves the key file OEM.tmp alone");
     restore->add_option("file", a.m_file)->type_name("FILE");
 

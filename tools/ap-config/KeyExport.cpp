@@ -3,6 +3,7 @@
 #include "Codepage1252.h"
 #include "ConfigFields.h"
 #include "device/ConfigWords.h"
+#include "device/HexText.h"
 
 #include <random>
 
@@ -15,16 +16,6 @@ bool PlainSsid(const std::string& bytes) {
             return false;
     }
     return !bytes.empty();
-}
-
-std::string HexText(const std::string& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string s;
-    for (char c : bytes) {
-        s += digits[static_cast<unsigned char>(c) >> 4];
-        s += digits[static_cast<unsigned char>(c) & 15];
-    }
-    return s;
 }
 
 // The client's transmit key: the active key's number minus one (0 when the access point
@@ -41,7 +32,7 @@ std::string NewUuid() {
         c = static_cast<unsigned char>(random());
     b[6] = static_cast<unsigned char>((b[6] & 0x0F) | 0x40);
     b[8] = static_cast<unsigned char>((b[8] & 0x3F) | 0x80);
-    std::string hex = HexText(std::string(reinterpret_cast<char*>(b), 16));
+    std::string hex = HexText::Of(b, 16);
     return hex.substr(0, 8) + "-" + hex.substr(8, 4) + "-" + hex.substr(12, 4) + "-" +
            hex.substr(16, 4) + "-" + hex.substr(20);
 }
@@ -68,7 +59,7 @@ std::string KeyExport::Render(const ConfigImage& image, Format format) {
         out += "network={\n";
         // The ESSID's bytes exactly as the access point sends them: quoted when plain ASCII,
         // otherwise as hexadecimal bytes.
-        out += PlainSsid(ssid) ? "\tssid=\"" + ssid + "\"\n" : "\tssid=" + HexText(ssid) + "\n";
+        out += PlainSsid(ssid) ? "\tssid=\"" + ssid + "\"\n" : "\tssid=" + HexText::Of(ssid) + "\n";
         out += "\tkey_mgmt=NONE\n";
         for (int k = 0; k < 4; ++k)
             out += "\twep_key" + std::to_string(k) + "=" + ConfigFields::KeyHex(image, k) + "\n";

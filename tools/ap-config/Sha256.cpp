@@ -1,5 +1,7 @@
 #include "Sha256.h"
 
+#include "device/HexText.h"
+
 #include <cstring>
 
 namespace {
@@ -80,11 +82,6 @@ std::array<uint8_t, 32> Sha256::Final() {
 std::string Sha256::Hex(const uint8_t* data, size_t size) {
     Sha256 sha;
     sha.Update(data, size);
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (uint8_t b : sha.Final()) {
-        text += digits[b >> 4];
-        text += digits[b & 15];
-    }
-    return text;
+    auto digest = sha.Final();
+    return HexText::Of(digest.data(), digest.size());
 }

@@ -1,5 +1,6 @@
 #include "DeviceModel.h"
 
+#include "device/HexText.h"
 #include "platform/DeviceProtocol.h"
 
 #include <cstdio>
@@ -104,39 +105,6 @@ bool DeviceModel::Answer(uint32_t code, const std::vector<uint8_t>& input, uint3
     return changed;
 }
 
-std::string ToHex(const uint8_t* data, size_t size) {
-    static const char digits[] = "0123456789abcdef";
-    std::string s;
-    s.reserve(size * 2);
-    for (size_t i = 0; i < size; ++i) {
-        s += digits[data[i] >> 4];
-        s += digits[data[i] & 15];
-    }
-    return s;
-}
-
-bool FromHex(const std::string& text, std::vector<uint8_t>* out) {
-    auto nibble = [](char ch) -> int {
-        if (ch >= '0' && ch <= '9')
-            return ch - '0';
-        if (ch >= 'a' && ch <= 'f')
-            return ch - 'a' + 10;
-        if (ch >= 'A' && ch <= 'F')
-            return ch - 'A' + 10;
-        return -1;
-    };
-    if (text.size() % 2 != 0)
-        return false;
-    out->clear();
-    for (size_t i = 0; i < text.size(); i += 2) {
-        int hi = nibble(text[i]), lo = nibble(text[i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        out->push_back(static_cast<uint8_t>(hi * 16 + lo));
-    }
-    return true;
-}
-
 namespace {
 
 bool ParseCount(const std::string& word, int* value) {
@@ -199,10 +167,10 @@ std::string DeviceModel::Control(const std::string& line, bool* changed) {
         opens = reads = writes = failed = 0;
     } else if (cmd == "dump" && arg2.empty() && (arg1 == "current" || arg1 == "factory")) {
         const Config& c = arg1 == "current" ? current : factory;
-        return "ok " + ToHex(c.data(), c.size());
+        return "ok " + HexText::Of(c.data(), c.size());
     } else if (cmd == "load" && arg1 == "current") {
         std::vector<uint8_t> bytes;
-        if (!FromHex(arg2, &bytes) || bytes.size() != current.size())
+        if (!HexText::Parse(arg2, &bytes) || bytes.size() != current.size())
             return "error load needs 889 bytes in hexadecimal";
         std::memcpy(current.data(), bytes.data(), bytes.size());
         *changed = true;
@@ -217,8 +185,8 @@ std::string DeviceModel::Control(const std::string& line, bool* changed) {
 std::string DeviceModel::Serialize() const {
     return "firmware " + std::to_string(firmware[0]) + "." + std::to_string(firmware[1]) + "." +
            std::to_string(firmware[2]) + "." + std::to_string(firmware[3]) + "\ncurrent " +
-           ToHex(current.data(), current.size()) + "\nfactory " +
-           ToHex(factory.data(), factory.size()) + "\n";
+           HexText::Of(current.data(), current.size()) + "\nfactory " +
+           HexText::Of(factory.data(), factory.size()) + "\n";
 }
 
 bool DeviceModel::Deserialize(const std::string& text) {
@@ -231,7 +199,7 @@ bool DeviceModel::Deserialize(const std::string& text) {
         std::vector<uint8_t> bytes;
         if (key == "firmware" && ParseFirmware(value, &fw)) {
             seen |= 1;
-        } else if ((key == "current" || key == "factory") && FromHex(value, &bytes) &&
+        } else if ((key == "current" || key == "factory") && HexText::Parse(value, &bytes) &&
                    bytes.size() == cur.size()) {
             std::memcpy(key == "current" ? cur.data() : fac.data(), bytes.data(), bytes.size());
             seen |= key == "current" ? 2 : 4;

@@ -59,6 +59,3 @@ struct RequestFrame {
 enum class FrameResult { kNeedMore, kComplete, kMalformed };
 // expectOpen: the connection has not opened yet and only an OPEN frame may come.
 FrameResult ParseFrame(const uint8_t* data, size_t size, bool expectOpen, RequestFrame* frame);
-
-std::string ToHex(const uint8_t* data, size_t size);
-bool FromHex(const std::string& text, std::vector<uint8_t>* out);

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "ConfigWords.h"
+#include "platform/Win32Types.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// What a field's bytes hold.
+enum class FieldKind {
+    kNumber,   // an unsigned little-endian number of the field's width
+    kListWord, // a value of a list (little-endian), shown as the list's word
+    kText,     // single-byte text, ended by a zero byte when shorter than the field
+    kHexBytes, // bytes shown in hexadecimal (the MAC address, the preferred BSSID)
+    kAddress,  // the four bytes of a dotted address
+    kKeySlot,  // one of the four WEP key slots
+    kReserved, // not interpreted; sent back exactly as read
+};
+
+// Which list a list word comes from.
+enum class FieldList {
+    kNone,
+    kWords,      // the field's WordList
+    kChannels,   // the channels of the regulation domain
+    kRates,      // the rate list (stored with operationalRates)
+    kModes,      // the operational modes
+    kRegulation, // the regulation domains (never set)
+};
+
+// One field of the configuration block (bytes 0 to 347).
+struct ConfigField {
+    const char* name; // the image field's name, as show prints it
+    // The shown field this one belongs to (essidLength: essid), or null: a change of it is
+    // reported under that name.
+    const char* partOf;
+    UINT offset;
+    UINT width;
+    FieldKind kind;
+    FieldList list;
+    const WordList* words;      // FieldList::kWords
+    const ThresholdRule* range; // the numbers a user sets: their range and correction
+    bool settable;              // set and restore take it from the user or a backup
+    bool secret;                // a password or its length: never shown, kept from backups
+    bool counted;   // a text whose length is the number field just before it (essid, passwords)
+    bool upperCase; // hexadecimal bytes shown in capitals (the Wireless page's BSSID edits)
+    int showOrder;  // place in show (the pages' order), 0: not shown
+};
+
+// The fields of the block in the order of their offsets, reserved stretches included, so
+// that they cover bytes 0 to 347 without a gap.
+const std::vector<ConfigField>& ConfigFieldTable();
+// The field of that name, or null.
+const ConfigField* FindConfigField(const std::string& name);
+// The shown fields in show order (key slots in slot order).
+std::vector<const ConfigField*> ShownConfigFields();
+// The number of a counted text's length field, or of the field itself.
+const ConfigField* LengthFieldOf(const ConfigField& text);
+// The position (0..3) of a key slot among the key slots, or -1.
+int KeySlotIndex(const ConfigField& field);
+// The name a change of the field is reported under.
+const char* ReportedName(const ConfigField& field);
+
+// The firmware version comes with every read, outside the block; show puts it here.
+constexpr int kFirmwareShowOrder = 23;
+
+// A field's bytes read and written by its kind. Numbers and list words are little-endian
+// over the field's width; a text is its bytes up to a zero byte (and, when counted, at most
+// its length).
+DWORD FieldNumber(const BYTE* block, const ConfigField& field);
+void SetFieldNumber(BYTE* block, const ConfigField& field, DWORD value);
+std::string FieldText(const BYTE* block, const ConfigField& field);
+// Stores at most the field's width of text, a zero byte after a shorter one, and a counted
+// text's length.
+void SetFieldText(BYTE* block, const ConfigField& field, const std::string& text);
