@@ -11,7 +11,7 @@ cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Rel
 cmake --build "$build" -j "$(nproc)" >/dev/null
 mkdir -p "$build/crashes"
 status=0
-for target in read_reply profile key_text emulator_request; do
+for target in read_reply profile key_text emulator_request backup_restore set_values; do
     work="$build/corpus/$target"
     mkdir -p "$work"
     echo "fuzzing $target for ${seconds}s"

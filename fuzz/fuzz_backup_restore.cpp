@@ -1,0 +1,76 @@
+// Backup files and the checks of a restore. Any text is read without harm and refused with
+// a reason, or accepted as a block whose digest matches. The input is also taken as a
+// configuration block of its own (what a hand-edited backup with its digest recomputed
+// holds): written as a backup and read back it is the same block, and a restore of it over
+// a unit keeps the unit's own fields and writes only values that set would take.
+#include "BackupFile.h"
+#include "ConfigFields.h"
+#include "DeviceModel.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+ConfigImage Unit() {
+    ConfigImage unit;
+    auto factory = DeviceModel::FactoryValues();
+    std::copy(factory.begin(), factory.end(), unit.Bytes());
+    return unit;
+}
+
+void CheckRestore(const BackupFile& backup, const ConfigImage& unit) {
+    for (bool withPassword : {false, true}) {
+        for (bool clamp : {false, true}) {
+            ConfigImage restored = backup.RestoredOver(unit, withPassword);
+            std::vector<std::string> refusals = ConfigFields::CheckStored(restored, clamp);
+            for (const ConfigField& f : ConfigFieldTable()) {
+                bool own = ConfigFields::KeptByRestore(f) &&
+                           !(withPassword && std::string(ReportedName(f)) == "password");
+                const BYTE* expected = own ? unit.Bytes() : backup.block.data();
+                bool clamped = clamp && f.kind == FieldKind::kNumber && f.settable;
+                if (!clamped &&
+                    std::memcmp(restored.Bytes() + f.offset, expected + f.offset, f.width) != 0)
+                    __builtin_trap();
+            }
+            if (!refusals.empty())
+                continue;
+            // What passed passes again, unchanged: a second check corrects nothing.
+            ConfigImage again = restored;
+            if (!ConfigFields::CheckStored(again, clamp).empty() ||
+                std::memcmp(again.Bytes(), restored.Bytes(), kConfigBlockLength) != 0)
+                __builtin_trap();
+            int first = 0, last = 0;
+            if (!ChannelRangeFor(restored.RegulationDomain(), &first, &last) ||
+                restored.Channel() < first || restored.Channel() > last)
+                __builtin_trap();
+            ConfigFields::Changes(unit, restored, withPassword);
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const ConfigImage unit = Unit();
+    std::string text(reinterpret_cast<const char*>(data), size);
+    BackupFile read;
+    std::string why;
+    if (read.Parse(text, &why))
+        CheckRestore(read, unit);
+    else if (why.empty())
+        __builtin_trap();
+
+    ConfigImage image = unit;
+    std::copy(data, data + std::min<size_t>(size, kImageReadLength), image.Bytes());
+    for (bool withPasswords : {false, true}) {
+        BackupFile written = BackupFile::FromImage(image, "1.0.2.0", withPasswords);
+        BackupFile back;
+        if (!back.Parse(written.ToJson(), &why) || back.block != written.block ||
+            back.passwords != withPasswords)
+            __builtin_trap();
+        CheckRestore(back, unit);
+    }
+    return 0;
+}
