@@ -152,7 +152,7 @@ TEST_F(ApConfigTest, UsageIsRefusedBeforeTheDeviceIsAsked) {
 TEST_F(ApConfigTest, OptionsBelongToTheirCommands) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
         {{"show", "--output", "x"}, "show does not take --output (it belongs to keys export)"},
-        {{"set", "--json", "channel=6"}, "set does not take --json (it belongs to show, get)"},
+        {{"set", "--json", "channel=6"}, "set does not take --json (it belongs to show, get, diff)"},
         {{"get", "--format", "plain", "essid"}, "get does not take --format"},
         {{"--json", "show"}, "show does not take --json"},
         {{"show", "--frob"}, "unknown option --frob"},
@@ -947,6 +947,51 @@ TEST_F(ApConfigTest, BackupHoldsNoPasswordUnlessAsked) {
     Result restored = RunApConfig({"restore", "plain.json"});
     ASSERT_EQ(restored.code, 0) << restored.err;
     EXPECT_EQ(Current(), factory);
+}
+
+// diff and --dry-run: the fields that differ in show's words, the passwords only as
+// "password differs", and nothing written.
+TEST_F(ApConfigTest, DiffAndDryRunShowWhatDiffersWithoutPasswords) {
+    ASSERT_EQ(RunApConfig({"backup", "plain.json"}).code, 0);
+    ASSERT_EQ(RunApConfig({"backup", "--with-password", "with.json"}).code, 0);
+    Result same = RunApConfig({"diff", "plain.json"});
+    EXPECT_EQ(same.code, 0) << same.err;
+    EXPECT_EQ(same.out, "");
+
+    TempWorkingFolder::Write("pw", "admin\nfresh\nfresh\n");
+    ASSERT_EQ(RunApConfig({"--password-file", "pw", "passwd"}).code, 0);
+    ASSERT_EQ(RunApConfig({"set", "channel=1", "essid=changed"}, "fresh").code, 0);
+    LoadWith(8, {0x02, 0, 0, 0, 0, 0x77}); // another unit's MAC address: not a difference
+    emulator.Control("reset-stats");
+    const std::string changed = "essid                 changed -> wireless\n"
+                                "channel               Channel 1 -> Channel 6\n";
+    Result plain = RunApConfig({"diff", "plain.json"}, "fresh");
+    EXPECT_EQ(plain.code, 1) << plain.err;
+    EXPECT_EQ(plain.out, changed);
+    Result with = RunApConfig({"diff", "with.json"}, "fresh");
+    EXPECT_EQ(with.code, 1);
+    EXPECT_EQ(with.out, changed + "password              differs\n");
+    Result json = RunApConfig({"diff", "--json", "with.json"}, "fresh");
+    EXPECT_EQ(nlohmann::json::parse(json.out),
+              nlohmann::json({{"essid", {{"accessPoint", "changed"}, {"backup", "wireless"}}},
+                              {"channel", {{"accessPoint", "Channel 1"}, {"backup", "Channel 6"}}},
+                              {"password", "differs"}}));
+
+    Result set = RunApConfig({"set", "--dry-run", "channel=3", "beaconPeriod=200"}, "fresh");
+    EXPECT_EQ(set.code, 0) << set.err;
+    EXPECT_EQ(set.out, "channel               Channel 1 -> Channel 3\n"
+                       "beaconPeriod          100 -> 200\n");
+    EXPECT_NE(set.err.find("nothing was written"), std::string::npos);
+    EXPECT_EQ(RunApConfig({"set", "--dry-run", "channel=14"}, "fresh").code, 2);
+
+    Result restore =
+        RunApConfig({"restore", "--force", "--dry-run", "--with-password", "with.json"}, "fresh");
+    EXPECT_EQ(restore.code, 0) << restore.err;
+    EXPECT_EQ(restore.out, changed + "password              differs\n");
+    EXPECT_EQ(Stat("writes"), 0);
+    for (const Result* r : {&plain, &with, &json, &set, &restore})
+        for (const char* secret : {"admin", "fresh", "61646d696e", "6672657368"})
+            EXPECT_EQ(r->out.find(secret), std::string::npos) << secret;
 }
 
 } // namespace

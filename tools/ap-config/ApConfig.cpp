@@ -1,6 +1,7 @@
 #include "ApConfig.h"
 
 #include "BackupFile.h"
+#include "ChangeReport.h"
 #include "Codepage1252.h"
 #include "CommandLine.h"
 #include "Console.h"
@@ -113,7 +114,7 @@ int ApConfig::CheckUsage() {
                 return Fail(kExitRefused, a.field + " is given twice");
             m_assignments.push_back(a);
         }
-    } else if (c == "backup" || c == "restore") {
+    } else if (c == "backup" || c == "restore" || c == "diff") {
         if (n != 2)
             return Fail(kExitRefused, c + " takes one file name");
     } else if (c == "keys") {
@@ -216,7 +217,7 @@ int ApConfig::RunCommand(const std::vector<std::string>& args) {
     if (int code = CheckUsage())
         return code;
     // A backup is read and checked before the access point is asked.
-    if (m_words[0] == "restore")
+    if (m_words[0] == "restore" || m_words[0] == "diff")
         if (int code = ReadBackupFile())
             return code;
     if (int code = ReadAndLogIn())
@@ -242,6 +243,8 @@ int ApConfig::RunCommand(const std::vector<std::string>& args) {
         return Restore();
     if (c == "keys")
         return ExportKeys();
+    if (c == "diff")
+        return Diff();
     // passwd: lines 2 and 3 with the login dialog's rules, mended: the texts must match,
     // a text with no word is refused, and at most 16 characters are taken.
     std::string newText, confirm;
@@ -355,6 +358,8 @@ int ApConfig::Set() {
         Console::Err("ap-config: nothing was written\n");
         return kExitRefused;
     }
+    if (m_dryRun)
+        return DryRun(m_image, changed);
     g_pConfigImage = &changed;
     int code = WriteAndVerify(changed);
     if (keys && m_written)
@@ -428,14 +433,32 @@ int ApConfig::Restore() {
     if (!refusals.empty()) {
         for (const std::string& r : refusals)
             Fail(kExitRefused, m_words[1] + ": " + r);
-        std::fputs("ap-config: nothing was written\n", stderr);
-        return kExitRefused;
+        return Fail(kExitRefused, "nothing was written");
     }
+    if (m_dryRun)
+        return DryRun(m_image, restored);
     g_pConfigImage = &restored;
     int code = WriteAndVerify(restored);
     if (m_written)
         SyncKeyFileAfterWrite(true);
     return code;
+}
+
+int ApConfig::DryRun(const ConfigImage& now, const ConfigImage& then) {
+    std::vector<FieldChange> changes = ConfigFields::Changes(now, then, m_withPassword);
+    Print(changes.empty() ? "no change\n" : ChangeReport::Text(changes));
+    return Fail(kExitDone, "--dry-run: nothing was written");
+}
+
+int ApConfig::Diff() {
+    ConfigImage backup = m_image;
+    std::copy(m_backup.block.begin(), m_backup.block.end(), backup.Bytes());
+    std::vector<FieldChange> changes = ConfigFields::Changes(m_image, backup, m_backup.passwords);
+    if (m_json)
+        PrintLine(ChangeReport::Json(changes, "accessPoint", "backup").dump(2));
+    else
+        Print(ChangeReport::Text(changes));
+    return changes.empty() ? kExitDone : kExitDiffer;
 }
 
 int ApConfig::ExportKeys() {

@@ -10,6 +10,7 @@
 // Exit codes of ap-config.
 enum ExitCode {
     kExitDone = 0,
+    kExitDiffer = 1,        // diff: the backup and the access point differ
     kExitDevice = 1,        // the access point could not be reached or did not answer
     kExitRefused = 2,       // usage, or a value refused
     kExitDiffers = 3,       // written, but the read-back differs
@@ -38,6 +39,9 @@ private:
     // Reads and checks the backup file of restore before the access point is asked.
     int ReadBackupFile();
     int ExportKeys();
+    int Diff();
+    // --dry-run: what a write of then over now would change; nothing is written.
+    int DryRun(const ConfigImage& now, const ConfigImage& then);
     int Passwd();
 
     // Sends image bytes 0..347 with the write command, reads the configuration back and
@@ -61,7 +65,7 @@ private:
     std::string m_format = "plain";
     std::string m_output;
     bool m_json = false, m_clamp = false, m_noKeyFile = false, m_force = false,
-         m_withPassword = false, m_help = false, m_version = false;
+         m_withPassword = false, m_help = false, m_version = false, m_dryRun = false;
     std::vector<std::string> m_args;  // the command's arguments
     std::string m_file;               // or its one file
     std::vector<std::string> m_words; // the command and its arguments

@@ -123,6 +123,7 @@ CommandLine::CommandLine(ApConfig& a)
     set->add_flag("--clamp", a.m_clamp,
                   "numbers out of range are corrected as the Advanced page does");
     set->add_flag("--no-key-file", a.m_noKeyFile, "leaves the key file OEM.tmp alone");
+    set->add_flag("--dry-run", a.m_dryRun, "shows what would change and writes nothing");
     set->add_option("assignments", a.m_args)->type_name("FIELD=VALUE");
 
     CLI::App* backup = Command(app, "backup",
@@ -145,7 +146,15 @@ CommandLine::CommandLine(ApConfig& a)
     restore->add_flag("--clamp", a.m_clamp,
                       "numbers out of range are corrected as the Advanced page does");
     restore->add_flag("--no-key-file", a.m_noKeyFile, "leaves the key file OEM.tmp alone");
+    restore->add_flag("--dry-run", a.m_dryRun, "shows what would change and writes nothing");
     restore->add_option("file", a.m_file)->type_name("FILE");
+
+    CLI::App* diff = Command(app, "diff",
+                             "the fields where a backup and the access point differ\n"
+                             "(exit 0 equal, 1 different)",
+                             "ap-config diff ap1.json");
+    diff->add_flag("--json", a.m_json, "JSON instead of text");
+    diff->add_option("file", a.m_file)->type_name("FILE");
 
     CLI::App* keys = Command(app, "keys", "the WEP keys for clients", "");
     CLI::App* keysExport = Command(*keys, "export", "the active WEP keys for clients",

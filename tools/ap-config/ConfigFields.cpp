@@ -525,7 +525,7 @@ std::vector<FieldChange> ConfigFields::Changes(const ConfigImage& before, const 
     for (const ConfigField* f : ShownConfigFields()) {
         if (!differs(f->name) || (!compareOwn && KeptByRestore(*f)))
             continue;
-        FieldChange c{f->name, Escaped(ValueText(before, *f)), Escaped(ValueText(after, *f))};
+        FieldChange c{f->name, ValueText(before, *f), ValueText(after, *f)};
         if (c.before == c.after)
             c.after += " (other stored bytes)";
         changes.push_back(c);
@@ -533,7 +533,7 @@ std::vector<FieldChange> ConfigFields::Changes(const ConfigImage& before, const 
     for (const ConfigField& f : ConfigFieldTable()) {
         bool password = f.secret && !f.partOf;
         if ((f.kind == FieldKind::kReserved || (password && comparePasswords)) && differs(f.name))
-            changes.push_back({f.name, "", ""});
+            changes.push_back({f.name, "", "", true});
     }
     return changes;
 }

@@ -17,7 +17,8 @@ struct Assignment {
 // A field that differs between two configurations, in show's words.
 struct FieldChange {
     std::string field;
-    std::string before, after; // both empty for a password or a reserved stretch: "differs"
+    std::string before, after; // UTF-8
+    bool hidden = false;       // a password or a reserved stretch: only that it differs
 };
 
 // The fields of the configuration image by their names, in the pages' words: shown, parsed
