@@ -2,6 +2,8 @@ file(GLOB GUI_TEST_SOURCES CONFIGURE_DEPENDS gui/*Test.cpp)
 add_executable(gui_tests gui/GuiTest.cpp ${GUI_TEST_SOURCES})
 target_include_directories(gui_tests PRIVATE gui)
 target_link_libraries(gui_tests PRIVATE app testsupport Qt6::Test GTest::gtest)
+target_compile_definitions(gui_tests PRIVATE AP_ARTWORK_PATH="$<TARGET_FILE:ap-artwork>")
+add_dependencies(gui_tests ap-artwork)
 gtest_discover_tests(gui_tests DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT 300 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 
