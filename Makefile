@@ -3,13 +3,17 @@
 #           $(BUILD)/make-run.log unless VERBOSE=1.
 # make test: build everything and run every test.
 # make windows: cross-build the Windows programs; make windows-package: their zip and installer.
+# make install: the programs and their files under PREFIX, below DESTDIR when given;
+#               make uninstall (with the same DESTDIR) removes what the last install wrote.
+# make deb: dist/ap-utility_<version>_amd64.deb, from the same install rules.
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 RUN_DIR := $(BUILD)/run
 
 .PHONY: all deps configure build run test test-asan test-tsan fuzz bench format clean \
-	windows windows-package
+	windows windows-package install uninstall deb
 
 all: build
 
@@ -61,6 +65,20 @@ windows:
 # under Wine).
 windows-package: windows
 	@bash scripts/windows-package.sh
+
+install: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DCMAKE_INSTALL_PREFIX=$(PREFIX) \
+	  >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target install-files
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD)
+
+uninstall:
+	@DESTDIR="$(DESTDIR)" bash scripts/uninstall.sh $(BUILD)/install_manifest.txt
+
+# Built in build-deb/ with Debian's compiler and linker flags; the package's dependencies
+# come from the programs' libraries (dpkg-shlibdeps).
+deb: deps
+	@JOBS=$(JOBS) bash scripts/deb-package.sh
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -75,7 +75,10 @@ protected:
         if (utility == 0) {
             setenv("QT_QPA_PLATFORM", "xcb", 1);
             setenv("QT_FONT_DPI", "96", 1);
-            execl(AP_UTILITY_PATH, "ap-utility", static_cast<char*>(nullptr));
+            // The build's utility, or the one AP_TEST_UTILITY names (the installed one).
+            const char* other = std::getenv("AP_TEST_UTILITY");
+            execl(other && *other ? other : AP_UTILITY_PATH, "ap-utility",
+                  static_cast<char*>(nullptr));
             _exit(127);
         }
     }

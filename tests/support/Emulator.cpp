@@ -70,11 +70,11 @@ bool EmulatorProcess::Start() {
     if (m_pid == 0) {
         if (m_withTcp) {
             dup2(errors[1], STDERR_FILENO);
-            execl(AP_EMULATOR_PATH, "ap-emulator", "--device-dir", m_deviceDir.c_str(), "--state",
+            execl(EmulatorBinary(), "ap-emulator", "--device-dir", m_deviceDir.c_str(), "--state",
                   m_statePath.c_str(), "--listen-tcp", port.c_str(), "--foreground",
                   static_cast<char*>(nullptr));
         } else {
-            execl(AP_EMULATOR_PATH, "ap-emulator", "--device-dir", m_deviceDir.c_str(), "--state",
+            execl(EmulatorBinary(), "ap-emulator", "--device-dir", m_deviceDir.c_str(), "--state",
                   m_statePath.c_str(), "--foreground", static_cast<char*>(nullptr));
         }
         _exit(127);
@@ -159,8 +159,10 @@ void EmulatorProcess::Load(const std::vector<uint8_t>& config) const {
     Control("load current " + hex);
 }
 
+// The build's emulator, or the one AP_TEST_EMULATOR names (the installed package's).
 const char* EmulatorBinary() {
-    return AP_EMULATOR_PATH;
+    const char* other = std::getenv("AP_TEST_EMULATOR");
+    return other && *other ? other : AP_EMULATOR_PATH;
 }
 
 long StatValue(const std::string& stats, const std::string& key) {
