@@ -37,7 +37,7 @@ libexec/ap-utility/ap-utility-desktop
 share/ap-utility/OEM/Logo.bmp
 share/applications/ap-utility.desktop
 share/doc/ap-utility/changelog.gz share/doc/ap-utility/copyright
-share/metainfo/ap-utility.metainfo.xml"
+share/metainfo/org.example.aputility.metainfo.xml"
 for size in 16 32 48 64 128 256; do
     expected+=" share/icons/hicolor/${size}x$size/apps/ap-utility.png"
 done
@@ -60,7 +60,8 @@ left=$(find "$work/stage" -type f -o -type l)
 step "the package's files validated"
 dpkg-deb -x "$deb" "$work/tree"
 desktop-file-validate "$work/tree/usr/share/applications/ap-utility.desktop"
-appstreamcli validate --no-net --pedantic "$work/tree/usr/share/metainfo/ap-utility.metainfo.xml"
+appstreamcli validate --no-net --pedantic "$work/tree/usr/share/metainfo/"*.metainfo.xml
+appstreamcli validate-tree --no-net --pedantic "$work/tree"
 for page in "$work"/tree/usr/share/man/man1/*.1.gz; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"

@@ -23,7 +23,10 @@ configure_file(${linux}/ap-utility-desktop.in ${out}/ap-utility-desktop @ONLY)
 install(PROGRAMS ${out}/ap-utility-desktop DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/ap-utility)
 configure_file(${linux}/ap-utility.desktop.in ${out}/ap-utility.desktop @ONLY)
 install(FILES ${out}/ap-utility.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${linux}/ap-utility.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# AppStream finds the data under the component's id (reverse domain; the project has no
+# domain of its own, so it is under the one reserved for examples).
+install(FILES ${linux}/ap-utility.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+        RENAME org.example.aputility.metainfo.xml)
 configure_file(${linux}/ap-emulator.service.in ${out}/ap-emulator.service @ONLY)
 # Where systemd looks for user units under this prefix (/usr/lib or /usr/local/lib).
 install(FILES ${out}/ap-emulator.service DESTINATION lib/systemd/user)
