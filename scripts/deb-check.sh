@@ -91,14 +91,10 @@ XDG_RUNTIME_DIR="$work/runtime" systemd-analyze verify --user \
 [ ! -s "$work/verify" ] || fail "systemd-analyze verify complained"
 
 step "the installed programs"
-if /usr/bin/ap-config --version >"$work/version" 2>&1; then
-    cat "$work/version"
-else
-    # ap-config has no --version yet: its usage, shown for a command it does not know.
-    /usr/bin/ap-config --help >"$work/version" 2>&1 || true
-    grep -q "usage" "$work/version" || fail "/usr/bin/ap-config does not run: $(cat "$work/version")"
-    echo "ap-config: no --version yet; /usr/bin/ap-config --help printed its usage"
-fi
+version=$(/usr/bin/ap-config --version) || fail "/usr/bin/ap-config --version failed"
+[ "$version" = "ap-config $(dpkg-deb --field "$deb" Version)" ] ||
+    fail "/usr/bin/ap-config --version printed: $version"
+echo "$version"
 /usr/bin/apctl >/dev/null 2>&1 && fail "apctl without a command did not refuse"
 cmake -S "$root" -B "$build" >/dev/null
 cmake --build "$build" -j "${JOBS:-2}" --target e2e_tests >/dev/null

@@ -66,8 +66,9 @@ if(EXISTS ${linux}/ap-config.bash-completion)
     install(FILES ${linux}/ap-config.bash-completion
             DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME ap-config)
 endif()
+# (make install and make deb configure first, so a completion added later is found.)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-             ${linux}/changelog ${linux}/ap-config.bash-completion)
+             ${linux}/changelog ${linux}/description)
 
 # Everything the rules above install, built by `make install` and `make deb` (and by ALL).
 add_custom_target(install-files ALL DEPENDS ${icon_files} ${gz_files})
