@@ -6,7 +6,9 @@
 #include "Unprivileged.h"
 #include "app/KeyStoreFile.h"
 #include "device/ConfigImage.h"
+#include "device/DeviceChannel.h"
 #include "device/WepKeyTable.h"
+#include "platform/InstanceLock.h"
 #include "platform/Profile.h"
 
 #include <cstring>
@@ -16,7 +18,9 @@
 #include <regex>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -237,6 +241,62 @@ TEST_F(ApConfigTest, DeviceFailuresExitOneWithTheUtilitysWords) {
     EXPECT_EQ(retried.out, "wireless\n");
     EXPECT_EQ(Stat("reads"), 2);
     EXPECT_EQ(Stat("opens"), 1);
+}
+
+// Another program's open device is reported as in use, not as missing.
+TEST_F(ApConfigTest, DeviceInUseExitsFive) {
+    CDeviceChannel holder;
+    ASSERT_TRUE(holder.Open());
+    for (const auto& args : std::vector<std::vector<std::string>>{{"show"}, {"set", "channel=3"}}) {
+        Result r = RunApConfig(args);
+        EXPECT_EQ(r.code, 5) << testing::PrintToString(args);
+        EXPECT_EQ(r.err, "ap-config: the access point is in use by another program (DfuDevice0)\n");
+    }
+    holder.Close();
+    EXPECT_EQ(Current(), factory);
+}
+
+// While the utility runs its dialogs would write their copy back: changes wait for --force.
+TEST_F(ApConfigTest, ChangesRefusedWhileTheUtilityRuns) {
+    TempWorkingFolder::Write("ap.json", "{}");
+    TempWorkingFolder::Write("pw", "admin\nnew\nnew\n");
+    InstanceLock utility;
+    ASSERT_TRUE(utility.Acquire(InstanceLock::DefaultPath()));
+    emulator.Control("reset-stats");
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"set", "channel=3"}, {"restore", "ap.json"}, {"--password-file", "pw", "passwd"}}) {
+        Result r = RunApConfig(args);
+        EXPECT_EQ(r.code, 5) << testing::PrintToString(args);
+        EXPECT_NE(r.err.find("the utility is running for this user"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("--force; nothing was written"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Stat("opens"), 0);
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"show"}, {"get", "essid"}, {"backup", "b.json"}, {"set", "--force", "channel=3"}})
+        EXPECT_EQ(RunApConfig(args).code, 0) << testing::PrintToString(args);
+    EXPECT_EQ(Current()[28], 3);
+}
+
+TEST_F(ApConfigTest, ListNamesTheDevicesAndTheirAddressesWithThePassword) {
+    // A socket that nothing serves any more, and a file that is no device.
+    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::string stale = emulator.DeviceDir() + "/DfuDevice10";
+    std::strncpy(address.sun_path, stale.c_str(), sizeof(address.sun_path) - 1);
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    close(fd);
+    TempWorkingFolder::Write(emulator.DeviceDir() + "/DfuDevice2", "");
+
+    Result names = RunApConfig({"list"}, nullptr);
+    EXPECT_EQ(names.code, 0) << names.err;
+    EXPECT_EQ(names.out, "DfuDevice0\nDfuDevice10\n");
+    Result full = RunApConfig({"list"});
+    EXPECT_EQ(full.code, 0) << full.err;
+    EXPECT_EQ(full.out, "DfuDevice0  02-1a-2b-3c-4d-5e\nDfuDevice10 (does not open)\n");
+    EXPECT_EQ(
+        RunApConfig({"list"}, "wrong").out,
+        "DfuDevice0  (the password is not this access point's)\nDfuDevice10 (does not open)\n");
 }
 
 TEST_F(ApConfigTest, PasswordAsTheLoginChecksIt) {

@@ -13,6 +13,7 @@
 #include "device/ConfigTransfer.h"
 #include "device/DeviceChannel.h"
 #include "device/WepKeyTable.h"
+#include "platform/InstanceLock.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -89,7 +90,7 @@ int ApConfig::CheckUsage() {
         return Fail(kExitRefused, "--device " + m_device + " and AP_DEVICE_ADDR=" + address +
                                       " are both given: the device is reached at AP_DEVICE_ADDR; "
                                       "give one of them");
-    if (c == "show" || c == "passwd") {
+    if (c == "show" || c == "passwd" || c == "list") {
         if (n != 1)
             return Fail(kExitRefused, c + " takes no arguments");
     } else if (c == "get") {
@@ -174,13 +175,32 @@ int ApConfig::ReadAndLogIn() {
     case TransferOutcome::kOk:
         break;
     case TransferOutcome::kOpenFailed:
-        return Fail(kExitDevice, Message(kMsgAttachOrInstallDriver) + " (" + m_device + ")");
+        return OpenFailed("");
     case TransferOutcome::kRequestFailed:
         return Fail(kExitDevice, Message(kMsgCannotGetConfiguration) + " (" + m_device + ")");
     }
     m_firmware = g_szFirmwareVersion;
     g_pConfigImage = &m_image;
     return kExitDone;
+}
+
+int ApConfig::OpenFailed(const std::string& during) const {
+    if (GetLastError() == ERROR_SHARING_VIOLATION)
+        return Fail(kExitInUse,
+                    "the access point is in use by another program (" + m_device + during + ")");
+    return Fail(kExitDevice, Message(kMsgAttachOrInstallDriver) + " (" + m_device + during + ")");
+}
+
+int ApConfig::CheckUtilityNotRunning() const {
+    const std::string& c = m_words[0];
+    if (m_force || m_dryRun || (c != "set" && c != "restore" && c != "passwd"))
+        return kExitDone;
+    InstanceLock probe; // released at once: the utility may start right after
+    if (probe.Acquire(InstanceLock::DefaultPath()))
+        return kExitDone;
+    return Fail(kExitInUse, "the utility is running for this user: its dialogs write the whole "
+                            "configuration at their next OK and would undo this " +
+                                c + "; close it first, or give --force; nothing was written");
 }
 
 int ApConfig::Run(const std::vector<std::string>& args) {
@@ -216,10 +236,14 @@ int ApConfig::RunCommand(const std::vector<std::string>& args) {
     }
     if (int code = CheckUsage())
         return code;
+    if (m_words[0] == "list")
+        return List();
     // A backup is read and checked before the access point is asked.
     if (m_words[0] == "restore" || m_words[0] == "diff")
         if (int code = ReadBackupFile())
             return code;
+    if (int code = CheckUtilityNotRunning())
+        return code;
     if (int code = ReadAndLogIn())
         return code;
     bool passwd = m_words[0] == "passwd";
@@ -370,7 +394,10 @@ int ApConfig::Set() {
 int ApConfig::WriteAndVerify(ConfigImage& image) {
     std::array<BYTE, kConfigBlockLength + 1> block;
     std::copy(image.Bytes(), image.Bytes() + kConfigBlockLength, block.begin());
-    m_written = WriteConfigurationBlock(block.data()) == TransferOutcome::kOk;
+    TransferOutcome written = WriteConfigurationBlock(block.data());
+    m_written = written == TransferOutcome::kOk;
+    if (written == TransferOutcome::kOpenFailed && GetLastError() == ERROR_SHARING_VIOLATION)
+        return OpenFailed(": nothing was written");
     if (!m_written)
         return Fail(kExitDevice, Message(kMsgAttach) + " (the write to " + m_device +
                                      " failed; nothing was verified)");

@@ -15,6 +15,7 @@ enum ExitCode {
     kExitRefused = 2,       // usage, or a value refused
     kExitDiffers = 3,       // written, but the read-back differs
     kExitWrongPassword = 4, // the password is not one the access point holds
+    kExitInUse = 5,         // the device is open in another program, or the utility runs
 };
 
 // One run of ap-config: the options, the configuration read at the start, the commands.
@@ -29,6 +30,11 @@ private:
     int RunCommand(const std::vector<std::string>& args);
     int CheckUsage();
     int ReadAndLogIn();
+    // The exit for a device that would not open: in use by another program (5), else absent.
+    int OpenFailed(const std::string& during) const;
+    // Refuses a change while the utility runs for this user (its dialogs would write their
+    // older copy of the whole configuration back at their next OK), unless --force.
+    int CheckUtilityNotRunning() const;
     bool PasswordLines(std::vector<std::string>* lines, bool wantNew);
 
     int Show();
@@ -43,6 +49,7 @@ private:
     // --dry-run: what a write of then over now would change; nothing is written.
     int DryRun(const ConfigImage& now, const ConfigImage& then);
     int Passwd();
+    int List();
 
     // Sends image bytes 0..347 with the write command, reads the configuration back and
     // compares; prints "verified" or the differing fields.

@@ -15,7 +15,10 @@ const char kAbout[] = "Shows and changes the configuration of the access point a
 const char kExitCodes[] =
     "exit codes: 0 done, 1 device failure (or an output that could not be written),\n"
     "            2 usage or a value refused, 3 written but the read-back differs,\n"
-    "            4 wrong password\n";
+    "            4 wrong password, 5 the access point is in use by another program,\n"
+    "            or the utility runs (set, restore, passwd without --force)\n";
+
+const char kForce[] = "changes even while the utility runs for this user";
 
 // A command: its description, an example as the footer; the options of the whole program
 // (--device, --password-file) are taken after it too.
@@ -124,6 +127,7 @@ CommandLine::CommandLine(ApConfig& a)
                   "numbers out of range are corrected as the Advanced page does");
     set->add_flag("--no-key-file", a.m_noKeyFile, "leaves the key file OEM.tmp alone");
     set->add_flag("--dry-run", a.m_dryRun, "shows what would change and writes nothing");
+    set->add_flag("--force", a.m_force, kForce);
     set->add_option("assignments", a.m_args)->type_name("FIELD=VALUE");
 
     CLI::App* backup = Command(app, "backup",
@@ -140,7 +144,8 @@ CommandLine::CommandLine(ApConfig& a)
                                 "unless --force; keeps the login password unless\n"
                                 "--with-password)",
                                 "ap-config restore ap1.json");
-    restore->add_flag("--force", a.m_force, "restore: another access point's backup all the same");
+    restore->add_flag("--force", a.m_force,
+                      std::string(kForce) + ";\nrestore: also another access point's backup");
     restore->add_flag("--with-password", a.m_withPassword,
                       "restore: the backup's login password too");
     restore->add_flag("--clamp", a.m_clamp,
@@ -164,7 +169,13 @@ CommandLine::CommandLine(ApConfig& a)
     keysExport->add_option("--output", a.m_output, "a file (mode 0600) instead of standard output")
         ->type_name("FILE");
 
-    Command(app, "passwd", "sets a new login password, asked twice", "ap-config passwd");
+    CLI::App* passwd =
+        Command(app, "passwd", "sets a new login password, asked twice", "ap-config passwd");
+    passwd->add_flag("--force", a.m_force, kForce);
+
+    Command(app, "list",
+            "the attached access points; their MAC addresses when the password is given",
+            "AP_PASSWORD=admin ap-config list");
 
     CLI::App* help = Command(app, "help", "a command's options", "ap-config help set");
     help->add_option("command", a.m_args)->type_name("COMMAND");

@@ -1,0 +1,98 @@
+// ap-config list: the attached access points by device name, with their MAC addresses when
+// the password is given.
+#include "ApConfig.h"
+
+#include "Codepage1252.h"
+#include "device/ConfigTransfer.h"
+#include "device/DeviceChannel.h"
+#include "platform/DeviceProtocol.h"
+
+#include <algorithm>
+#include <cstdlib>
+#ifndef _WIN32
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+// A device that opens, or that another program holds open, is there.
+bool Opens(const std::string& name) {
+    SetDeviceName(name);
+    CDeviceChannel channel;
+    bool there = channel.Open() || GetLastError() == ERROR_SHARING_VIOLATION;
+    channel.Close();
+    return there;
+}
+
+// DfuDevice2 before DfuDevice10.
+bool ByNumber(const std::string& a, const std::string& b) {
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+std::vector<std::string> AttachedDevices() {
+    std::vector<std::string> names;
+    const char* address = std::getenv("AP_DEVICE_ADDR");
+#ifndef _WIN32
+    // The device sockets in the device folder, unless the loopback transport is asked for.
+    if (!address || !*address) {
+        std::string dir = devproto::DeviceDir();
+        if (DIR* d = opendir(dir.c_str())) {
+            while (dirent* e = readdir(d)) {
+                std::string name = e->d_name;
+                struct stat st {};
+                bool numbered = name.size() > 9 && name.rfind("DfuDevice", 0) == 0 &&
+                                name.find_first_not_of("0123456789", 9) == std::string::npos;
+                if (numbered && lstat((dir + "/" + name).c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
+                    names.push_back(name);
+            }
+            closedir(d);
+        }
+        std::sort(names.begin(), names.end(), ByNumber);
+        return names;
+    }
+#endif
+    (void)address;
+    for (int i = 0; i <= 9; ++i)
+        if (Opens("DfuDevice" + std::to_string(i)))
+            names.push_back("DfuDevice" + std::to_string(i));
+    return names;
+}
+
+} // namespace
+
+int ApConfig::List() {
+    std::vector<std::string> names = AttachedDevices();
+    // The addresses need the login: only when a password is given, never asked for.
+    bool given = !m_passwordFile.empty() || std::getenv("AP_PASSWORD");
+    std::vector<std::string> lines;
+    if (given && !PasswordLines(&lines, false))
+        return kExitRefused;
+    std::string typed, refused;
+    bool convertible = given && Codepage1252::FromUtf8(lines[0], &typed, &refused);
+    for (const std::string& name : names) {
+        if (!given) {
+            PrintLine(name);
+            continue;
+        }
+        SetDeviceName(name);
+        ConfigImage image;
+        std::string state;
+        switch (ReadConfigurationBlock(image.Bytes(), kSelectCurrent)) {
+        case TransferOutcome::kOk:
+            state = convertible && LoginAccepts(image, typed)
+                        ? ConfigFields::Text(image, "macAddress", "")
+                        : "(the password is not this access point's)";
+            break;
+        case TransferOutcome::kOpenFailed:
+            state = GetLastError() == ERROR_SHARING_VIOLATION ? "(in use by another program)"
+                                                              : "(does not open)";
+            break;
+        case TransferOutcome::kRequestFailed:
+            state = "(does not answer)";
+            break;
+        }
+        PrintLine(name + std::string(name.size() < 12 ? 12 - name.size() : 1, ' ') + state);
+    }
+    return kExitDone;
+}
