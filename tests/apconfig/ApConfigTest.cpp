@@ -809,6 +809,68 @@ TEST_F(ApConfigTest, KeysExport) {
     EXPECT_NE(log.find("id=0 ssid="), std::string::npos) << log;
 }
 
+// Runs NetworkManager's own reader on a keyfile: what it made of the connection, written
+// back in its own words, or "" when it refused the file.
+std::string NetworkManagerReads(const std::string& file) {
+    std::string command =
+        "nmcli --offline connection modify connection.autoconnect no < " + file + " 2>&1 > nm.out";
+    if (std::system(command.c_str()) != 0)
+        return "";
+    return TempWorkingFolder::Read("nm.out");
+}
+
+// Every ESSID a unit may hold reaches the NetworkManager file as the same name and bytes:
+// nothing of it can end a line and start an entry of its own.
+TEST_F(ApConfigTest, NetworkManagerExportEscapesEveryValue) {
+    ASSERT_EQ(RunApConfig({"set", "--no-key-file", "wepType=64-bit"}).code, 0);
+    struct Case {
+        // The ESSID's bytes; the id and ssid lines as NetworkManager writes them back (a
+        // printable SSID as escaped text, a tab in the id as it is).
+        std::string essid, id, ssid;
+    };
+    const Case cases[] = {
+        {"AP\nzone=trusted", "id=AP\\nzone=trusted\n",
+         "ssid=65;80;10;122;111;110;101;61;116;114;117;115;116;101;100;\n"},
+        {"a\\qb", "id=a\\\\qb\n", "ssid=a\\\\qb\n"},
+        {" lead", "id=\\slead\n", "ssid=\\slead\n"},
+        {"tab\there\r", "id=tab\there\\r\n", "ssid=116;97;98;9;104;101;114;101;13;\n"},
+        {"Caf\xE9", "id=Caf\xC3\xA9\n", "ssid=67;97;102;233;\n"},
+        {"Office AP", "id=Office AP\n", "ssid=Office AP\n"},
+    };
+    bool haveNmcli = std::system("command -v nmcli > /dev/null") == 0;
+    for (const Case& c : cases) {
+        auto bytes = Current();
+        bytes[31] = static_cast<uint8_t>(c.essid.size());
+        std::fill(bytes.begin() + 32, bytes.begin() + 64, 0);
+        std::copy(c.essid.begin(), c.essid.end(), bytes.begin() + 32);
+        emulator.Load(bytes);
+        Result r = RunApConfig({"keys", "export", "--format=networkmanager", "--output=ap.nm"});
+        ASSERT_EQ(r.code, 0) << r.err;
+        std::string file = TempWorkingFolder::Read("ap.nm");
+        EXPECT_EQ(file.find("\nzone="), std::string::npos) << file;
+        if (!haveNmcli)
+            continue;
+        std::string read = NetworkManagerReads("ap.nm");
+        ASSERT_NE(read, "") << "nmcli refused:\n" << file;
+        EXPECT_NE(read.find("\n" + c.id), std::string::npos) << read;
+        EXPECT_NE(read.find("\n" + c.ssid), std::string::npos) << read;
+        EXPECT_NE(read.find("\nwep-key0=1011121314\n"), std::string::npos) << read;
+    }
+    // An empty ESSID names no network: no client could use the file.
+    auto bytes = Current();
+    bytes[31] = 0;
+    bytes[32] = 0;
+    emulator.Load(bytes);
+    for (const char* format : {"networkmanager", "wpa_supplicant"}) {
+        Result empty = RunApConfig({"keys", "export", "--format", format, "--output", "e.nm"});
+        EXPECT_EQ(empty.code, 2);
+        EXPECT_NE(empty.err.find("the ESSID is empty"), std::string::npos) << empty.err;
+        EXPECT_FALSE(std::filesystem::exists("e.nm"));
+    }
+    if (!haveNmcli)
+        GTEST_SKIP() << "nmcli is not installed (Debian package network-manager)";
+}
+
 TEST_F(ApConfigTest, PasswdWithTheLoginRules) {
     auto passwd = [&](const std::string& lines) {
         TempWorkingFolder::Write("pw", lines);

@@ -496,5 +496,8 @@ int ApConfig::ExportKeys() {
                     "WEP is " +
                         std::string(m_image.WepType() == 0 ? "disabled" : "of an unknown type") +
                         " on the access point: there are no keys to export");
+    std::string unusable = KeyExport::Unusable(m_image, format);
+    if (!unusable.empty())
+        return Fail(kExitRefused, unusable + "; nothing was written");
     return Output(KeyExport::Render(m_image, format)) ? kExitDone : kExitRefused;
 }

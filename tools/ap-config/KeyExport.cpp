@@ -18,6 +18,42 @@ bool PlainSsid(const std::string& bytes) {
     return !bytes.empty();
 }
 
+// A string value as the keyfile format (GLib's key files) reads it back: blanks at the
+// start as \s (the reader drops them otherwise), line ends, tabs and backslashes escaped, so
+// that no value can end its line and start an entry of its own.
+std::string KeyfileString(const std::string& utf8) {
+    std::string out;
+    bool leading = true;
+    for (char c : utf8) {
+        leading = leading && c == ' ';
+        switch (c) {
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            out += leading ? std::string("\\s") : std::string(1, c);
+        }
+    }
+    return out;
+}
+
+// The ESSID's bytes as the keyfile's list of numbers: "65;80;".
+std::string ByteList(const std::string& bytes) {
+    std::string out;
+    for (char c : bytes)
+        out += std::to_string(static_cast<unsigned char>(c)) + ";";
+    return out;
+}
+
 // The client's transmit key: the active key's number minus one (0 when the access point
 // holds no valid active key).
 int TxKeyIndex(const ConfigImage& image) {
@@ -51,6 +87,13 @@ bool KeyExport::ParseFormat(const std::string& name, Format* format) {
     return true;
 }
 
+std::string KeyExport::Unusable(const ConfigImage& image, Format format) {
+    if (format != kPlain && image.Essid().empty())
+        return "the ESSID is empty: no client could join the network this export describes; "
+               "set an ESSID first";
+    return "";
+}
+
 std::string KeyExport::Render(const ConfigImage& image, Format format) {
     std::string ssid = image.Essid();
     std::string out;
@@ -71,17 +114,12 @@ std::string KeyExport::Render(const ConfigImage& image, Format format) {
                "\n";
         out += "}\n";
     } else if (format == kNetworkManager) {
-        std::string name = Codepage1252::ToUtf8(ssid);
-        out += "[connection]\nid=" + (name.empty() ? std::string("access point") : name) +
+        // The ESSID as the connection's name, escaped; as the SSID its bytes exactly: as text
+        // only when that is plain printable ASCII that the reader keeps as it is.
+        out += "[connection]\nid=" + KeyfileString(Codepage1252::ToUtf8(ssid)) +
                "\nuuid=" + NewUuid() + "\ntype=wifi\n\n[wifi]\nmode=infrastructure\n";
-        if (PlainSsid(ssid)) {
-            out += "ssid=" + ssid + "\n";
-        } else {
-            out += "ssid=";
-            for (char c : ssid)
-                out += std::to_string(static_cast<unsigned char>(c)) + ";";
-            out += "\n";
-        }
+        bool asText = PlainSsid(ssid) && ssid.front() != ' ' && ssid.back() != ' ';
+        out += "ssid=" + (asText ? ssid : ByteList(ssid)) + "\n";
         out += "\n[wifi-security]\nkey-mgmt=none\n";
         out += std::string("auth-alg=") + (auth == 1 ? "shared" : "open") + "\n";
         out += "wep-key-type=1\n";

@@ -11,6 +11,9 @@ public:
     enum Format { kWpaSupplicant, kNetworkManager, kPlain };
     // "wpa_supplicant", "networkmanager", "plain".
     static bool ParseFormat(const std::string& name, Format* format);
-    // The text for the image; the image's WEP must be on (64-bit or 128-bit).
+    // The text for the image; the image's WEP must be on (64-bit or 128-bit) and, for the
+    // client formats, its ESSID not empty (see Usable).
     static std::string Render(const ConfigImage& image, Format format);
+    // Why no client could use the export, or empty: an empty ESSID names no network.
+    static std::string Unusable(const ConfigImage& image, Format format);
 };
