@@ -25,11 +25,6 @@ bool Opens(const std::string& name) {
     return there;
 }
 
-// DfuDevice2 before DfuDevice10.
-bool ByNumber(const std::string& a, const std::string& b) {
-    return a.size() != b.size() ? a.size() < b.size() : a < b;
-}
-
 std::vector<std::string> AttachedDevices() {
     std::vector<std::string> names;
     const char* address = std::getenv("AP_DEVICE_ADDR");
@@ -48,7 +43,10 @@ std::vector<std::string> AttachedDevices() {
             }
             closedir(d);
         }
-        std::sort(names.begin(), names.end(), ByNumber);
+        // DfuDevice2 before DfuDevice10.
+        std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+            return a.size() != b.size() ? a.size() < b.size() : a < b;
+        });
         return names;
     }
 #endif
