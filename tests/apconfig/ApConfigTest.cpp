@@ -15,6 +15,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <poll.h>
+#include <pty.h>
 #include <regex>
 #include <signal.h>
 #include <sys/resource.h>
@@ -343,6 +345,118 @@ TEST_F(ApConfigTest, PasswordAsTheLoginChecksIt) {
     EXPECT_EQ(RunApConfig({"get", "essid"}, "abcdefghijklmnopq").code, 4);
     LoadWith(216, {0, 0, 0, 0});
     EXPECT_EQ(RunApConfig({"get", "essid"}, "").code, 0);
+}
+
+// ap-config at its hidden password prompt on a terminal of its own: the terminal's echo
+// after a signal, and how the process ended.
+class PasswordPrompt {
+public:
+    // asJob: started as a shell starts a job, in a process group of its own in the
+    // foreground, by a parent that stays (a stop signal stops only such a group). The parent
+    // writes "[stopped]" when it stops, continues it on SIGUSR1 and ends with its status.
+    explicit PasswordPrompt(bool asJob = false) {
+        m_pid = forkpty(&m_master, nullptr, nullptr, nullptr);
+        if (m_pid == 0) {
+            unsetenv("AP_PASSWORD");
+            sigset_t usr1;
+            sigemptyset(&usr1);
+            sigaddset(&usr1, SIGUSR1);
+            sigprocmask(SIG_BLOCK, &usr1, nullptr);
+            pid_t job = asJob ? fork() : 0;
+            if (job == 0) {
+                if (asJob) {
+                    setpgid(0, 0);
+                    signal(SIGTTOU, SIG_IGN);
+                    tcsetpgrp(0, getpid());
+                    signal(SIGTTOU, SIG_DFL);
+                }
+                sigprocmask(SIG_UNBLOCK, &usr1, nullptr);
+                execl(AP_CONFIG_PATH, "ap-config", "get", "essid", static_cast<char*>(nullptr));
+                _exit(127);
+            }
+            int status = 0, signal = 0;
+            while (waitpid(job, &status, WUNTRACED) > 0 && WIFSTOPPED(status)) {
+                if (write(1, "[stopped]", 9) != 9 || sigwait(&usr1, &signal) != 0)
+                    _exit(126);
+                kill(job, SIGCONT);
+            }
+            _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 125);
+        }
+        m_seen = ReadUntil("Password: ");
+    }
+    ~PasswordPrompt() { close(m_master); }
+    bool Prompted() const { return m_seen; }
+    bool Echo() const {
+        termios t{};
+        tcgetattr(m_master, &t);
+        return (t.c_lflag & ECHO) != 0;
+    }
+    void Type(const std::string& text) const {
+        ASSERT_GT(write(m_master, text.data(), text.size()), 0);
+    }
+    // The status once it ended or stopped.
+    int Wait() const {
+        int status = 0;
+        waitpid(m_pid, &status, WUNTRACED);
+        return status;
+    }
+    pid_t Pid() const { return m_pid; }
+    bool ReadUntil(const std::string& text) {
+        std::string seen;
+        char buf[256];
+        for (int i = 0; i < 100 && seen.find(text) == std::string::npos; ++i) {
+            pollfd p{m_master, POLLIN, 0};
+            if (poll(&p, 1, 100) <= 0)
+                continue;
+            ssize_t n = read(m_master, buf, sizeof(buf));
+            if (n <= 0)
+                break;
+            seen.append(buf, static_cast<size_t>(n));
+        }
+        m_output += seen;
+        return seen.find(text) != std::string::npos;
+    }
+    const std::string& Output() const { return m_output; }
+
+private:
+    int m_master = -1;
+    pid_t m_pid = -1;
+    bool m_seen = false;
+    std::string m_output;
+};
+
+TEST_F(ApConfigTest, SignalsAtThePasswordPromptGiveTheEchoBack) {
+    // Ctrl-C typed, and signals sent: each ends the process as the signal does.
+    const std::vector<std::pair<std::string, int>> endings = {
+        {"\x03", SIGINT}, {"", SIGTERM}, {"", SIGHUP}};
+    for (const auto& [typed, signal] : endings) {
+        PasswordPrompt prompt;
+        ASSERT_TRUE(prompt.Prompted()) << prompt.Output();
+        EXPECT_FALSE(prompt.Echo());
+        if (typed.empty())
+            kill(prompt.Pid(), signal);
+        else
+            prompt.Type(typed);
+        int status = prompt.Wait();
+        ASSERT_TRUE(WIFSIGNALED(status)) << signal;
+        EXPECT_EQ(WTERMSIG(status), signal); // 128 + 2 = 130 for Ctrl-C in a shell
+        EXPECT_TRUE(prompt.Echo()) << signal;
+    }
+    // Ctrl-Z stops it with the echo back; continued, it hides the typing again and reads on.
+    PasswordPrompt job(true);
+    ASSERT_TRUE(job.Prompted()) << job.Output();
+    EXPECT_FALSE(job.Echo());
+    job.Type("\x1a");
+    ASSERT_TRUE(job.ReadUntil("[stopped]")) << job.Output();
+    EXPECT_TRUE(job.Echo());
+    kill(job.Pid(), SIGUSR1);
+    for (int i = 0; i < 100 && job.Echo(); ++i)
+        usleep(10000);
+    EXPECT_FALSE(job.Echo());
+    job.Type("admin\n");
+    EXPECT_TRUE(job.ReadUntil("wireless")) << job.Output();
+    int status = job.Wait();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST_F(ApConfigTest, ShowInThePagesWordsWithoutPasswords) {
