@@ -19,6 +19,7 @@
 #include <pty.h>
 #include <regex>
 #include <signal.h>
+#include <sstream>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -203,6 +204,71 @@ TEST_F(ApConfigTest, VersionAndHelpOfOneCommand) {
     EXPECT_EQ(RunApConfig({"help", "keys"}, nullptr).out, help.out);
     EXPECT_EQ(RunApConfig({"help"}, nullptr).out, RunApConfig({"--help"}, nullptr).out);
     EXPECT_EQ(Stat("opens"), 0);
+}
+
+// The words a shell offers after the given command line, from the bash completion.
+std::string Completed(const std::string& line) {
+    std::string script = "source " AP_SOURCE_DIR "/packaging/linux/ap-config.bash-completion; "
+                         "read -ra w <<<\"$1\"; COMP_WORDS=(" AP_CONFIG_PATH " \"${w[@]}\"); "
+                         "[[ -z $1 || $1 == *' ' ]] && COMP_WORDS+=(''); "
+                         "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _ap_config; "
+                         "echo \"${COMPREPLY[*]}\" > completed";
+    pid_t pid = fork();
+    if (pid == 0) {
+        execl("/bin/bash", "bash", "-c", script.c_str(), "_", line.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    waitpid(pid, nullptr, 0);
+    return TempWorkingFolder::Read("completed");
+}
+
+// The manual page and the completion name what the program declares, and man reads the
+// page without a warning.
+TEST_F(ApConfigTest, ManualPageAndCompletionFollowTheDeclarations) {
+    std::string page = TempWorkingFolder::Read(AP_SOURCE_DIR "/docs/man/ap-config.1");
+    ASSERT_NE(page, "");
+    auto roff = [](std::string word) {
+        for (size_t at = 0; (at = word.find('-', at)) != std::string::npos; at += 2)
+            word.insert(at, "\\");
+        return word;
+    };
+    const std::vector<std::vector<std::string>> commands = {
+        {},          {"show"},           {"get"},    {"set"}, {"backup"},
+        {"restore"}, {"keys", "export"}, {"passwd"}, {"list"}};
+    for (const auto& command : commands) {
+        std::vector<std::string> args{"complete-words", "--"};
+        args.insert(args.end(), command.begin(), command.end());
+        Result words = RunApConfig(args, nullptr);
+        ASSERT_EQ(words.code, 0) << words.err;
+        std::istringstream list(words.out);
+        for (std::string w; std::getline(list, w);) {
+            std::string inPage = w.rfind("--", 0) == 0 ? roff(w) : "\n.B " + w;
+            if (w.back() == '=')
+                continue;
+            EXPECT_NE(page.find(w.rfind("--", 0) == 0 ? roff(w) : w), std::string::npos)
+                << testing::PrintToString(command) << ": " << w;
+        }
+    }
+    if (std::system("command -v man > /dev/null") == 0) {
+        std::string check = "man --warnings -E UTF-8 -l " AP_SOURCE_DIR
+                            "/docs/man/ap-config.1 2> warnings > /dev/null";
+        EXPECT_EQ(std::system(check.c_str()), 0);
+        EXPECT_EQ(TempWorkingFolder::Read("warnings"), "");
+    }
+    const std::vector<std::pair<std::string, std::string>> completions = {
+        {"", "show get set backup restore keys passwd list help --device --password-file "
+             "--help --version\n"},
+        {"set ch", "channel=\n"},
+        {"get wepK", "wepKeys wepKey1 wepKey2 wepKey3 wepKey4\n"},
+        {"keys ex", "export\n"},
+        {"keys export --format n", "networkmanager\n"},
+        {"show --j", "--json\n"},
+        {"--device DfuDevice0 restore --w", "--with-password\n"},
+        {"help pa", "passwd\n"},
+    };
+    for (const auto& [line, offered] : completions)
+        EXPECT_EQ(Completed(line), offered) << line;
 }
 
 // A loop over --device names must not reach the same unit through AP_DEVICE_ADDR each time.

@@ -302,12 +302,18 @@ std::vector<std::string> CommandLine::Completions(const std::vector<std::string>
     std::vector<std::string> out;
     const CLI::App* c = m_app.get();
     for (const std::string& w : words) {
-        const CLI::App* sub = nullptr;
+        // An option last: its values, when it declares a list of them ("a|b|c").
+        for (const CLI::Option* o : c->get_options())
+            if (w == words.back() && !o->get_positional() && o->check_name(w)) {
+                std::string list = o->get_type_name() + "|";
+                for (size_t at = 0, bar; (bar = list.find('|', at)) != std::string::npos;
+                     at = bar + 1)
+                    out.push_back(list.substr(at, bar - at));
+                return list.find('|') + 1 < list.size() ? out : std::vector<std::string>{};
+            }
         for (const CLI::App* s : c->get_subcommands([](const CLI::App*) { return true; }))
             if (s->get_name() == w && !s->get_group().empty())
-                sub = s;
-        if (sub)
-            c = sub;
+                c = s;
     }
     for (const CLI::App* s : c->get_subcommands([](const CLI::App*) { return true; }))
         if (!s->get_group().empty())
@@ -317,12 +323,17 @@ std::vector<std::string> CommandLine::Completions(const std::vector<std::string>
             if (!o->get_positional())
                 for (const std::string& n : o->get_lnames())
                     out.push_back("--" + n);
-    if (c->get_name() == "get")
-        for (const std::string& name : ConfigFields::Names())
+    std::vector<std::string> fields = ConfigFields::Names();
+    for (int k = 1; k <= 4; ++k)
+        fields.push_back("wepKey" + std::to_string(k));
+    for (const std::string& name : fields) {
+        if (c->get_name() == "get" && ConfigFields::Known(name))
             out.push_back(name);
-    if (c->get_name() == "set")
-        for (const std::string& name : ConfigFields::Names())
-            if (ConfigFields::Writable(name))
-                out.push_back(name + "=");
+        if (c->get_name() == "set" && ConfigFields::Writable(name))
+            out.push_back(name + "=");
+    }
+    if (c->get_name() == "help")
+        for (const CLI::App* s : Commands(*m_app))
+            out.push_back(CommandName(*s).substr(0, CommandName(*s).find(' ')));
     return out;
 }
