@@ -159,7 +159,8 @@ TEST_F(ApConfigTest, UsageIsRefusedBeforeTheDeviceIsAsked) {
 TEST_F(ApConfigTest, OptionsBelongToTheirCommands) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
         {{"show", "--output", "x"}, "show does not take --output (it belongs to keys export)"},
-        {{"set", "--json", "channel=6"}, "set does not take --json (it belongs to show, get, diff)"},
+        {{"set", "--json", "channel=6"},
+         "set does not take --json (it belongs to show, get, diff)"},
         {{"get", "--format", "plain", "essid"}, "get does not take --format"},
         {{"--json", "show"}, "show does not take --json"},
         {{"show", "--frob"}, "unknown option --frob"},
@@ -257,7 +258,7 @@ TEST_F(ApConfigTest, ManualPageAndCompletionFollowTheDeclarations) {
         EXPECT_EQ(TempWorkingFolder::Read("warnings"), "");
     }
     const std::vector<std::pair<std::string, std::string>> completions = {
-        {"", "show get set backup restore keys passwd list help --device --password-file "
+        {"", "show get set backup restore diff keys passwd list help --device --password-file "
              "--help --version\n"},
         {"set ch", "channel=\n"},
         {"get wepK", "wepKeys wepKey1 wepKey2 wepKey3 wepKey4\n"},
@@ -326,7 +327,7 @@ TEST_F(ApConfigTest, DeviceInUseExitsFive) {
 
 // While the utility runs its dialogs would write their copy back: changes wait for --force.
 TEST_F(ApConfigTest, ChangesRefusedWhileTheUtilityRuns) {
-    TempWorkingFolder::Write("ap.json", "{}");
+    ASSERT_EQ(RunApConfig({"backup", "ap.json"}).code, 0);
     TempWorkingFolder::Write("pw", "admin\nnew\nnew\n");
     InstanceLock utility;
     ASSERT_TRUE(utility.Acquire(InstanceLock::DefaultPath()));
