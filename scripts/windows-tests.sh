@@ -89,6 +89,37 @@ set -e
 [ "$code" -eq 4 ] || { echo "ap-config.exe with a wrong password: exit $code"; exit 1; }
 echo "ap-config.exe over the loopback transport: get, verified set, wrong password (exit 4)"
 
+# ap-config.exe takes the text Windows hands it as UTF-16 (command line, environment), not
+# through the ANSI code page, and a password file as UTF-8 (with or without its mark) or, when
+# it is not UTF-8, as Windows-1252 as Notepad saves it. The password holds é and €.
+apconfig_text() {
+    local expected=$1 what=$2
+    shift 2
+    set +e
+    out=$(LC_ALL=C.UTF-8 wine "$apconfig" "$@" 2>&1 | tr -d '\r')
+    code=${PIPESTATUS[0]}
+    set -e
+    [ "$code" -eq "$expected" ] || { echo "ap-config.exe $what: exit $code, \"$out\""; exit 1; }
+}
+(
+    cd "$scratch"
+    printf 'admin\ncaf\xc3\xa9\xe2\x82\xac\ncaf\xc3\xa9\xe2\x82\xac\n' > pw-utf8
+    printf 'caf\xe9\x80\r\n' > pw-ansi
+    printf '\xef\xbb\xbfcaf\xc3\xa9\xe2\x82\xac\r\nadmin\r\nadmin\r\n' > pw-bom
+    apconfig_text 0 "passwd from a UTF-8 file" --password-file pw-utf8 passwd
+    export AP_PASSWORD=$'caf\xc3\xa9\xe2\x82\xac'
+    apconfig_text 0 "with AP_PASSWORD=café€" get essid
+    apconfig_text 0 "set essid=Café" set --no-key-file $'essid=Caf\xc3\xa9'
+    apconfig_text 0 "get essid" get essid
+    [ "$out" = $'Caf\xc3\xa9' ] || { echo "ap-config.exe get essid printed \"$out\""; exit 1; }
+    apconfig_text 2 "set a character Windows-1252 lacks" set --no-key-file $'essid=snow\xe2\x98\x83'
+    unset AP_PASSWORD
+    apconfig_text 0 "with a Windows-1252 password file" --password-file pw-ansi get essid
+    apconfig_text 0 "passwd back from a file with a byte-order mark" --password-file pw-bom passwd
+    AP_PASSWORD=admin apconfig_text 0 "set essid back" set --no-key-file essid=winenet
+)
+echo "ap-config.exe: the password and values with é and € from the command line, the environment and password files in UTF-8 and Windows-1252"
+
 # Every program carries icon 128, bitmap 135, the version and the manifest (type 24).
 # shellcheck source=/dev/null
 source "$build/windows-programs.sh"

@@ -8,6 +8,7 @@
 #include "KeyExport.h"
 #include "PasswordFile.h"
 #include "PrivateFile.h"
+#include "SystemText.h"
 #include "Terminal.h"
 #include "app/KeyStoreFile.h"
 #include "device/ConfigTransfer.h"
@@ -146,8 +147,8 @@ bool ApConfig::PasswordLines(std::vector<std::string>* lines, bool wantNew) {
         return true;
     }
     std::string line;
-    if (const char* env = std::getenv("AP_PASSWORD")) {
-        lines->push_back(env);
+    if (systemtext::Environment("AP_PASSWORD", &line)) {
+        lines->push_back(line);
     } else if (Terminal::ReadHidden("Password: ", &line)) {
         lines->push_back(line);
     } else {

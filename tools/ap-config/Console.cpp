@@ -5,6 +5,8 @@
 #include <cstring>
 
 #ifdef _WIN32
+#include "SystemText.h"
+
 #include <windows.h>
 #endif
 
@@ -20,9 +22,7 @@ bool ToConsole(FILE* stream, DWORD handle, const std::string& utf8) {
     if (h == INVALID_HANDLE_VALUE || !GetConsoleMode(h, &mode))
         return false;
     std::fflush(stream);
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+    std::wstring wide = systemtext::Wide(utf8);
     DWORD done = 0;
     if (!wide.empty() &&
         !WriteConsoleW(h, wide.data(), static_cast<DWORD>(wide.size()), &done, nullptr) &&

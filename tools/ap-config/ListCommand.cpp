@@ -3,6 +3,7 @@
 #include "ApConfig.h"
 
 #include "Codepage1252.h"
+#include "SystemText.h"
 #include "device/ConfigTransfer.h"
 #include "device/DeviceChannel.h"
 #include "platform/DeviceProtocol.h"
@@ -62,7 +63,8 @@ std::vector<std::string> AttachedDevices() {
 int ApConfig::List() {
     std::vector<std::string> names = AttachedDevices();
     // The addresses need the login: only when a password is given, never asked for.
-    bool given = !m_passwordFile.empty() || std::getenv("AP_PASSWORD");
+    std::string ignored;
+    bool given = !m_passwordFile.empty() || systemtext::Environment("AP_PASSWORD", &ignored);
     std::vector<std::string> lines;
     if (given && !PasswordLines(&lines, false))
         return kExitRefused;

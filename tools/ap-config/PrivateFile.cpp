@@ -1,6 +1,7 @@
 #include "PrivateFile.h"
 
 #include "Console.h"
+#include "SystemText.h"
 #include "platform/WholeFile.h"
 
 #include <cerrno>
@@ -22,7 +23,11 @@ bool PrivateFile::Write(const std::string& path, const std::string& content, std
 }
 
 bool PrivateFile::Read(const std::string& path, std::string* content, std::string* error) {
+#ifdef _WIN32
+    FILE* f = _wfopen(systemtext::Wide(path).c_str(), L"rb");
+#else
     FILE* f = std::fopen(path.c_str(), "rb");
+#endif
     if (!f) {
         *error = std::strerror(errno);
         return false;

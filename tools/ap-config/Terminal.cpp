@@ -1,5 +1,7 @@
 #include "Terminal.h"
 
+#include "SystemText.h"
+
 #include <cerrno>
 #include <cstdio>
 
@@ -36,12 +38,14 @@ bool Terminal::ReadHidden(const std::string& prompt, std::string* line) {
     g_savedMode = mode;
     SetConsoleCtrlHandler(OnControl, TRUE);
     SetConsoleMode(in, (mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT);
-    line->clear();
-    char c;
+    // The typed characters as UTF-16, whatever the console's code page.
+    std::wstring typed;
+    wchar_t c;
     DWORD got = 0;
-    while (ReadFile(in, &c, 1, &got, nullptr) && got == 1 && c != '\n')
-        if (c != '\r')
-            *line += c;
+    while (ReadConsoleW(in, &c, 1, &got, nullptr) && got == 1 && c != L'\n')
+        if (c != L'\r')
+            typed += c;
+    *line = systemtext::Utf8(typed.c_str());
     SetConsoleMode(in, mode);
     SetConsoleCtrlHandler(OnControl, FALSE);
     CloseHandle(in);

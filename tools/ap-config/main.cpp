@@ -1,11 +1,23 @@
 // ap-config: the access point's configuration from the command line.
 #include "ApConfig.h"
+#include "SystemText.h"
 
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+// The command line as the system holds it (UTF-16), not through the ANSI code page.
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(systemtext::Utf8(argv[i]));
+    ApConfig app;
+    return app.Run(args);
+}
+#else
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     ApConfig app;
     return app.Run(args);
 }
+#endif
