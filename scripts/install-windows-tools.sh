@@ -21,5 +21,7 @@ command -v c++ >/dev/null || need+=(g++) # the build machine's compiler, for ap-
 [ ${#need[@]} -eq 0 ] && exit 0
 echo "Installing: ${need[*]}"
 dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${need[@]}"
+# Another apt-get may hold the package lock: wait for it rather than fail.
+apt=(apt-get -o DPkg::Lock::Timeout=600)
+$sudo "${apt[@]}" update -q
+DEBIAN_FRONTEND=noninteractive $sudo "${apt[@]}" install -y -q --no-install-recommends "${need[@]}"
