@@ -1,7 +1,7 @@
 # Sourced by the Windows scripts. start_tcp_emulator EMULATOR FOLDER starts ap-emulator in
 # daemon mode, its device folder and state in FOLDER, with a loopback TCP listener on a free
 # port; sets emulator_pid and exports AP_DEVICE_ADDR for the Windows programs. The caller
-# stops it (kill "$emulator_pid").
+# stops it (stop_tcp_emulator).
 start_tcp_emulator() {
     local emulator=$1 folder=$2 port
     # Daemon mode: the pid on the standard output, the port on the standard error, both
@@ -14,4 +14,9 @@ start_tcp_emulator() {
         return 1
     fi
     export AP_DEVICE_ADDR="127.0.0.1:$port"
+}
+
+stop_tcp_emulator() {
+    if [ -n "${emulator_pid:-}" ]; then kill "$emulator_pid" 2>/dev/null || true; fi
+    emulator_pid=""
 }

@@ -8,14 +8,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-win32"
 exe="$build/src/ap-utility.exe"
 scratch=$(mktemp -d)
-emulator_pid=""
-finish() {
-    wineserver -k 2>/dev/null || true
-    if [ -n "$emulator_pid" ]; then kill "$emulator_pid" 2>/dev/null || true; fi
-    rm -rf "$scratch"
-}
-trap finish EXIT
 source "$root/scripts/tcp-emulator.sh"
+finish() { wineserver -k 2>/dev/null || true; stop_tcp_emulator; rm -rf "$scratch"; }
+trap finish EXIT
 start_tcp_emulator "$root/build/tools/ap-emulator" "$scratch" || exit 1
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # A Wine left from an earlier run would still draw on that run's display.
