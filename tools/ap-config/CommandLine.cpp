@@ -18,7 +18,12 @@ const char kExitCodes[] =
     "            4 wrong password, 5 the access point is in use by another program,\n"
     "            or the utility runs (set, restore, passwd without --force)\n";
 
+// The options several commands take, in the same words for each.
 const char kForce[] = "changes even while the utility runs for this user";
+const char kClamp[] = "numbers out of range are corrected as the Advanced page does";
+const char kNoKeyFile[] = "leaves the key file OEM.tmp alone";
+const char kDryRun[] = "shows what would change and writes nothing";
+const char kJson[] = "JSON instead of text";
 
 // A command: its description, an example as the footer; the options of the whole program
 // (--device, --password-file) are taken after it too.
@@ -112,21 +117,20 @@ CommandLine::CommandLine(ApConfig& a)
 
     CLI::App* show =
         Command(app, "show", "every field in the pages' words", "ap-config show --json");
-    show->add_flag("--json", a.m_json, "JSON instead of text");
+    show->add_flag("--json", a.m_json, kJson);
 
     CLI::App* get =
         Command(app, "get", "just those fields, one value a line", "ap-config get essid channel");
-    get->add_flag("--json", a.m_json, "JSON instead of text");
+    get->add_flag("--json", a.m_json, kJson);
     get->add_option("fields", a.m_args)->type_name("FIELD");
 
     CLI::App* set = Command(app, "set",
                             "checks every value, writes them all in one write,\n"
                             "reads back and prints \"verified\"",
                             "ap-config set channel=6 \"essid=Office AP\"");
-    set->add_flag("--clamp", a.m_clamp,
-                  "numbers out of range are corrected as the Advanced page does");
-    set->add_flag("--no-key-file", a.m_noKeyFile, "leaves the key file OEM.tmp alone");
-    set->add_flag("--dry-run", a.m_dryRun, "shows what would change and writes nothing");
+    set->add_flag("--clamp", a.m_clamp, kClamp);
+    set->add_flag("--no-key-file", a.m_noKeyFile, kNoKeyFile);
+    set->add_flag("--dry-run", a.m_dryRun, kDryRun);
     set->add_flag("--force", a.m_force, kForce);
     set->add_option("assignments", a.m_args)->type_name("FIELD=VALUE");
 
@@ -148,17 +152,16 @@ CommandLine::CommandLine(ApConfig& a)
                       std::string(kForce) + ";\nrestore: also another access point's backup");
     restore->add_flag("--with-password", a.m_withPassword,
                       "restore: the backup's login password too");
-    restore->add_flag("--clamp", a.m_clamp,
-                      "numbers out of range are corrected as the Advanced page does");
-    restore->add_flag("--no-key-file", a.m_noKeyFile, "leaves the key file OEM.tmp alone");
-    restore->add_flag("--dry-run", a.m_dryRun, "shows what would change and writes nothing");
+    restore->add_flag("--clamp", a.m_clamp, kClamp);
+    restore->add_flag("--no-key-file", a.m_noKeyFile, kNoKeyFile);
+    restore->add_flag("--dry-run", a.m_dryRun, kDryRun);
     restore->add_option("file", a.m_file)->type_name("FILE");
 
     CLI::App* diff = Command(app, "diff",
                              "the fields where a backup and the access point differ\n"
                              "(exit 0 equal, 1 different)",
                              "ap-config diff ap1.json");
-    diff->add_flag("--json", a.m_json, "JSON instead of text");
+    diff->add_flag("--json", a.m_json, kJson);
     diff->add_option("file", a.m_file)->type_name("FILE");
 
     CLI::App* keys = Command(app, "keys", "the WEP keys for clients", "");
