@@ -120,6 +120,19 @@ apconfig_text() {
 )
 echo "ap-config.exe: the password and values with é and € from the command line, the environment and password files in UTF-8 and Windows-1252"
 
+# list over the loopback transport (its one unit, once), --device beside AP_DEVICE_ADDR, and an
+# output that cannot be written.
+listed=$(AP_PASSWORD=admin wine "$apconfig" list | tr -d '\r')
+[ "$listed" = "DfuDevice0  02-1a-2b-3c-4d-5e" ] || { echo "ap-config.exe list: \"$listed\""; exit 1; }
+apconfig_text 2 "--device with AP_DEVICE_ADDR" --device DfuDevice1 show
+set +e
+message=$(AP_PASSWORD=admin wine "$apconfig" show --json 2>&1 >/dev/full | tr -d '\r')
+code=$?
+set -e
+[ "$code" -eq 1 ] && grep -q "cannot write to standard output" <<<"$message" ||
+    { echo "ap-config.exe show --json > /dev/full: exit $code, \"$message\""; exit 1; }
+echo "ap-config.exe: list, --device with AP_DEVICE_ADDR refused, a full standard output exits 1"
+
 # Every program carries icon 128, bitmap 135, the version and the manifest (type 24).
 # shellcheck source=/dev/null
 source "$build/windows-programs.sh"

@@ -51,8 +51,9 @@ std::vector<std::string> AttachedDevices() {
         return names;
     }
 #endif
-    (void)address;
-    for (int i = 0; i <= 9; ++i)
+    // The loopback transport reaches its one unit whatever the name: listed once.
+    int last = address && *address ? 0 : 9;
+    for (int i = 0; i <= last; ++i)
         if (Opens("DfuDevice" + std::to_string(i)))
             names.push_back("DfuDevice" + std::to_string(i));
     return names;
