@@ -16,7 +16,8 @@ const char kExitCodes[] =
     "exit codes: 0 done, 1 device failure (or an output that could not be written),\n"
     "            2 usage or a value refused, 3 written but the read-back differs,\n"
     "            4 wrong password, 5 the access point is in use by another program,\n"
-    "            or the utility runs (set, restore, passwd without --force)\n";
+    "            or the utility runs (set, restore, passwd without --force);\n"
+    "            diff: 0 equal, 1 different\n";
 
 // The options several commands take, in the same words for each.
 const char kForce[] = "changes even while the utility runs for this user";
