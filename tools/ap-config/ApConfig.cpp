@@ -300,16 +300,8 @@ int ApConfig::Show() {
         PrintLine(j.dump(2));
         return kExitDone;
     }
-    for (const std::string& name : ConfigFields::Names()) {
-        std::string value = ConfigFields::Text(m_image, name, m_firmware);
-        if (name == "wepKeys") {
-            for (int k = 0; k < 4; ++k)
-                PrintLine(Column("wepKey" + std::to_string(k + 1)) +
-                          ConfigFields::KeyHex(m_image, k));
-        } else {
-            PrintLine(Column(name) + value);
-        }
-    }
+    for (const auto& [name, value] : ConfigFields::ShownLines(m_image, m_firmware))
+        PrintLine(Column(name) + value);
     return kExitDone;
 }
 

@@ -296,6 +296,22 @@ std::string ConfigFields::Text(const ConfigImage& image, const std::string& name
     return f ? Escaped(ValueText(image, *f)) : std::string();
 }
 
+std::vector<std::pair<std::string, std::string>>
+ConfigFields::ShownLines(const ConfigImage& image, const std::string& firmware) {
+    std::vector<std::pair<std::string, std::string>> lines;
+    bool firmwareShown = false;
+    for (const ConfigField* f : ShownConfigFields()) {
+        if (!firmwareShown && f->showOrder > kFirmwareShowOrder) {
+            lines.push_back({kFirmwareName, Escaped(firmware)});
+            firmwareShown = true;
+        }
+        lines.push_back({f->name, Escaped(ValueText(image, *f))});
+    }
+    if (!firmwareShown)
+        lines.push_back({kFirmwareName, Escaped(firmware)});
+    return lines;
+}
+
 bool ConfigFields::TouchesKeys(const std::vector<Assignment>& assignments) {
     return std::any_of(assignments.begin(), assignments.end(), [](const Assignment& a) {
         const ConfigField* f = FindConfigField(a.field);

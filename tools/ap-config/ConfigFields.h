@@ -40,6 +40,10 @@ public:
     // one line per key.
     static std::string Text(const ConfigImage& image, const std::string& name,
                             const std::string& firmware);
+    // show's lines: every shown field by its own name (the key slots one by one) with its
+    // Text, the firmware version in its place.
+    static std::vector<std::pair<std::string, std::string>> ShownLines(const ConfigImage& image,
+                                                                       const std::string& firmware);
     // The same for JSON, which escapes by itself; the numbers as numbers.
     static nlohmann::ordered_json Json(const ConfigImage& image, const std::string& name,
                                        const std::string& firmware);
