@@ -2,9 +2,9 @@
 
 #include "ApConfig.h"
 #include "ConfigFields.h"
+#include "Console.h"
 
 #include <CLI/CLI.hpp>
-#include <cstdio>
 
 namespace {
 
@@ -228,7 +228,7 @@ bool CommandLine::Parse(const std::vector<std::string>& args) {
     try {
         m_app->parse(reversed);
     } catch (const CLI::ParseError& e) {
-        std::fprintf(stderr, "ap-config: %s (see ap-config --help)\n", Explain(e).c_str());
+        Console::Err("ap-config: " + Explain(e) + " (see ap-config --help)\n");
         return false;
     }
     m_config.m_words.clear();
