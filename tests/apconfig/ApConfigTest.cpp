@@ -1095,6 +1095,7 @@ TEST_F(ApConfigTest, TextOutputShowsControlBytesEscaped) {
     // JSON escapes by its own rules and keeps the text as it is.
     Result json = RunApConfig({"get", "apName", "--json"});
     EXPECT_EQ(nlohmann::json::parse(json.out)["apName"], "A\x1B[2J\x7Fz");
+    EXPECT_EQ(json.out.find_first_of("\x1B\x7F"), std::string::npos) << json.out;
 }
 
 // A backup with its digest recomputed over changed bytes: the digest is right, the values

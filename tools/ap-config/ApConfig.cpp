@@ -297,7 +297,7 @@ int ApConfig::Show() {
         nlohmann::ordered_json j;
         for (const std::string& name : ConfigFields::Names())
             j[name] = ConfigFields::Json(m_image, name, m_firmware);
-        PrintLine(j.dump(2));
+        PrintLine(ConfigFields::JsonText(j));
         return kExitDone;
     }
     for (const auto& [name, value] : ConfigFields::ShownLines(m_image, m_firmware))
@@ -310,7 +310,7 @@ int ApConfig::Get() {
         nlohmann::ordered_json j;
         for (size_t i = 1; i < m_words.size(); ++i)
             j[m_words[i]] = ConfigFields::Json(m_image, m_words[i], m_firmware);
-        PrintLine(j.dump(2));
+        PrintLine(ConfigFields::JsonText(j));
         return kExitDone;
     }
     for (size_t i = 1; i < m_words.size(); ++i)
@@ -475,7 +475,7 @@ int ApConfig::Diff() {
     std::copy(m_backup.block.begin(), m_backup.block.end(), backup.Bytes());
     std::vector<FieldChange> changes = ConfigFields::Changes(m_image, backup, m_backup.passwords);
     if (m_json)
-        PrintLine(ChangeReport::Json(changes, "accessPoint", "backup").dump(2));
+        PrintLine(ConfigFields::JsonText(ChangeReport::Json(changes, "accessPoint", "backup")));
     else
         Print(ChangeReport::Text(changes));
     return changes.empty() ? kExitDone : kExitDiffer;

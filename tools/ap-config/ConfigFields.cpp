@@ -238,6 +238,14 @@ std::string ConfigFields::WritableList() {
     return s;
 }
 
+std::string ConfigFields::JsonText(const nlohmann::ordered_json& json) {
+    std::string text = json.dump(2), out;
+    // 0x7F stands only inside strings, where \u007f means the same.
+    for (char c : text)
+        out += c == 0x7F ? std::string("\\u007f") : std::string(1, c);
+    return out;
+}
+
 std::string ConfigFields::Escaped(const std::string& text) {
     std::string s;
     for (char c : text) {

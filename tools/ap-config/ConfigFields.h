@@ -47,6 +47,9 @@ public:
     // The same for JSON, which escapes by itself; the numbers as numbers.
     static nlohmann::ordered_json Json(const ConfigImage& image, const std::string& name,
                                        const std::string& firmware);
+    // JSON as ap-config prints it: indented, and 0x7F escaped too (JSON escapes the bytes
+    // below 0x20 by itself), so no control byte of a device text reaches a terminal.
+    static std::string JsonText(const nlohmann::ordered_json& json);
     // Bytes below 0x20 and 0x7F as \xNN, everything else as it is.
     static std::string Escaped(const std::string& text);
 
