@@ -178,7 +178,7 @@ CommandLine::CommandLine(ApConfig& a)
     passwd->add_flag("--force", a.m_force, kForce);
 
     Command(app, "list",
-            "the attached access points; their MAC addresses when the password is given",
+            "the attached access points; their MAC addresses\nwhen the password is given",
             "AP_PASSWORD=admin ap-config list");
 
     CLI::App* help = Command(app, "help", "a command's options", "ap-config help set");
