@@ -1096,6 +1096,15 @@ TEST_F(ApConfigTest, TextOutputShowsControlBytesEscaped) {
     Result json = RunApConfig({"get", "apName", "--json"});
     EXPECT_EQ(nlohmann::json::parse(json.out)["apName"], "A\x1B[2J\x7Fz");
     EXPECT_EQ(json.out.find_first_of("\x1B\x7F"), std::string::npos) << json.out;
+
+    // The code page's undefined bytes stand for C1 controls (0x9D: a terminal's OSC), and the
+    // plain key export shows the ESSID as show does.
+    LoadWith(31, {4, 'e', 0x9D, 0x1B, 'f'});
+    LoadWith(70, {1}); // 64-bit WEP, so there are keys to export
+    EXPECT_EQ(RunApConfig({"get", "essid"}).out, "e\\x9d\\x1bf\n");
+    Result plain = RunApConfig({"keys", "export", "--format", "plain"});
+    ASSERT_EQ(plain.code, 0) << plain.err;
+    EXPECT_EQ(plain.out.substr(0, plain.out.find('\n')), "ESSID: e\\x9d\\x1bf");
 }
 
 // A backup with its digest recomputed over changed bytes: the digest is right, the values

@@ -248,12 +248,19 @@ std::string ConfigFields::JsonText(const nlohmann::ordered_json& json) {
 
 std::string ConfigFields::Escaped(const std::string& text) {
     std::string s;
-    for (char c : text) {
-        unsigned char u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F)
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char u = static_cast<unsigned char>(text[i]);
+        unsigned char next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (u < 0x20 || u == 0x7F) {
             s += "\\x" + HexText::Of(&u, 1);
-        else
-            s += c;
+        } else if (u == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            // A C1 control in UTF-8 (the device bytes the code page leaves undefined): a
+            // terminal may take it as the start of a command, so it is shown as that byte.
+            s += "\\x" + HexText::Of(&next, 1);
+            ++i;
+        } else {
+            s += text[i];
+        }
     }
     return s;
 }

@@ -131,7 +131,7 @@ std::string KeyExport::Render(const ConfigImage& image, Format format) {
         const char* type = kWepTypeWords.TextOf(image.WepType());
         const char* authText = kAuthTypeWords.TextOf(auth);
         const char* active = kActiveKeyWords.TextOf(image.ActiveKeyId());
-        out += "ESSID: " + Codepage1252::ToUtf8(ssid) + "\n";
+        out += "ESSID: " + ConfigFields::Escaped(Codepage1252::ToUtf8(ssid)) + "\n";
         out += std::string("WEP: ") + (type ? type : "?") + ", " +
                (authText ? authText : "unknown authentication") + ", active " +
                (active ? active : "key unknown") + "\n";
