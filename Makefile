@@ -2,10 +2,12 @@
 #           utility against a freshly started emulator; the build's output goes to
 #           $(BUILD)/make-run.log unless VERBOSE=1.
 # make test: build everything and run every test.
-# make windows: cross-build the Windows programs; make windows-package: their zip and installer.
+# make windows: cross-build the Windows programs; make windows-test: their tests under Wine;
+#               make windows-package: their zip and installer.
 # make install: the programs and their files under PREFIX, below DESTDIR when given;
 #               make uninstall (with the same DESTDIR) removes what the last install wrote.
 # make deb: dist/ap-utility_<version>_amd64.deb, from the same install rules.
+# make format: clang-format on every C++ file; make clean: every build folder and dist/.
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
@@ -13,7 +15,7 @@ PREFIX ?= /usr/local
 RUN_DIR := $(BUILD)/run
 
 .PHONY: all deps configure build run test test-asan test-tsan fuzz bench format clean \
-	windows windows-package install uninstall deb
+	windows windows-test windows-package install uninstall deb
 
 all: build
 
@@ -59,7 +61,12 @@ bench: configure
 
 # The Windows programs (mingw-w64 i686) in build-win32/; the tools are installed when missing.
 windows:
-	@bash scripts/windows-build.sh
+	@JOBS=$(JOBS) bash scripts/windows-build.sh
+
+# The Windows build's tests under Wine on a private Xvfb display, against a Linux emulator over
+# loopback TCP, and the utility end to end (scripts/windows-e2e.sh).
+windows-test:
+	@JOBS=$(JOBS) bash scripts/windows-tests.sh
 
 # dist/ap-utility-<version>-win32.zip and its NSIS installer, both checked (the installer
 # under Wine).
@@ -83,5 +90,6 @@ deb: deps
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
+# Every build folder the targets and scripts above write, and the packages in dist/.
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(sort $(BUILD) build build-asan build-tsan build-fuzz build-win32 build-deb dist)

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # make windows: cross-builds the Windows programs and their tests into build-win32/ with
 # mingw-w64 (i686), installing the tools when missing, and checks that every program needs
-# nothing but the system's own DLLs.
+# nothing but the system's own DLLs. JOBS: the parallel compile jobs (all cores when unset).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-win32"
 bash "$root/scripts/install-windows-tools.sh"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
       -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j "$(nproc)" >/dev/null
+cmake --build "$build" -j "${JOBS:-$(nproc)}" >/dev/null
 
 # The DLLs a Windows installation always has; anything else would have to be shipped.
 system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|advapi32|shell32|ole32|oleaut32|uxtheme|version|ws2_32|msvcrt|shlwapi|imm32|winmm)\.dll$'

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The Windows build's tests under Wine: builds build-win32/ (scripts/windows-build.sh, which
-# installs the cross compiler and Wine when missing), runs the unit tests, and the tests of
-# the Win32 dialog layer and the resources on an Xvfb display of its own. The device tests
+# make windows-test: the Windows build's tests under Wine. Builds build-win32/
+# (scripts/windows-build.sh, which installs the cross compiler and Wine when missing and honours
+# JOBS), runs the unit tests, and the tests of the Win32 dialog layer and the resources on an
+# Xvfb display of its own. The device tests
 # reach a Linux ap-emulator (from build/, built if missing) over the loopback transport: it
 # listens on 127.0.0.1 and AP_DEVICE_ADDR tells the tests where.
 set -euo pipefail
@@ -79,8 +80,11 @@ AP_PASSWORD=admin wine "$apconfig" get essid channel | tr -d '\r' | grep -qx "Ch
     { echo "ap-config.exe get over loopback did not show channel 6"; exit 1; }
 result=$(AP_PASSWORD=admin wine "$apconfig" set channel=9 essid=winenet --no-key-file 2>&1 | tr -d '\r')
 grep -q "^verified$" <<<"$result" || { echo "ap-config.exe set: $result"; exit 1; }
-dump=$(AP_DEVICE_DIR="$scratch/devices" "$apctl" dump current)
-[ "${dump:3:2}" != "" ] && [ "$(cut -c $((3 + 2 * 28 + 1))-$((3 + 2 * 28 + 2)) <<<"$dump")" = "09" ] ||
+# The dump is "ok " and the image in hexadecimal; the channel is the image's byte 28.
+image=$(AP_DEVICE_DIR="$scratch/devices" "$apctl" dump current | sed 's/^ok //' | tr -d ' \n' |
+    tr 'A-F' 'a-f')
+channel_offset=28
+[ "${image:$((channel_offset * 2)):2}" = 09 ] ||
     { echo "the emulator does not hold channel 9 after ap-config.exe set"; exit 1; }
 set +e
 AP_PASSWORD=wrong wine "$apconfig" show >/dev/null 2>&1
