@@ -1,4 +1,5 @@
-# Cross-compiling the code below the dialogs for 32-bit Windows with Debian's mingw-w64.
+# Cross-compiling for 32-bit Windows with Debian's mingw-w64: the utility with its Win32
+# dialogs, ap-config and their tests.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)

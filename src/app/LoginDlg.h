@@ -18,8 +18,6 @@ public:
     // this window goes, which stays up, disabled, meanwhile.
     void HandOverTo(CMainDlg* next) { m_next = next; }
 
-    // The text after leading blanks up to the next blank.
-
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     void OnChange();

@@ -51,10 +51,6 @@ void CAdvancedPage::LoadFromImage() {
     UpdateData(FALSE);
 }
 
-WORD CAdvancedPage::CorrectThreshold(const ThresholdRule& rule, std::string& text) {
-    return ::CorrectThreshold(rule, text);
-}
-
 void CAdvancedPage::OnChangeFragment() {
     UpdateData(TRUE);
     Image().SetFragmentThreshold(CorrectThreshold(kFragmentRule, m_strFragment));

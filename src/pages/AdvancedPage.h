@@ -2,7 +2,6 @@
 
 #include "DigitEdit.h"
 #include "PageDialog.h"
-#include "device/ConfigWords.h"
 
 #include <string>
 
@@ -14,10 +13,6 @@ class CAdvancedPage : public CPageDialog {
 public:
     CAdvancedPage();
     void LoadFromImage() override;
-
-    using ThresholdRule = ::ThresholdRule;
-    // Corrects text by rule and returns the value to store.
-    static WORD CorrectThreshold(const ThresholdRule& rule, std::string& text);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -455,7 +455,7 @@ TEST_F(AppTest, ASecondCopyBeepsAndEnds) {
     EXPECT_EQ(ui.beeps, 1);
     EXPECT_EQ(CDialog::TopModal(), nullptr);
     EXPECT_TRUE(ui.messages.empty());
-    // The first copy's lock goes with it; then a start is possible again.
+    // The refused copy leaves the first copy's lock held: another start is still refused.
     InstanceLock second;
     EXPECT_FALSE(second.Acquire(InstanceLock::DefaultPath()));
 }
