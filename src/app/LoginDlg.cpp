@@ -1,10 +1,5 @@
 #include "LoginDlg.h"
 
-namespace {
-const int IDC_PASSWORD = 1098, IDC_NEW_PASSWORD = 1099, IDC_CONFIRM_PASSWORD = 1004,
-          IDC_NEW_LABEL = 1101, IDC_CONFIRM_LABEL = 1102, IDC_CHANGE = 1103;
-} // namespace
-
 CLoginDlg::CLoginDlg(CWnd* parent) : CDialog(IDD_LOGIN, parent) {}
 
 BEGIN_MESSAGE_MAP(CLoginDlg, CDialog)

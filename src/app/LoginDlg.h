@@ -1,10 +1,9 @@
 #pragma once
 
 #include "MainDlg.h"
+#include "resources/Dialog136Ids.h"
 
 #include <string>
-
-constexpr UINT IDD_LOGIN = 136;
 
 // Checks the typed password against the two the access point holds, read afresh at every
 // OK, and with "Change" set stores a new one on the access point.

@@ -15,8 +15,6 @@ CPageDialog* g_pCurrentPage = nullptr;
 
 namespace {
 
-const int IDC_TAB = 1000, IDC_APPLY = 1001, IDC_DEFAULT = 3;
-
 struct TabEntry {
     const char* text;
     CPageDialog* page;

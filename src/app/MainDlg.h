@@ -1,8 +1,7 @@
 #pragma once
 
 #include "device/ConfigDialog.h"
-
-constexpr UINT IDD_MAIN = 102;
+#include "resources/Dialog102Ids.h"
 
 class CPageDialog;
 extern CPageDialog* g_pCurrentPage;

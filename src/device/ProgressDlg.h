@@ -1,12 +1,9 @@
 #pragma once
 
 #include "platform/Afx.h"
+#include "resources/Dialog140Ids.h"
 
 #include <string>
-
-constexpr UINT IDD_PROGRESS = 140;
-constexpr int IDC_PROGRESS_BAR = 1106;
-constexpr int IDC_PROGRESS_PERCENT = 1108;
 
 // "Updating..": counts 1 per cent per tick up to 100 and ends on the tick after it, or
 // earlier on a close request (the writer's, after a failure) or Enter/Escape.

@@ -2,13 +2,6 @@
 
 #include "device/ConfigWords.h"
 
-namespace {
-
-const int IDC_FRAGMENT = 1077, IDC_RTS = 1078, IDC_BEACON = 1079, IDC_PREAMBLE = 1080,
-          IDC_ANTENNA = 1081, IDC_SSID_BROADCAST = 1082, IDC_ROAMING = 1083;
-
-} // namespace
-
 CAdvancedPage::CAdvancedPage() : CPageDialog(IDD_ADVANCED) {}
 
 BEGIN_MESSAGE_MAP(CAdvancedPage, CPageDialog)

@@ -2,10 +2,9 @@
 
 #include "DigitEdit.h"
 #include "PageDialog.h"
+#include "resources/Dialog134Ids.h"
 
 #include <string>
-
-constexpr UINT IDD_ADVANCED = 134;
 
 // Fragmentation and RTS/CTS thresholds, beacon period, preamble, antenna, SSID
 // broadcasting and international roaming. Numbers are corrected to their ranges silently.

@@ -3,10 +3,9 @@
 #include "HexEdit.h"
 #include "PageDialog.h"
 #include "device/WepKeyTable.h"
+#include "resources/Dialog131Ids.h"
 
 #include <string>
-
-constexpr UINT IDD_ENCRYPTION = 131;
 
 // WEP type, authentication type, active key, and the four 64-bit and four 128-bit keys,
 // typed byte by byte. Keys are shown from the key table; a group reaches the image's key
@@ -15,10 +14,6 @@ class CEncryptionPage : public CPageDialog {
 public:
     CEncryptionPage();
     void LoadFromImage() override;
-
-    // Control ids of the key fields, by key and byte (byte 0 leftmost).
-    static const int kKey64Ids[4][5];
-    static const int kKey128Ids[4][13];
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -7,8 +7,6 @@
 #include <cstdio>
 
 namespace {
-const int IDC_UTILITY_VERSION = 1094, IDC_FIRMWARE = 1095, IDC_REGULATION = 1096, IDC_MAC = 1097,
-          IDC_LOGO = 1105;
 
 const char* RegulationText(BYTE domain) {
     return RegulationDomainText(domain);

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "PageDialog.h"
+#include "resources/Dialog132Ids.h"
 
 #include <string>
-
-constexpr UINT IDD_INFO = 132;
 
 // The logo, the utility's and the firmware's versions, the regulation domain and the MAC
 // address. Only shows; never writes.

@@ -2,9 +2,6 @@
 
 namespace {
 
-const int IDC_DHCP = 1074, IDC_PRIMARY_PORT = 1075, IDC_IP_ADDRESS = 1076, IDC_SUBNET_MASK = 1077,
-          IDC_GATEWAY = 1078;
-
 DWORD Packed(const std::array<BYTE, 4>& a) {
     return MAKEIPADDRESS(a[0], a[1], a[2], a[3]);
 }

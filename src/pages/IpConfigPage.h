@@ -1,8 +1,7 @@
 #pragma once
 
 #include "PageDialog.h"
-
-constexpr UINT IDD_IPCONFIG = 130;
+#include "resources/Dialog130Ids.h"
 
 // The access point's address, subnet mask, gateway, DHCP client and primary port.
 class CIpConfigPage : public CPageDialog {

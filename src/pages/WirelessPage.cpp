@@ -4,9 +4,6 @@
 
 namespace {
 
-const int IDC_NAME = 1002, IDC_ESSID = 1003, IDC_MODE = 1006, IDC_CHANNEL = 1007, IDC_RATE = 1008,
-          IDC_BSSID0 = 1014, IDC_BSSID5 = 1019;
-
 const auto& kRateTexts = kRateWords;
 const auto& kModes = kModeWords;
 

@@ -2,10 +2,9 @@
 
 #include "HexEdit.h"
 #include "PageDialog.h"
+#include "resources/Dialog129Ids.h"
 
 #include <string>
-
-constexpr UINT IDD_WIRELESS = 129;
 
 // Access point name, ESSID, rate set, channel, operational mode and preferred BSSID.
 class CWirelessPage : public CPageDialog {

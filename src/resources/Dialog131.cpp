@@ -1,19 +1,20 @@
 // The Encryption page: three lists and the 72 key byte fields.
+#include "Dialog131Ids.h"
 #include "platform/DialogTemplate.h"
 
 // clang-format off
 
 extern const DialogTemplate kDialog131 = {
-    131, "", 15, 20, 225, 160, kChild, "MS Sans Serif", 9,
+    IDD_ENCRYPTION, "", 15, 20, 225, 160, kChild, "MS Sans Serif", 9,
     {
         {-1, ControlKind::kGroupBox, "64 bit", 1, 35, 223, 48, kStyleNone},
         {-1, ControlKind::kGroupBox, "128 bit", 1, 86, 223, 73, kStyleNone},
         {-1, ControlKind::kLabel, "WEP Type :", 3, 7, 40, 12, kStyleNone},
-        {1083, ControlKind::kDropDownList, "", 44, 7, 60, 60, kSorted},
+        {IDC_WEP_TYPE, ControlKind::kDropDownList, "", 44, 7, 60, 60, kSorted},
         {-1, ControlKind::kLabel, "Auth. Type :", 115, 7, 48, 12, kStyleNone},
-        {1084, ControlKind::kDropDownList, "", 165, 7, 60, 60, kSorted},
+        {IDC_AUTH_TYPE, ControlKind::kDropDownList, "", 165, 7, 60, 60, kSorted},
         {-1, ControlKind::kLabel, "Active Key ID :", 115, 20, 48, 12, kStyleNone},
-        {1076, ControlKind::kDropDownList, "", 165, 20, 60, 60, kSorted},
+        {IDC_ACTIVE_KEY, ControlKind::kDropDownList, "", 165, 20, 60, 60, kSorted},
         {-1, ControlKind::kLabel, "Key1", 9, 50, 20, 10, kStyleNone},
         {1058, ControlKind::kEdit, "", 31, 48, 15, 14, kBorder | kCentered | kUpperCase, "64 bit Key1 byte 1"},
         {1057, ControlKind::kEdit, "", 45, 48, 15, 14, kBorder | kCentered | kUpperCase, "64 bit Key1 byte 2"},

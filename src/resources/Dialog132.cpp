@@ -1,20 +1,21 @@
 // The Info page.
+#include "Dialog132Ids.h"
 #include "platform/DialogTemplate.h"
 
 // clang-format off
 
 extern const DialogTemplate kDialog132 = {
-    132, "", 15, 20, 225, 160, kChild, "MS Sans Serif", 9,
+    IDD_INFO, "", 15, 20, 225, 160, kChild, "MS Sans Serif", 9,
     {
         {-1, ControlKind::kGroupBox, "", 0, 0, 225, 159, kStyleNone},
-        {1105, ControlKind::kPicture, "", 11, 11, 203, 54, kBorder},
+        {IDC_LOGO, ControlKind::kPicture, "", 11, 11, 203, 54, kBorder},
         {-1, ControlKind::kLabel, "Utility Version :", 26, 80, 70, 14, kStyleNone},
-        {1094, ControlKind::kLabel, " 1.0.0.0", 98, 79, 100, 15, kSunken},
+        {IDC_UTILITY_VERSION, ControlKind::kLabel, " 1.0.0.0", 98, 79, 100, 15, kSunken},
         {-1, ControlKind::kLabel, "Firmware Version :", 26, 96, 70, 14, kStyleNone},
-        {1095, ControlKind::kLabel, " 1.0.0.0", 98, 95, 100, 15, kSunken},
+        {IDC_FIRMWARE, ControlKind::kLabel, " 1.0.0.0", 98, 95, 100, 15, kSunken},
         {-1, ControlKind::kLabel, "Regulation Domain :", 26, 112, 70, 14, kStyleNone},
-        {1096, ControlKind::kLabel, " FCC", 98, 111, 100, 15, kSunken},
+        {IDC_REGULATION, ControlKind::kLabel, " FCC", 98, 111, 100, 15, kSunken},
         {-1, ControlKind::kLabel, "MAC Address :", 26, 128, 70, 14, kStyleNone},
-        {1097, ControlKind::kLabel, " 00-00-00-00-00-01", 98, 127, 100, 15, kSunken},
+        {IDC_MAC, ControlKind::kLabel, " 00-00-00-00-00-01", 98, 127, 100, 15, kSunken},
     }};
 // clang-format on

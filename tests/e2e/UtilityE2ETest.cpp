@@ -7,6 +7,11 @@
 #include "app/KeyStoreFile.h"
 #include "platform/Profile.h"
 #include "platform/qt/QtDialogUnits.h"
+#include "resources/Dialog102Ids.h"
+#include "resources/Dialog129Ids.h"
+#include "resources/Dialog130Ids.h"
+#include "resources/Dialog131Ids.h"
+#include "resources/Dialog134Ids.h"
 #include "resources/Resources.h"
 
 #include <QApplication>
@@ -109,7 +114,7 @@ protected:
     }
     // Selects tab index by keyboard from the first tab, as a user would.
     void ShowTab(int index) {
-        x11.Click(Center(102, 1000, origin).x() - 150,
+        x11.Click(Center(IDD_MAIN, IDC_TAB, origin).x() - 150,
                   origin.y() + DialogUnits::ForFont(TemplateFont(*FindDialogTemplate(102))).Y(5) +
                       10);
         x11.Key("Home");
@@ -139,7 +144,7 @@ protected:
     // Apply, then wait for the progress dialog's count to end.
     void ApplyAndWait(const std::string& main) {
         long writes = StatValue(emu.Control("stats"), "writes");
-        QPoint apply = Center(102, 1001, origin);
+        QPoint apply = Center(IDD_MAIN, IDC_APPLY, origin);
         x11.Click(apply.x(), apply.y());
         std::string progress;
         for (int i = 0; i < 50 && progress.empty(); ++i) {
@@ -176,33 +181,33 @@ TEST_F(UtilityE2ETest, SettingsOnEveryPageReachTheDeviceAndTheKeyFile) {
     std::string main = LogIn();
     ASSERT_FALSE(main.empty());
 
-    Retype(129, 1002, "Attic AP");
-    Retype(129, 1003, "atticnet");
-    Pick(129, 1007, 3); // channel 6 -> 9
+    Retype(IDD_WIRELESS, IDC_NAME, "Attic AP");
+    Retype(IDD_WIRELESS, IDC_ESSID, "atticnet");
+    Pick(IDD_WIRELESS, IDC_CHANNEL, 3); // channel 6 -> 9
     Shot(main, "wireless.png");
 
     ShowTab(1);
-    Pick(131, 1083, 1); // "Disable" -> "64-bit"
-    Retype(131, 1058, "ab");
+    Pick(IDD_ENCRYPTION, IDC_WEP_TYPE, 1); // "Disable" -> "64-bit"
+    Retype(IDD_ENCRYPTION, kKey64Ids[0][0], "ab");
     Shot(main, "encryption.png");
 
     ShowTab(2);
-    QPoint ip = LeftPart(130, 1076, origin);
+    QPoint ip = LeftPart(IDD_IPCONFIG, IDC_IP_ADDRESS, origin);
     x11.Click(ip.x(), ip.y());
     x11.Key("ctrl+a");
     x11.Type("10.1.2.3");
-    Pick(130, 1074, -1); // "Disable" -> "Enable"
+    Pick(IDD_IPCONFIG, IDC_DHCP, -1); // "Disable" -> "Enable"
     Shot(main, "ipconfig.png");
 
     ShowTab(3);
-    Retype(134, 1077, "1500");
+    Retype(IDD_ADVANCED, IDC_FRAGMENT, "1500");
     Shot(main, "advanced.png");
 
     ShowTab(4);
     Shot(main, "info.png");
 
     ApplyAndWait(main);
-    QPoint cancel = Center(102, 2, origin);
+    QPoint cancel = Center(IDD_MAIN, IDCANCEL, origin);
     x11.Click(cancel.x(), cancel.y());
     ASSERT_TRUE(UtilityEnded(5000));
 
@@ -230,8 +235,8 @@ TEST_F(UtilityE2ETest, SettingsOnEveryPageReachTheDeviceAndTheKeyFile) {
     main = LogIn();
     ASSERT_FALSE(main.empty());
     ShowTab(1);
-    Pick(131, 1083, -1); // "64-bit" -> "Disable"
-    Pick(131, 1083, 1);  // and back: the 64-bit keys are collected into the slots
+    Pick(IDD_ENCRYPTION, IDC_WEP_TYPE, -1); // "64-bit" -> "Disable"
+    Pick(IDD_ENCRYPTION, IDC_WEP_TYPE, 1); // and back: the 64-bit keys are collected into the slots
     ApplyAndWait(main);
     x11.Click(cancel.x(), cancel.y());
     ASSERT_TRUE(UtilityEnded(5000));

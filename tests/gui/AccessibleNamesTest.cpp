@@ -7,8 +7,14 @@
 #include "pages/InfoPage.h"
 #include "pages/IpConfigPage.h"
 #include "pages/WirelessPage.h"
+#include "resources/Dialog129Ids.h"
+#include "resources/Dialog130Ids.h"
+#include "resources/Dialog131Ids.h"
+#include "resources/Dialog134Ids.h"
+#include "resources/Dialog136Ids.h"
 
 #include <QAccessible>
+#include <iterator>
 #include <map>
 #include <vector>
 
@@ -37,6 +43,10 @@ Names FieldNames(CWnd& dialog) {
 
 // The names a screen reader must read. A row of several fields names them "<name> 1",
 // "<name> 2", ... in order; so does a row of address parts (the four of one field).
+template <std::size_t N> std::vector<int> Ids(const int (&row)[N]) {
+    return {std::begin(row), std::end(row)};
+}
+
 struct Row {
     UINT templateId;
     const char* name;
@@ -45,46 +55,40 @@ struct Row {
 };
 
 const Row kRows[] = {
-    {IDD_LOGIN, "Password", {1098}},
-    {IDD_LOGIN, "New Password", {1099}},
-    {IDD_LOGIN, "Confirm New Password", {1004}},
-    {IDD_WIRELESS, "Access Point Name", {1002}},
-    {IDD_WIRELESS, "Wireless ESSID", {1003}},
-    {IDD_WIRELESS, "Operational Rate Set", {1008}},
-    {IDD_WIRELESS, "Wireless Channel", {1007}},
-    {IDD_WIRELESS, "Operational Mode", {1006}},
-    {IDD_WIRELESS, "Preferred BSSID byte", {1014, 1015, 1016, 1017, 1018, 1019}},
-    {IDD_IPCONFIG, "IP Address part", {1076}, true},
-    {IDD_IPCONFIG, "Subnet Mask part", {1077}, true},
-    {IDD_IPCONFIG, "Gateway part", {1078}, true},
-    {IDD_IPCONFIG, "DHCP Client", {1074}},
-    {IDD_IPCONFIG, "Primary Port", {1075}},
-    {IDD_ENCRYPTION, "WEP Type", {1083}},
-    {IDD_ENCRYPTION, "Auth. Type", {1084}},
-    {IDD_ENCRYPTION, "Active Key ID", {1076}},
-    {IDD_ENCRYPTION, "64 bit Key1 byte", {1058, 1057, 1056, 1055, 1054}},
-    {IDD_ENCRYPTION, "64 bit Key2 byte", {1063, 1062, 1061, 1060, 1059}},
-    {IDD_ENCRYPTION, "64 bit Key3 byte", {1068, 1067, 1066, 1065, 1064}},
-    {IDD_ENCRYPTION, "64 bit Key4 byte", {1073, 1072, 1071, 1070, 1069}},
-    {IDD_ENCRYPTION,
-     "128 bit Key1 byte",
-     {1085, 1013, 1012, 1011, 1086, 1087, 1088, 1005, 1006, 1007, 1008, 1009, 1010}},
-    {IDD_ENCRYPTION,
-     "128 bit Key2 byte",
-     {1027, 1026, 1025, 1024, 1089, 1090, 1091, 1092, 1093, 1020, 1021, 1022, 1023}},
-    {IDD_ENCRYPTION,
-     "128 bit Key3 byte",
-     {1040, 1039, 1038, 1037, 1028, 1029, 1030, 1031, 1032, 1033, 1034, 1035, 1036}},
-    {IDD_ENCRYPTION,
-     "128 bit Key4 byte",
-     {1053, 1052, 1051, 1050, 1041, 1042, 1043, 1044, 1045, 1046, 1047, 1048, 1049}},
-    {IDD_ADVANCED, "Fragment Threshold", {1077}},
-    {IDD_ADVANCED, "RTS/CTS Threshold", {1078}},
-    {IDD_ADVANCED, "Beacon Period(ms)", {1079}},
-    {IDD_ADVANCED, "Preamble", {1080}},
-    {IDD_ADVANCED, "Antenna Select", {1081}},
-    {IDD_ADVANCED, "SSID Broadcasting", {1082}},
-    {IDD_ADVANCED, "International Roaming", {1083}},
+    {IDD_LOGIN, "Password", {IDC_PASSWORD}},
+    {IDD_LOGIN, "New Password", {IDC_NEW_PASSWORD}},
+    {IDD_LOGIN, "Confirm New Password", {IDC_CONFIRM_PASSWORD}},
+    {IDD_WIRELESS, "Access Point Name", {IDC_NAME}},
+    {IDD_WIRELESS, "Wireless ESSID", {IDC_ESSID}},
+    {IDD_WIRELESS, "Operational Rate Set", {IDC_RATE}},
+    {IDD_WIRELESS, "Wireless Channel", {IDC_CHANNEL}},
+    {IDD_WIRELESS, "Operational Mode", {IDC_MODE}},
+    {IDD_WIRELESS,
+     "Preferred BSSID byte",
+     {IDC_BSSID0, IDC_BSSID1, IDC_BSSID2, IDC_BSSID3, IDC_BSSID4, IDC_BSSID5}},
+    {IDD_IPCONFIG, "IP Address part", {IDC_IP_ADDRESS}, true},
+    {IDD_IPCONFIG, "Subnet Mask part", {IDC_SUBNET_MASK}, true},
+    {IDD_IPCONFIG, "Gateway part", {IDC_GATEWAY}, true},
+    {IDD_IPCONFIG, "DHCP Client", {IDC_DHCP}},
+    {IDD_IPCONFIG, "Primary Port", {IDC_PRIMARY_PORT}},
+    {IDD_ENCRYPTION, "WEP Type", {IDC_WEP_TYPE}},
+    {IDD_ENCRYPTION, "Auth. Type", {IDC_AUTH_TYPE}},
+    {IDD_ENCRYPTION, "Active Key ID", {IDC_ACTIVE_KEY}},
+    {IDD_ENCRYPTION, "64 bit Key1 byte", Ids(kKey64Ids[0])},
+    {IDD_ENCRYPTION, "64 bit Key2 byte", Ids(kKey64Ids[1])},
+    {IDD_ENCRYPTION, "64 bit Key3 byte", Ids(kKey64Ids[2])},
+    {IDD_ENCRYPTION, "64 bit Key4 byte", Ids(kKey64Ids[3])},
+    {IDD_ENCRYPTION, "128 bit Key1 byte", Ids(kKey128Ids[0])},
+    {IDD_ENCRYPTION, "128 bit Key2 byte", Ids(kKey128Ids[1])},
+    {IDD_ENCRYPTION, "128 bit Key3 byte", Ids(kKey128Ids[2])},
+    {IDD_ENCRYPTION, "128 bit Key4 byte", Ids(kKey128Ids[3])},
+    {IDD_ADVANCED, "Fragment Threshold", {IDC_FRAGMENT}},
+    {IDD_ADVANCED, "RTS/CTS Threshold", {IDC_RTS}},
+    {IDD_ADVANCED, "Beacon Period(ms)", {IDC_BEACON}},
+    {IDD_ADVANCED, "Preamble", {IDC_PREAMBLE}},
+    {IDD_ADVANCED, "Antenna Select", {IDC_ANTENNA}},
+    {IDD_ADVANCED, "SSID Broadcasting", {IDC_SSID_BROADCAST}},
+    {IDD_ADVANCED, "International Roaming", {IDC_ROAMING}},
 }; // the Info page has no fields: its values are labels, read by their text
 
 std::string Numbered(const char* name, size_t i) {
@@ -141,7 +145,7 @@ TEST_F(AccessibleNamesTest, LoginFieldsAreToldApart) {
 // selected in its items.
 TEST_F(AccessibleNamesTest, ListValueIsTheItemChosen) {
     Open(g_wirelessPage, IDD_WIRELESS);
-    auto* channel = Get<QComboBox>(1007);
+    auto* channel = Get<QComboBox>(IDC_CHANNEL);
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(channel);
     ASSERT_EQ(list->childCount(), 1);
     QAccessibleInterface* items = list->child(0);

@@ -2,11 +2,9 @@
 #include "pages/AdvancedPage.h"
 #include "../shared/AdvancedPageCases.h"
 #include "PageFixture.h"
+#include "resources/Dialog134Ids.h"
 
 namespace {
-
-const int IDC_FRAGMENT = 1077, IDC_RTS = 1078, IDC_BEACON = 1079, IDC_PREAMBLE = 1080,
-          IDC_ANTENNA = 1081, IDC_SSID_BROADCAST = 1082, IDC_ROAMING = 1083;
 
 class AdvancedPageTest : public PageFixture {
 protected:

@@ -12,6 +12,7 @@
 #include "pages/IpConfigPage.h"
 #include "pages/WirelessPage.h"
 #include "platform/InstanceLock.h"
+#include "resources/Dialog136Ids.h"
 
 #include <QAbstractButton>
 #include <QTabBar>
@@ -20,7 +21,6 @@
 
 namespace {
 
-const int IDC_PASSWORD = 1098, IDC_NEW = 1099, IDC_CONFIRM = 1004, IDC_CHANGE = 1103;
 const char kWrong[] = "The password you typed is incorrect.";
 const char kNull[] = "Can not use null password. Please type them again.";
 
@@ -116,8 +116,8 @@ TEST_F(AppTest, LoginReportsAnAbsentDeviceAndStaysOpen) {
 TEST_F(AppTest, PasswordChangeRefusesMismatchEmptyAndBlanks) {
     CLoginDlg login;
     WhenModal([&] {
-        QLineEdit* newEdit = Control<QLineEdit>(login, IDC_NEW);
-        QLineEdit* confirm = Control<QLineEdit>(login, IDC_CONFIRM);
+        QLineEdit* newEdit = Control<QLineEdit>(login, IDC_NEW_PASSWORD);
+        QLineEdit* confirm = Control<QLineEdit>(login, IDC_CONFIRM_PASSWORD);
         EXPECT_FALSE(newEdit->isEnabled());
         Click(login, IDC_CHANGE);
         EXPECT_TRUE(newEdit->isEnabled());
@@ -151,8 +151,8 @@ TEST_F(AppTest, PasswordChangeStoresTheFirstWord) {
     WhenModal([&] {
         TypeInto(Control<QLineEdit>(login, IDC_PASSWORD), "admin");
         Click(login, IDC_CHANGE);
-        TypeInto(Control<QLineEdit>(login, IDC_NEW), " new pass");
-        TypeInto(Control<QLineEdit>(login, IDC_CONFIRM), " new pass");
+        TypeInto(Control<QLineEdit>(login, IDC_NEW_PASSWORD), " new pass");
+        TypeInto(Control<QLineEdit>(login, IDC_CONFIRM_PASSWORD), " new pass");
         Click(login, IDOK);
     });
     EXPECT_EQ(login.DoModal(), IDOK);
@@ -171,8 +171,8 @@ TEST_F(AppTest, PasswordsKeepToTheCodePage) {
     const QString high = QString::fromUtf16(u"caf\u00E9\u20AC");
     CLoginDlg login;
     WhenModal([&] {
-        QLineEdit* newEdit = Control<QLineEdit>(login, IDC_NEW);
-        QLineEdit* confirm = Control<QLineEdit>(login, IDC_CONFIRM);
+        QLineEdit* newEdit = Control<QLineEdit>(login, IDC_NEW_PASSWORD);
+        QLineEdit* confirm = Control<QLineEdit>(login, IDC_CONFIRM_PASSWORD);
         TypeInto(Control<QLineEdit>(login, IDC_PASSWORD), "admin");
         Click(login, IDC_CHANGE);
         TypeText(newEdit, cyrillic);
@@ -257,11 +257,11 @@ TEST_F(AppTest, FailedPasswordWriteIsNotReportedAsSuccess) {
     WhenModal([&] {
         TypeInto(Control<QLineEdit>(login, IDC_PASSWORD), "admin");
         Click(login, IDC_CHANGE);
-        TypeInto(Control<QLineEdit>(login, IDC_NEW), "other");
-        TypeInto(Control<QLineEdit>(login, IDC_CONFIRM), "other");
+        TypeInto(Control<QLineEdit>(login, IDC_NEW_PASSWORD), "other");
+        TypeInto(Control<QLineEdit>(login, IDC_CONFIRM_PASSWORD), "other");
         Click(login, IDOK);
         EXPECT_TRUE(login.IsModalRunning());
-        EXPECT_EQ(Control<QLineEdit>(login, IDC_NEW)->text(), "other");
+        EXPECT_EQ(Control<QLineEdit>(login, IDC_NEW_PASSWORD)->text(), "other");
         EXPECT_EQ(Control<QLineEdit>(login, IDC_PASSWORD)->text(), "admin");
         login.EndDialog(IDCANCEL);
     });

@@ -3,17 +3,21 @@
 #include "../shared/EncryptionPageCases.h"
 #include "PageFixture.h"
 #include "device/WepKeyTable.h"
+#include "platform/DialogTemplate.h"
 #include "platform/qt/EditWidget.h"
+#include "resources/Dialog131Ids.h"
 
 #include <QFontMetrics>
 #include <QScreen>
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include <cstdio>
 
 namespace {
-
-const int IDC_ACTIVE_KEY = 1076, IDC_WEP_TYPE = 1083, IDC_AUTH_TYPE = 1084;
 
 class EncryptionPageTest : public PageFixture {
 protected:
@@ -31,8 +35,8 @@ protected:
                 g_wepKeyTable.keys128[k][j] = static_cast<BYTE>(0x80 + k * 16 + j);
         }
     }
-    QLineEdit* Key64(int k, int j) { return Get<QLineEdit>(CEncryptionPage::kKey64Ids[k][j]); }
-    QLineEdit* Key128(int k, int j) { return Get<QLineEdit>(CEncryptionPage::kKey128Ids[k][j]); }
+    QLineEdit* Key64(int k, int j) { return Get<QLineEdit>(kKey64Ids[k][j]); }
+    QLineEdit* Key128(int k, int j) { return Get<QLineEdit>(kKey128Ids[k][j]); }
     QLineEdit* Key(const EncryptionPageCases::Field& f) {
         return f.wide ? Key128(f.key, f.byte) : Key64(f.key, f.byte);
     }
@@ -243,17 +247,62 @@ TEST_F(EncryptionPageTest, HexFieldsHoldTheWidestPairWhole) {
     }
 }
 
-// The 72 field ids, written out here as the template gives them (byte 0 leftmost).
+// The key fields as the template lays them out, by key and byte: in the group box titled
+// group, a key's fields are the edits in the row of its label ("Key1" to "Key4"), right of
+// it and of no later label in that row, byte 0 leftmost.
+std::vector<std::vector<int>> KeyFieldsByGeometry(const DialogTemplate& t, const char* group) {
+    const DialogItem* box = nullptr;
+    for (const DialogItem& item : t.items)
+        if (item.kind == ControlKind::kGroupBox && std::string(item.text) == group)
+            box = &item;
+    if (!box)
+        return {};
+    auto inside = [box](const DialogItem& item) {
+        return item.x >= box->x && item.x + item.cx <= box->x + box->cx && item.y >= box->y &&
+               item.y + item.cy <= box->y + box->cy;
+    };
+    std::vector<std::vector<const DialogItem*>> keys(4);
+    for (const DialogItem& edit : t.items) {
+        if (edit.kind != ControlKind::kEdit || !inside(edit))
+            continue;
+        const DialogItem* label = nullptr;
+        for (const DialogItem& item : t.items) {
+            const int middle = item.y + item.cy / 2;
+            const bool sameRow = middle >= edit.y && middle < edit.y + edit.cy;
+            if (item.kind == ControlKind::kLabel && inside(item) && sameRow && item.x < edit.x &&
+                std::string(item.text).rfind("Key", 0) == 0 && (!label || item.x > label->x))
+                label = &item;
+        }
+        if (!label)
+            return {};
+        keys.at(static_cast<size_t>(label->text[3] - '1')).push_back(&edit);
+    }
+    std::vector<std::vector<int>> ids;
+    for (auto& key : keys) {
+        std::sort(key.begin(), key.end(),
+                  [](const DialogItem* a, const DialogItem* b) { return a->x < b->x; });
+        ids.emplace_back();
+        for (const DialogItem* edit : key)
+            ids.back().push_back(edit->id);
+    }
+    return ids;
+}
+
+// The ids header's 72 field ids against the template's own layout (rows by y, columns by
+// x); then each field shows its byte of the key table.
 TEST_F(EncryptionPageTest, FieldIdsByKeyAndByte) {
-    const int ids64[4][5] = {{1058, 1057, 1056, 1055, 1054},
-                             {1063, 1062, 1061, 1060, 1059},
-                             {1068, 1067, 1066, 1065, 1064},
-                             {1073, 1072, 1071, 1070, 1069}};
-    const int ids128[4][13] = {
-        {1085, 1013, 1012, 1011, 1086, 1087, 1088, 1005, 1006, 1007, 1008, 1009, 1010},
-        {1027, 1026, 1025, 1024, 1089, 1090, 1091, 1092, 1093, 1020, 1021, 1022, 1023},
-        {1040, 1039, 1038, 1037, 1028, 1029, 1030, 1031, 1032, 1033, 1034, 1035, 1036},
-        {1053, 1052, 1051, 1050, 1041, 1042, 1043, 1044, 1045, 1046, 1047, 1048, 1049}};
+    const DialogTemplate* t = FindDialogTemplate(IDD_ENCRYPTION);
+    ASSERT_NE(t, nullptr);
+    const auto ids64 = KeyFieldsByGeometry(*t, "64 bit");
+    const auto ids128 = KeyFieldsByGeometry(*t, "128 bit");
+    ASSERT_EQ(ids64.size(), 4u);
+    ASSERT_EQ(ids128.size(), 4u);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(ids64[k], std::vector<int>(std::begin(kKey64Ids[k]), std::end(kKey64Ids[k])))
+            << "64-bit key " << k + 1;
+        EXPECT_EQ(ids128[k], std::vector<int>(std::begin(kKey128Ids[k]), std::end(kKey128Ids[k])))
+            << "128-bit key " << k + 1;
+    }
     for (int k = 0; k < 4; ++k) {
         for (int j = 0; j < 5; ++j)
             g_wepKeyTable.keys64[k][j] = static_cast<BYTE>(0x10 * k + j);
@@ -263,12 +312,12 @@ TEST_F(EncryptionPageTest, FieldIdsByKeyAndByte) {
     Open(g_encryptionPage, IDD_ENCRYPTION);
     char hex[3];
     for (int k = 0; k < 4; ++k) {
-        for (int j = 0; j < 5; ++j) {
-            std::snprintf(hex, sizeof hex, "%02X", 0x10 * k + j);
+        for (size_t j = 0; j < ids64[k].size(); ++j) {
+            std::snprintf(hex, sizeof hex, "%02X", static_cast<int>(0x10 * k + j));
             ASSERT_EQ(Get<QLineEdit>(ids64[k][j])->text().toStdString(), hex) << k << " " << j;
         }
-        for (int j = 0; j < 13; ++j) {
-            std::snprintf(hex, sizeof hex, "%02X", 0x40 + 0x10 * k + j);
+        for (size_t j = 0; j < ids128[k].size(); ++j) {
+            std::snprintf(hex, sizeof hex, "%02X", static_cast<int>(0x40 + 0x10 * k + j));
             ASSERT_EQ(Get<QLineEdit>(ids128[k][j])->text().toStdString(), hex) << k << " " << j;
         }
     }

@@ -3,14 +3,12 @@
 #include "PageFixture.h"
 #include "TempFolder.h"
 #include "device/DeviceChannel.h"
+#include "resources/Dialog132Ids.h"
 #include "resources/Resources.h"
 
 #include <sys/stat.h>
 
 namespace {
-
-const int IDC_UTILITY = 1094, IDC_FIRMWARE = 1095, IDC_REGULATION = 1096, IDC_MAC = 1097,
-          IDC_LOGO = 1105;
 
 class InfoPageTest : public PageFixture {
 protected:
@@ -25,7 +23,7 @@ TEST_F(InfoPageTest, ShowsVersionsDomainAndMacAddress) {
     std::strcpy(g_szFirmwareVersion, "2.10.0.3");
     auto before = Snapshot();
     Open(g_infoPage, IDD_INFO);
-    EXPECT_EQ(Label(IDC_UTILITY), " 1.0.2.0");
+    EXPECT_EQ(Label(IDC_UTILITY_VERSION), " 1.0.2.0");
     EXPECT_EQ(Label(IDC_FIRMWARE), " 2.10.0.3");
     EXPECT_EQ(Label(IDC_REGULATION), " MKK");
     EXPECT_EQ(Label(IDC_MAC), " 02-0a-bc-de-f0-12");

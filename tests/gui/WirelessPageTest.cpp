@@ -2,11 +2,9 @@
 #include "pages/WirelessPage.h"
 #include "../shared/WirelessPageCases.h"
 #include "PageFixture.h"
+#include "resources/Dialog129Ids.h"
 
 namespace {
-
-const int IDC_NAME = 1002, IDC_ESSID = 1003, IDC_MODE = 1006, IDC_CHANNEL = 1007, IDC_RATE = 1008,
-          IDC_BSSID = 1014;
 
 class WirelessPageTest : public PageFixture {
 protected:
@@ -21,7 +19,7 @@ protected:
         image->SetApName("ap");
     }
     QComboBox* Combo(int id) { return Get<QComboBox>(id); }
-    QLineEdit* Bssid(int i) { return Get<QLineEdit>(IDC_BSSID + i); }
+    QLineEdit* Bssid(int i) { return Get<QLineEdit>(IDC_BSSID0 + i); }
 };
 
 TEST_F(WirelessPageTest, ChannelsFollowTheRegulationDomain) {
@@ -147,9 +145,9 @@ TEST_F(WirelessPageTest, BssidFieldsLoadTypeAndRefresh) {
     }
     // An empty field is shown corrected once the focus has left it; a refresh shows the
     // byte in two digits.
-    EXPECT_EQ(Text(IDC_BSSID + 2), "00");
+    EXPECT_EQ(Text(IDC_BSSID0 + 2), "00");
     Refresh();
-    EXPECT_EQ(Text(IDC_BSSID + 3), "0A");
+    EXPECT_EQ(Text(IDC_BSSID0 + 3), "0A");
 
     for (const Refused& c : kRefused) {
         SCOPED_TRACE(testing::Message() << c.field << " \"" << c.typed << "\"");
@@ -166,10 +164,10 @@ TEST_F(WirelessPageTest, BssidFieldsLoadTypeAndRefresh) {
     Bssid(5)->selectAll();
     PasteInto(Bssid(5), "MY");
     EXPECT_EQ(At(271), 0x30);
-    EXPECT_EQ(Text(IDC_BSSID + 5), "30");
+    EXPECT_EQ(Text(IDC_BSSID0 + 5), "30");
     Bssid(5)->selectAll();
     PasteInto(Bssid(5), "ab"); // upper case at once, as typed
-    EXPECT_EQ(Text(IDC_BSSID + 5), "AB");
+    EXPECT_EQ(Text(IDC_BSSID0 + 5), "AB");
     EXPECT_EQ(At(271), 0xAB);
 }
 

@@ -3,12 +3,15 @@
 // what the user types into a field and the value and bytes that land in the image.
 #pragma once
 
+#include "resources/Dialog134Ids.h"
+
 #include <cstddef>
 
 namespace AdvancedPageCases {
 
-constexpr int kFragment = 1077, kRts = 1078, kBeacon = 1079, kPreamble = 1080, kAntenna = 1081,
-              kSsidBroadcast = 1082, kRoaming = 1083;
+constexpr int kFragment = IDC_FRAGMENT, kRts = IDC_RTS, kBeacon = IDC_BEACON,
+              kPreamble = IDC_PREAMBLE, kAntenna = IDC_ANTENNA, kSsidBroadcast = IDC_SSID_BROADCAST,
+              kRoaming = IDC_ROAMING;
 
 // A number field and where its 16-bit little-endian value sits in the image.
 struct NumberField {

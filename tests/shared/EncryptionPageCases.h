@@ -7,6 +7,8 @@
 
 #include "pages/EncryptionPage.h"
 #include "pages/WirelessPage.h"
+#include "resources/Dialog129Ids.h"
+#include "resources/Dialog131Ids.h"
 
 #include <cstddef>
 #include <iterator>
@@ -57,12 +59,14 @@ struct HexFields {
 };
 inline std::vector<HexFields> AllHexFields() {
     std::vector<int> keys;
-    for (const auto& key : CEncryptionPage::kKey64Ids)
+    for (const auto& key : kKey64Ids)
         keys.insert(keys.end(), std::begin(key), std::end(key));
-    for (const auto& key : CEncryptionPage::kKey128Ids)
+    for (const auto& key : kKey128Ids)
         keys.insert(keys.end(), std::begin(key), std::end(key));
     return {{&g_encryptionPage, IDD_ENCRYPTION, keys},
-            {&g_wirelessPage, IDD_WIRELESS, {1014, 1015, 1016, 1017, 1018, 1019}}};
+            {&g_wirelessPage,
+             IDD_WIRELESS,
+             {IDC_BSSID0, IDC_BSSID1, IDC_BSSID2, IDC_BSSID3, IDC_BSSID4, IDC_BSSID5}}};
 }
 
 } // namespace EncryptionPageCases

@@ -3,11 +3,13 @@
 // the bytes shown, what the user types through the hexadecimal filter and the byte stored.
 #pragma once
 
+#include "resources/Dialog129Ids.h"
+
 #include <cstddef>
 
 namespace WirelessPageCases {
 
-constexpr int kFirstBssid = 1014; // six fields, one byte each
+constexpr int kFirstBssid = IDC_BSSID0; // six fields, one byte each, IDC_BSSID0..IDC_BSSID5
 constexpr std::size_t kBssidOffset = 266;
 constexpr unsigned char kBssid[6] = {0x00, 0x0A, 0xFF, 0x10, 0x20, 0x30};
 constexpr const char* kBssidShown[6] = {"00", "0A", "FF", "10", "20", "30"};

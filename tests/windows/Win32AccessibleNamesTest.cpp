@@ -12,6 +12,9 @@
 #include "pages/IpConfigPage.h"
 #include "pages/WirelessPage.h"
 #include "platform/win32/Win32Window.h"
+#include "resources/Dialog129Ids.h"
+#include "resources/Dialog130Ids.h"
+#include "resources/Dialog131Ids.h"
 #include "resources/Resources.h"
 
 #include <cstring>
@@ -60,17 +63,17 @@ struct NameCase {
 };
 
 const NameCase kNames[] = {
-    {&g_wirelessPage, IDD_WIRELESS, 1002, -1, nullptr, L"Access Point Name :"},
-    {&g_wirelessPage, IDD_WIRELESS, 1003, -1, nullptr, L"Wireless ESSID :"},
-    {&g_wirelessPage, IDD_WIRELESS, 1014, -1, "Preferred BSSID byte 1", L"Preferred BSSID :"},
-    {&g_wirelessPage, IDD_WIRELESS, 1019, -1, "Preferred BSSID byte 6", L"Preferred BSSID :"},
-    {&g_encryptionPage, IDD_ENCRYPTION, 1058, -1, "64 bit Key1 byte 1", L"Key1"},
-    {&g_encryptionPage, IDD_ENCRYPTION, 1069, -1, "64 bit Key4 byte 5", L"Key4"},
-    {&g_encryptionPage, IDD_ENCRYPTION, 1085, -1, "128 bit Key1 byte 1", L"Key1"},
-    {&g_encryptionPage, IDD_ENCRYPTION, 1049, -1, "128 bit Key4 byte 13", L"Key4"},
-    {&g_ipConfigPage, IDD_IPCONFIG, 1076, 0, "IP Address part 1", L"(none)"},
-    {&g_ipConfigPage, IDD_IPCONFIG, 1077, 1, "Subnet Mask part 2", L"(none)"},
-    {&g_ipConfigPage, IDD_IPCONFIG, 1078, 3, "Gateway part 4", L"(none)"},
+    {&g_wirelessPage, IDD_WIRELESS, IDC_NAME, -1, nullptr, L"Access Point Name :"},
+    {&g_wirelessPage, IDD_WIRELESS, IDC_ESSID, -1, nullptr, L"Wireless ESSID :"},
+    {&g_wirelessPage, IDD_WIRELESS, IDC_BSSID0, -1, "Preferred BSSID byte 1", L"Preferred BSSID :"},
+    {&g_wirelessPage, IDD_WIRELESS, IDC_BSSID5, -1, "Preferred BSSID byte 6", L"Preferred BSSID :"},
+    {&g_encryptionPage, IDD_ENCRYPTION, kKey64Ids[0][0], -1, "64 bit Key1 byte 1", L"Key1"},
+    {&g_encryptionPage, IDD_ENCRYPTION, kKey64Ids[3][4], -1, "64 bit Key4 byte 5", L"Key4"},
+    {&g_encryptionPage, IDD_ENCRYPTION, kKey128Ids[0][0], -1, "128 bit Key1 byte 1", L"Key1"},
+    {&g_encryptionPage, IDD_ENCRYPTION, kKey128Ids[3][12], -1, "128 bit Key4 byte 13", L"Key4"},
+    {&g_ipConfigPage, IDD_IPCONFIG, IDC_IP_ADDRESS, 0, "IP Address part 1", L"(none)"},
+    {&g_ipConfigPage, IDD_IPCONFIG, IDC_SUBNET_MASK, 1, "Subnet Mask part 2", L"(none)"},
+    {&g_ipConfigPage, IDD_IPCONFIG, IDC_GATEWAY, 3, "Gateway part 4", L"(none)"},
 };
 
 class Win32AccessibleNames : public ::testing::Test {

@@ -13,6 +13,7 @@
 #include "pages/WirelessPage.h"
 #include "platform/UiServices.h"
 #include "platform/win32/Win32Window.h"
+#include "resources/Dialog131Ids.h"
 #include "resources/Resources.h"
 
 #include <algorithm>
@@ -189,8 +190,7 @@ TEST_F(Win32Pages, TypingThroughTheBssidHexFilterLandsInTheImage) {
 TEST_F(Win32Pages, PastedAndEmptiedKeyFieldsShowTheByteKept) {
     using namespace EncryptionPageCases;
     auto id = [](const Field& f) {
-        return f.wide ? CEncryptionPage::kKey128Ids[f.key][f.byte]
-                      : CEncryptionPage::kKey64Ids[f.key][f.byte];
+        return f.wide ? kKey128Ids[f.key][f.byte] : kKey64Ids[f.key][f.byte];
     };
     auto table = [](const Field& f) -> BYTE& {
         return f.wide ? g_wepKeyTable.keys128[f.key][f.byte] : g_wepKeyTable.keys64[f.key][f.byte];
@@ -200,7 +200,7 @@ TEST_F(Win32Pages, PastedAndEmptiedKeyFieldsShowTheByteKept) {
         table(c.field) = c.held;
     for (const Emptied& c : kEmptied)
         table(c.field) = c.held;
-    const int elsewhere = 1083; // the WEP type list takes the focus away
+    const int elsewhere = IDC_WEP_TYPE; // the WEP type list takes the focus away
     for (bool wideGroup : {false, true}) {
         image->SetWepType(wideGroup ? 2 : 1);
         ASSERT_TRUE(g_encryptionPage.Create(IDD_ENCRYPTION, &host));
