@@ -27,6 +27,9 @@ start_tcp_emulator "$emulator" "$scratch" || exit 1
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cd "$build"
 wine "$build/tests/windows/win_unit_tests.exe"
+# The Wine server of those runs had no display; windows can only be made by one started on
+# the Xvfb display, so that one must have ended first.
+wineserver -w
 
 # Windows need a display: a private Xvfb server. A test that could not make its windows
 # would skip, which here is a failure.
