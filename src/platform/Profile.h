@@ -38,29 +38,6 @@ public:
     BOOL Commit();
 
 private:
-#ifdef _WIN32
-    std::string m_fileName;
-    bool m_ok = true;
-#else
-    struct Impl;
+    struct Impl; // ProfilePosix.cpp or ProfileWin32.cpp
     std::unique_ptr<Impl> m_impl;
-#endif
 };
-
-#ifdef _WIN32
-inline CProfileBatch::CProfileBatch(LPCSTR fileName) : m_fileName(fileName) {}
-inline CProfileBatch::~CProfileBatch() = default;
-inline DWORD CProfileBatch::GetString(LPCSTR appName, LPCSTR keyName, LPCSTR defaultText,
-                                      LPSTR returnedString, DWORD size) {
-    return GetPrivateProfileStringA(appName, keyName, defaultText, returnedString, size,
-                                    m_fileName.c_str());
-}
-inline BOOL CProfileBatch::WriteString(LPCSTR appName, LPCSTR keyName, LPCSTR text) {
-    BOOL ok = WritePrivateProfileStringA(appName, keyName, text, m_fileName.c_str());
-    m_ok = m_ok && ok;
-    return ok;
-}
-inline BOOL CProfileBatch::Commit() {
-    return m_ok ? TRUE : FALSE;
-}
-#endif
