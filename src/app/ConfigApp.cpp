@@ -32,7 +32,7 @@ BOOL CConfigApp::InitInstance() {
     // keeps this one from starting; so does one in its main dialog, through the lock.
     InstanceLock lock;
     if (FindTopLevelWindow({"Login", "AP Utility"}) || !lock.Acquire(InstanceLock::DefaultPath())) {
-        MessageBeep(MB_ICONEXCLAMATION);
+        AfxMessageBeep(MB_ICONEXCLAMATION);
         return FALSE;
     }
 

@@ -7,5 +7,5 @@ void CDigitEdit::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
         CEdit::OnChar(nChar, nRepCnt, nFlags);
         return;
     }
-    MessageBeep(0);
+    AfxMessageBeep(0);
 }

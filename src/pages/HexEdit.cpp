@@ -12,7 +12,7 @@ void CHexEdit::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
         CEdit::OnChar(nChar, nRepCnt, nFlags);
         return;
     }
-    MessageBeep(0);
+    AfxMessageBeep(0);
 }
 
 void CHexEdit::ReadByte(std::string& text, BYTE* byte, bool upperCase) {

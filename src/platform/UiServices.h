@@ -25,14 +25,9 @@ UiHooks SetUiHooks(const UiHooks& hooks);
 
 // A message box with an OK button, captioned with the application title.
 int AfxMessageBox(const std::string& text, UINT type = MB_OK);
-// The hooked beep. The program's MessageBeep is this one on both platforms (on Windows the
-// system's own is behind the hook), so tests hear every beep.
+// The hooked beep: the program beeps through this one on both platforms (on Windows the
+// system's own MessageBeep is behind the hook), so tests hear every beep.
 BOOL AfxMessageBeep(UINT type);
-#ifdef _WIN32
-#define MessageBeep AfxMessageBeep
-#else
-BOOL MessageBeep(UINT type);
-#endif
 constexpr int kBusyEnd = -1;
 constexpr int kBusyShow = 0;
 constexpr int kBusyBegin = 1;

@@ -158,7 +158,3 @@ void PostToUiThread(std::function<void()> fn) {
     task->fn = std::move(fn);
     dispatcher.Queue(task);
 }
-
-BOOL MessageBeep(UINT type) {
-    return AfxMessageBeep(type);
-}

@@ -7,8 +7,6 @@
 
 #include <atomic>
 
-#undef MessageBeep // the system's, behind the hook
-
 namespace {
 
 constexpr UINT kRunTask = WM_APP + 1;
