@@ -28,7 +28,7 @@
 namespace {
 
 // The dialogs' texts without their trailing blanks.
-std::string Message(const char* text) {
+std::string WithoutTrailingBlanks(const char* text) {
     std::string s = text;
     s.erase(s.find_last_not_of(' ') + 1);
     return s;
@@ -178,7 +178,8 @@ int ApConfig::ReadAndLogIn() {
     case TransferOutcome::kOpenFailed:
         return OpenFailed("");
     case TransferOutcome::kRequestFailed:
-        return Fail(kExitDevice, Message(kMsgCannotGetConfiguration) + " (" + m_device + ")");
+        return Fail(kExitDevice,
+                    WithoutTrailingBlanks(kMsgCannotGetConfiguration) + " (" + m_device + ")");
     }
     m_firmware = g_szFirmwareVersion;
     g_pConfigImage = &m_image;
@@ -189,7 +190,8 @@ int ApConfig::OpenFailed(const std::string& during) const {
     if (GetLastError() == ERROR_SHARING_VIOLATION)
         return Fail(kExitInUse,
                     "the access point is in use by another program (" + m_device + during + ")");
-    return Fail(kExitDevice, Message(kMsgAttachOrInstallDriver) + " (" + m_device + during + ")");
+    return Fail(kExitDevice,
+                WithoutTrailingBlanks(kMsgAttachOrInstallDriver) + " (" + m_device + during + ")");
 }
 
 int ApConfig::CheckUtilityNotRunning() const {
@@ -392,16 +394,16 @@ int ApConfig::WriteAndVerify(ConfigImage& image) {
     if (written == TransferOutcome::kOpenFailed && GetLastError() == ERROR_SHARING_VIOLATION)
         return OpenFailed(": nothing was written");
     if (!m_written)
-        return Fail(kExitDevice, Message(kMsgAttach) + " (the write to " + m_device +
+        return Fail(kExitDevice, WithoutTrailingBlanks(kMsgAttach) + " (the write to " + m_device +
                                      " failed; nothing was verified)");
     ConfigImage back;
     TransferOutcome read = ReadConfigurationBlock(back.Bytes(), kSelectCurrent);
     if (read != TransferOutcome::kOk)
-        return Fail(kExitDevice,
-                    "the configuration was written, but " +
-                        Message(read == TransferOutcome::kOpenFailed ? kMsgAttachOrInstallDriver
-                                                                     : kMsgCannotGetConfiguration) +
-                        ": not verified");
+        return Fail(kExitDevice, "the configuration was written, but " +
+                                     WithoutTrailingBlanks(read == TransferOutcome::kOpenFailed
+                                                               ? kMsgAttachOrInstallDriver
+                                                               : kMsgCannotGetConfiguration) +
+                                     ": not verified");
     std::vector<std::string> differ = ConfigFields::Differences(block.data(), back.Bytes());
     if (!differ.empty()) {
         std::string list;

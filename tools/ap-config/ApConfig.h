@@ -48,7 +48,6 @@ private:
     int Diff();
     // --dry-run: what a write of then over now would change; nothing is written.
     int DryRun(const ConfigImage& now, const ConfigImage& then);
-    int Passwd();
     int List();
 
     // Sends image bytes 0..347 with the write command, reads the configuration back and

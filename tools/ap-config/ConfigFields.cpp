@@ -32,7 +32,7 @@ std::string Unknown(DWORD value) {
     return "unknown (" + std::to_string(value) + ")";
 }
 
-std::string Trimmed(const char* text) {
+std::string WithoutLeadingBlanks(const char* text) {
     std::string s = text;
     s.erase(0, s.find_first_not_of(' '));
     return s;
@@ -104,7 +104,7 @@ std::string ModeText(DWORD value) {
 
 std::string RegulationText(BYTE domain) {
     const char* text = RegulationDomainText(domain);
-    return text ? Trimmed(text) : "unknown (0x" + HexText::Of(&domain, 1) + ")";
+    return text ? WithoutLeadingBlanks(text) : "unknown (0x" + HexText::Of(&domain, 1) + ")";
 }
 
 // A text field: UTF-8 in, at most 32 bytes of the code page out.
