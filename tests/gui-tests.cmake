@@ -11,16 +11,18 @@ add_executable(e2e_tests e2e/UtilityE2ETest.cpp e2e/X11Session.cpp)
 target_link_libraries(e2e_tests PRIVATE keyfile resources platform testsupport GTest::gtest)
 target_compile_definitions(e2e_tests PRIVATE AP_UTILITY_PATH="$<TARGET_FILE:ap-utility>")
 add_dependencies(e2e_tests ap-utility)
-gtest_discover_tests(e2e_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+# The tests that start X servers of their own take turns: two servers started at once can
+# take one display number, and the loser's start leaves the winner's clients without it.
+gtest_discover_tests(e2e_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 RESOURCE_LOCK x11)
 
 add_executable(x11_tests e2e/FindWindowTest.cpp e2e/X11Session.cpp)
 target_link_libraries(x11_tests PRIVATE platform xcb GTest::gtest)
-gtest_discover_tests(x11_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+gtest_discover_tests(x11_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120 RESOURCE_LOCK x11)
 
 # The utility as a screen reader reads it: every field's name over AT-SPI, from outside.
 add_test(NAME atspi_names
     COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/atspi-names.sh ${CMAKE_BINARY_DIR})
-set_tests_properties(atspi_names PROPERTIES TIMEOUT 180)
+set_tests_properties(atspi_names PROPERTIES TIMEOUT 180 RESOURCE_LOCK x11)
 
 # The hexadecimal fields again at 144 dots per inch: the dialog font, and with it the
 # dialog units, half as large again in pixels.

@@ -20,6 +20,18 @@ std::string Quote(const std::string& s) {
         q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
 }
+
+// The process that holds display n's lock file, as the X server writes it; -1 if none.
+pid_t LockHolder(int n) {
+    pid_t pid = -1;
+    if (FILE* f = std::fopen(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), "r")) {
+        long value = 0;
+        if (std::fscanf(f, "%ld", &value) == 1)
+            pid = static_cast<pid_t>(value);
+        std::fclose(f);
+    }
+    return pid;
+}
 } // namespace
 
 bool HaveProgram(const std::string& name) {
@@ -33,17 +45,19 @@ X11Session::X11Session() {
     if (!m_problem.empty())
         return;
     // A display number whose lock file is absent is tried; the server takes the lock
-    // itself (and ends if another has it), so the start counts only if our server is
-    // still running once the display answers. (A server left to pick its own number
-    // unlinks the socket of a running one while it probes, so numbers are picked here.)
-    for (int n = 90 + getpid() % 50, tries = 0; n < 400 && tries < 10; ++n) {
+    // itself (and ends if another has it), so the start counts only once the display
+    // answers and its lock names our server: a server that lost the race may still be
+    // running for a moment while another's answers. (A server left to pick its own number
+    // unlinks the socket of a running one while it probes, so numbers are picked here,
+    // above the ones xvfb-run -a starts from, 99 up.)
+    for (int n = 200 + getpid() % 100, tries = 0; n < 600 && tries < 10; ++n) {
         struct stat st {};
         if (stat(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), &st) == 0)
             continue;
         ++tries;
         m_display = ":" + std::to_string(n);
         if (StartServer() && Run("xdpyinfo >/dev/null && echo ok") == "ok" &&
-            waitpid(m_server, nullptr, WNOHANG) == 0) {
+            waitpid(m_server, nullptr, WNOHANG) == 0 && LockHolder(n) == m_server) {
             setenv("DISPLAY", m_display.c_str(), 1);
             return;
         }
