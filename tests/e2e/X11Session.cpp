@@ -48,9 +48,8 @@ X11Session::X11Session() {
     // itself (and ends if another has it), so the start counts only once the display
     // answers and its lock names our server: a server that lost the race may still be
     // running for a moment while another's answers. (A server left to pick its own number
-    // unlinks the socket of a running one while it probes, so numbers are picked here,
-    // above the ones xvfb-run -a starts from, 99 up.)
-    for (int n = 200 + getpid() % 100, tries = 0; n < 600 && tries < 10; ++n) {
+    // unlinks the socket of a running one while it probes, so numbers are picked here.)
+    for (int n = 90 + getpid() % 50, tries = 0; n < 400 && tries < 10; ++n) {
         struct stat st {};
         if (stat(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), &st) == 0)
             continue;
