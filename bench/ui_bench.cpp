@@ -13,6 +13,7 @@
 #include "app/MainDlg.h"
 #include "pages/EncryptionPage.h"
 #include "platform/qt/QtDialogUnits.h"
+#include "platform/qt/QtWindow.h"
 #include "resources/Resources.h"
 
 #include <QApplication>
@@ -94,7 +95,7 @@ BENCHMARK(BM_MainDialogOpened)->Unit(benchmark::kMicrosecond);
 struct Host {
     Host() {
         widget.resize(600, 400);
-        wnd.Attach(&widget);
+        qt::Attach(wnd, &widget);
         widget.show();
     }
     ~Host() { wnd.Detach(); }

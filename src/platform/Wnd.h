@@ -10,8 +10,6 @@
 #include <memory>
 #include <string>
 
-class QWidget; // the Qt backend's window (platform/qt/), for its tests
-
 class CWnd {
 public:
     CWnd();
@@ -43,16 +41,6 @@ public:
     // Unbinds this object from its window, which stays.
     void Detach();
 
-    // The Win32 backend: binds this object to a window (a dialog's control), subclassing it
-    // so typed characters reach OnChar.
-    BOOL SubclassWindow(HWND hWnd);
-
-    // The Qt backend: binds this object to a widget (subclassing a dialog control), and
-    // the widget behind a window (tests reach the widgets through it).
-    void Attach(QWidget* widget);
-    QWidget* GetWidget() const;
-    static CWnd* FromWidget(const QWidget* widget);
-
     // Called once this object is bound to a dialog's control (SubclassDlgItem): a control
     // class sets up its window here.
     virtual void PreSubclassWindow() {}
@@ -70,6 +58,10 @@ public:
 
     // The backend's state of the window (platform/qt/ or platform/win32/).
     struct Impl;
+    // The backend's reach into this object's state and handle, for the calls that only one
+    // backend has, which its own header declares: binding to a Qt widget
+    // (platform/qt/QtWindow.h), subclassing a USER32 window (platform/win32/Win32Window.h).
+    struct Backend;
 
 protected:
     virtual void OnTimer(UINT_PTR id);

@@ -30,7 +30,7 @@ std::string Read(QWidget* w, QAccessible::Text text) {
 // Every field a user can reach in the dialog, with the name it is read by.
 Names FieldNames(CWnd& dialog) {
     Names names;
-    for (QWidget* w : dialog.GetWidget()->findChildren<QWidget*>()) {
+    for (QWidget* w : qt::GetWidget(dialog)->findChildren<QWidget*>()) {
         if (!qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w))
             continue;
         std::string path = w->objectName().toStdString();

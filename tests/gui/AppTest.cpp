@@ -223,13 +223,13 @@ TEST_F(AppTest, EnterAndEscapeOnEachPageChangeNothing) {
     WhenModal([&] {
         keyFile = TempWorkingFolder::Read("OEM.tmp");
         std::vector<BYTE> image(main.Image().Bytes(), main.Image().Bytes() + 1024);
-        QTabBar* tabs = main.GetWidget()->findChild<QTabBar*>();
+        QTabBar* tabs = qt::GetWidget(main)->findChild<QTabBar*>();
         ASSERT_NE(tabs, nullptr);
         for (int tab = 0; tab < 5; ++tab) {
             QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
             ASSERT_NE(g_pCurrentPage, nullptr);
             std::vector<QWidget*> targets;
-            for (QWidget* w : g_pCurrentPage->GetWidget()->findChildren<QWidget*>())
+            for (QWidget* w : qt::GetWidget(*g_pCurrentPage)->findChildren<QWidget*>())
                 if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisible())
                     targets.push_back(w);
             EXPECT_EQ(targets.empty(), tab == 4) << tab;
@@ -275,7 +275,7 @@ TEST_F(AppTest, MainDialogOpensOnWirelessAndApplyWritesTheImage) {
     theApp.m_pMainWnd = &main;
     WhenModal([&] {
         EXPECT_TRUE(HasFocus(Control<QWidget>(main, IDOK))); // not the tabs, not the page
-        QTabBar* tabs = main.GetWidget()->findChild<QTabBar*>();
+        QTabBar* tabs = qt::GetWidget(main)->findChild<QTabBar*>();
         ASSERT_NE(tabs, nullptr);
         EXPECT_EQ(tabs->count(), 5);
         EXPECT_EQ(tabs->tabText(0), "Wireless");

@@ -96,7 +96,7 @@ private:
 struct Host {
     Host() {
         widget.resize(500, 300);
-        wnd.Attach(&widget);
+        qt::Attach(wnd, &widget);
         widget.show();
     }
     ~Host() { wnd.Detach(); }
@@ -279,7 +279,7 @@ TEST(Focus, OnInitDialogResultDecidesTheFirstFocus) {
         QString focus;
         bool selected = false;
         WhenModal([&] {
-            PumpUntil([&] { return dlg.GetWidget()->isActiveWindow(); }, 1000);
+            PumpUntil([&] { return qt::GetWidget(dlg)->isActiveWindow(); }, 1000);
             if (QWidget* w = QApplication::focusWidget())
                 focus = w->objectName();
             selected = Control<QLineEdit>(dlg, 100)->selectedText() == "abc";
@@ -379,7 +379,7 @@ TEST(Layout, DialogUnitsFollowTheFont) {
     EXPECT_GT(real.cxChar, 3);
     EXPECT_GT(real.cyChar, 8);
     EXPECT_EQ(Control<QLineEdit>(dlg, 100)->geometry(), real.Rect(91, 13, 60, 14));
-    EXPECT_EQ(dlg.GetWidget()->geometry(), real.Rect(15, 20, 200, 100));
+    EXPECT_EQ(qt::GetWidget(dlg)->geometry(), real.Rect(15, 20, 200, 100));
     // A bigger font makes a bigger dialog.
     QFont big = TemplateFont(kTemplate);
     big.setPointSize(18);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Afx.h"
+#include "platform/qt/QtWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -55,6 +56,6 @@ void MoveFocusTo(QWidget* widget);
 bool HasFocus(QWidget* widget);
 
 template <class T> T* Control(CWnd& dialog, int id) {
-    QWidget* root = dialog.GetWidget();
+    QWidget* root = qt::GetWidget(dialog);
     return root ? root->findChild<T*>(QStringLiteral("ctl%1").arg(id)) : nullptr;
 }

@@ -18,7 +18,7 @@ protected:
         std::memset(image->Bytes(), 0xEE, kImageBufferSize);
         g_pConfigImage = image.get();
         host.resize(600, 400);
-        hostWnd.Attach(&host);
+        qt::Attach(hostWnd, &host);
         host.show();
     }
     void TearDown() override {

@@ -209,7 +209,7 @@ TEST_F(TransferTest, OneWriterAtATime) {
         QObject::connect(poll, &QTimer::timeout, [poll] {
             if (!g_progressDlg.IsModalRunning())
                 return;
-            QTest::keyClick(g_progressDlg.GetWidget(), Qt::Key_Escape);
+            QTest::keyClick(qt::GetWidget(g_progressDlg), Qt::Key_Escape);
             poll->deleteLater();
             poll->stop();
         });
@@ -242,7 +242,7 @@ TEST_F(TransferTest, ProgressTicksEvery200MsAndPaintsEveryStep) {
     CProgressDlg::SetTickIntervalForTesting(0);
     int interval = -1;
     WhenModal([&] {
-        for (QTimer* t : g_progressDlg.GetWidget()->findChildren<QTimer*>())
+        for (QTimer* t : qt::GetWidget(g_progressDlg)->findChildren<QTimer*>())
             if (t->isActive())
                 interval = t->interval();
         g_progressDlg.EndDialog(IDCANCEL);

@@ -1,8 +1,8 @@
 #include "EditWidget.h"
 
 #include "QtText.h"
+#include "QtWindow.h"
 #include "platform/UiServices.h"
-#include "platform/Wnd.h"
 
 #include <QKeyEvent>
 #include <QStyle>
@@ -77,7 +77,7 @@ void EditWidget::keyPressEvent(QKeyEvent* event) {
         break;
     }
     auto standard = [this, event] { QLineEdit::keyPressEvent(event); };
-    CWnd* wnd = CWnd::FromWidget(this);
+    CWnd* wnd = qt::FromWidget(this);
     if (event->text().isEmpty() || !wnd) { // no character: cursor keys and the like
         standard();
         return;

@@ -1,10 +1,12 @@
 #include "platform/Button.h"
 
+#include "QtWindow.h"
+
 #include <QAbstractButton>
 
 namespace {
 QAbstractButton* ButtonOf(const CWnd* wnd) {
-    return wnd ? qobject_cast<QAbstractButton*>(wnd->GetWidget()) : nullptr;
+    return wnd ? qobject_cast<QAbstractButton*>(qt::GetWidget(*wnd)) : nullptr;
 }
 } // namespace
 

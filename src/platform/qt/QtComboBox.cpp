@@ -1,12 +1,13 @@
 #include "platform/ComboBox.h"
 
 #include "QtText.h"
+#include "QtWindow.h"
 
 #include <QComboBox>
 
 namespace {
 QComboBox* Combo(const CWnd* wnd) {
-    return qobject_cast<QComboBox*>(wnd->GetWidget());
+    return qobject_cast<QComboBox*>(qt::GetWidget(*wnd));
 }
 } // namespace
 

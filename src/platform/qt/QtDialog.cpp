@@ -31,7 +31,7 @@
 namespace {
 
 CDialog* DialogOf(QWidget* container) {
-    return dynamic_cast<CDialog*>(CWnd::FromWidget(container));
+    return dynamic_cast<CDialog*>(qt::FromWidget(container));
 }
 
 // Enter and Escape go to the innermost dialog, as the dialog manager routes them: a focused
@@ -277,12 +277,12 @@ void CDialog::RunModal(const DialogTemplate& t, CWnd* owner) {
         flags |= Qt::FramelessWindowHint;
     dialog->setWindowFlags(flags);
     dialog->setWindowTitle(QStringFromAnsi(t.caption));
-    Attach(dialog);
+    qt::Attach(*this, dialog);
     BuildFromTemplate(dialog, t, &GetImpl().controls);
     DialogUnits units = DialogUnits::ForFont(dialog->font());
     dialog->setFixedSize(units.X(t.cx), units.Y(t.cy));
 
-    QWidget* ownerWidget = owner ? owner->GetWidget() : nullptr;
+    QWidget* ownerWidget = owner ? qt::GetWidget(*owner) : nullptr;
     if (ownerWidget) {
         QWidget* top = ownerWidget->window();
         QRect g = top->frameGeometry();
@@ -322,12 +322,12 @@ BOOL CDialog::Create(UINT idTemplate, CWnd* parent) {
     m_nIDTemplate = idTemplate;
     m_pParentWnd = parent;
     const DialogTemplate* t = FindDialogTemplate(idTemplate);
-    QWidget* parentWidget = parent ? parent->GetWidget() : nullptr;
+    QWidget* parentWidget = parent ? qt::GetWidget(*parent) : nullptr;
     if (!t || GetSafeHwnd())
         return FALSE;
     auto* container = new ChildDialogWidget(parentWidget);
     container->setVisible(false);
-    Attach(container);
+    qt::Attach(*this, container);
     BuildFromTemplate(container, *t, &GetImpl().controls);
     DialogUnits units = DialogUnits::ForFont(container->font());
     container->setGeometry(units.Rect(t->x, t->y, t->cx, t->cy));
@@ -336,14 +336,14 @@ BOOL CDialog::Create(UINT idTemplate, CWnd* parent) {
     // A hidden child dialog (a page, hosted like a control: DS_CONTROL on the platform)
     // takes no default focus, so the focus stays where the user is, on the tabs.
     bool hostedControl = (t->style & kChild) && !(t->style & kVisible);
-    if (OnInitDialog() && GetWidget() == container && !hostedControl)
+    if (OnInitDialog() && qt::GetWidget(*this) == container && !hostedControl)
         FocusFirstTabStop(container);
     return TRUE;
 }
 
 void CDialog::DestroyOwnWindow() {
     GetImpl().controls.clear();
-    QWidget* widget = GetWidget();
+    QWidget* widget = qt::GetWidget(*this);
     Detach();
     delete widget;
 }
@@ -352,11 +352,11 @@ bool CDialog::AttachDlgItem(int id, CWnd& control) {
     auto it = GetImpl().controls.find(id);
     if (it == GetImpl().controls.end())
         return false;
-    control.Attach(it->second);
+    qt::Attach(control, it->second);
     return true;
 }
 
 void CDialog::GotoDlgCtrl(CWnd* control) {
-    if (control && control->GetWidget())
-        control->GetWidget()->setFocus(Qt::TabFocusReason);
+    if (control && qt::GetWidget(*control))
+        qt::GetWidget(*control)->setFocus(Qt::TabFocusReason);
 }

@@ -1,10 +1,11 @@
 #include "platform/Edit.h"
 
 #include "EditWidget.h"
+#include "QtWindow.h"
 
 namespace {
 EditWidget* EditOf(const CWnd* wnd) {
-    return wnd ? qobject_cast<EditWidget*>(wnd->GetWidget()) : nullptr;
+    return wnd ? qobject_cast<EditWidget*>(qt::GetWidget(*wnd)) : nullptr;
 }
 } // namespace
 

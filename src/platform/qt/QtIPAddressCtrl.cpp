@@ -1,10 +1,11 @@
 #include "platform/IPAddressCtrl.h"
 
 #include "IpAddressWidget.h"
+#include "QtWindow.h"
 
 namespace {
 IpAddressWidget* Ip(const CWnd* wnd) {
-    return qobject_cast<IpAddressWidget*>(wnd->GetWidget());
+    return qobject_cast<IpAddressWidget*>(qt::GetWidget(*wnd));
 }
 } // namespace
 

@@ -1,10 +1,12 @@
 #include "platform/ProgressCtrl.h"
 
+#include "QtWindow.h"
+
 #include <QProgressBar>
 
 namespace {
 QProgressBar* Bar(const CWnd* wnd) {
-    return qobject_cast<QProgressBar*>(wnd->GetWidget());
+    return qobject_cast<QProgressBar*>(qt::GetWidget(*wnd));
 }
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "platform/Static.h"
 
+#include "QtWindow.h"
+
 #include <QLabel>
 #include <QPixmap>
 #include <string>
@@ -29,7 +31,7 @@ BOOL DeleteObject(HBITMAP bitmap) {
 HBITMAP CStatic::SetBitmap(HBITMAP bitmap) {
     HBITMAP previous = m_bitmap;
     m_bitmap = bitmap;
-    if (auto* label = qobject_cast<QLabel*>(GetWidget())) {
+    if (auto* label = qobject_cast<QLabel*>(qt::GetWidget(*this))) {
         if (bitmap) {
             const QPixmap& pixmap = *static_cast<QPixmap*>(bitmap);
             label->setPixmap(pixmap);

@@ -1,11 +1,12 @@
 #include "platform/TabCtrl.h"
 
 #include "QtText.h"
+#include "QtWindow.h"
 #include "TabWidget.h"
 
 namespace {
 TabWidget* Tabs(const CWnd* wnd) {
-    return qobject_cast<TabWidget*>(wnd->GetWidget());
+    return qobject_cast<TabWidget*>(qt::GetWidget(*wnd));
 }
 } // namespace
 

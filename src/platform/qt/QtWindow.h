@@ -1,4 +1,5 @@
-// The Qt backend's state of a window: the widget it is bound to and its timers.
+// The Qt backend's state of a window (the widget it is bound to and its timers), and the
+// calls on windows that only this backend has: the backend code and its tests include this.
 #pragma once
 
 #include "platform/Wnd.h"
@@ -19,3 +20,15 @@ struct CWnd::Impl {
     QPointer<QDialog> modal;
     std::map<int, QWidget*> controls;
 };
+
+namespace qt {
+
+// Binds wnd to widget (subclassing a dialog control); a widget that goes takes the binding
+// and the handle with it.
+void Attach(CWnd& wnd, QWidget* widget);
+// The widget behind a window, null when it has none (tests reach the widgets through it).
+QWidget* GetWidget(const CWnd& wnd);
+// The object bound to widget, or null.
+CWnd* FromWidget(const QWidget* widget);
+
+} // namespace qt

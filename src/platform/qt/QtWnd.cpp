@@ -24,35 +24,45 @@ std::atomic<uintptr_t> g_nextHandle{0x10000};
 
 } // namespace
 
+struct CWnd::Backend {
+    static Impl& State(const CWnd& wnd) { return *wnd.m_pImpl; }
+    static void SetHandle(CWnd& wnd, HWND hWnd) { wnd.SetHandle(hWnd); }
+};
+
+namespace qt {
+
+CWnd* FromWidget(const QWidget* widget) {
+    auto it = g_widgetOwners.find(widget);
+    return it == g_widgetOwners.end() ? nullptr : it->second;
+}
+
+QWidget* GetWidget(const CWnd& wnd) {
+    return CWnd::Backend::State(wnd).widget.data();
+}
+
+void Attach(CWnd& wnd, QWidget* widget) {
+    wnd.Detach();
+    if (!widget)
+        return;
+    CWnd::Impl& impl = CWnd::Backend::State(wnd);
+    impl.widget = widget;
+    g_widgetOwners[widget] = &wnd;
+    impl.ownerKey = widget;
+    // A window that its parent destroys takes its handle with it.
+    impl.destroyed = QObject::connect(widget, &QObject::destroyed, [&wnd] { wnd.Detach(); });
+    CWnd::Backend::SetHandle(wnd, reinterpret_cast<HWND>(g_nextHandle++));
+}
+
+} // namespace qt
+
 CWnd::CWnd() : m_pImpl(std::make_unique<Impl>()) {}
 
 CWnd::~CWnd() {
     Detach();
 }
 
-CWnd* CWnd::FromWidget(const QWidget* widget) {
-    auto it = g_widgetOwners.find(widget);
-    return it == g_widgetOwners.end() ? nullptr : it->second;
-}
-
-QWidget* CWnd::GetWidget() const {
-    return m_pImpl->widget.data();
-}
-
 BOOL IsWindow(HWND hWnd) {
     return CWnd::FromHandle(hWnd) != nullptr;
-}
-
-void CWnd::Attach(QWidget* widget) {
-    Detach();
-    if (!widget)
-        return;
-    m_pImpl->widget = widget;
-    g_widgetOwners[widget] = this;
-    m_pImpl->ownerKey = widget;
-    // A window that its parent destroys takes its handle with it.
-    m_pImpl->destroyed = QObject::connect(widget, &QObject::destroyed, [this] { Detach(); });
-    SetHandle(reinterpret_cast<HWND>(g_nextHandle++));
 }
 
 void CWnd::Detach() {
@@ -74,13 +84,13 @@ void CWnd::Detach() {
 
 int CWnd::GetDlgCtrlID() const {
     // Controls are named after their id ("ctl1002").
-    QWidget* w = GetWidget();
+    QWidget* w = qt::GetWidget(*this);
     QString name = w ? w->objectName() : QString();
     return name.startsWith(QLatin1String("ctl")) ? name.mid(3).toInt() : 0;
 }
 
 BOOL CWnd::EnableWindow(BOOL enable) {
-    QWidget* w = GetWidget();
+    QWidget* w = qt::GetWidget(*this);
     if (!w)
         return FALSE;
     BOOL wasDisabled = !w->isEnabled();
@@ -89,12 +99,12 @@ BOOL CWnd::EnableWindow(BOOL enable) {
 }
 
 BOOL CWnd::IsWindowEnabled() const {
-    QWidget* w = GetWidget();
+    QWidget* w = qt::GetWidget(*this);
     return w && w->isEnabled();
 }
 
 BOOL CWnd::ShowWindow(int command) {
-    QWidget* w = GetWidget();
+    QWidget* w = qt::GetWidget(*this);
     if (!w)
         return FALSE;
     BOOL wasVisible = w->isVisible();
@@ -103,12 +113,12 @@ BOOL CWnd::ShowWindow(int command) {
 }
 
 BOOL CWnd::IsWindowVisible() const {
-    QWidget* w = GetWidget();
+    QWidget* w = qt::GetWidget(*this);
     return w && w->isVisible();
 }
 
 void CWnd::SetWindowText(const std::string& text) {
-    QWidget* w = GetWidget();
+    QWidget* w = qt::GetWidget(*this);
     QString s = QStringFromAnsi(text);
     if (auto* edit = qobject_cast<EditWidget*>(w))
         edit->SetTextFromProgram(s);
@@ -123,7 +133,7 @@ void CWnd::SetWindowText(const std::string& text) {
 }
 
 std::string CWnd::GetWindowText() const {
-    QWidget* w = GetWidget();
+    QWidget* w = qt::GetWidget(*this);
     QString s;
     if (auto* line = qobject_cast<QLineEdit*>(w))
         s = line->text();
@@ -139,18 +149,18 @@ std::string CWnd::GetWindowText() const {
 }
 
 CWnd* CWnd::SetFocus() {
-    if (QWidget* w = GetWidget())
+    if (QWidget* w = qt::GetWidget(*this))
         w->setFocus(Qt::OtherFocusReason);
     return this;
 }
 
 void CWnd::SetIcon(HICON icon, BOOL) {
-    if (QWidget* w = GetWidget(); w && icon)
+    if (QWidget* w = qt::GetWidget(*this); w && icon)
         w->setWindowIcon(*reinterpret_cast<const QIcon*>(icon));
 }
 
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs) {
-    QWidget* w = GetWidget();
+    QWidget* w = qt::GetWidget(*this);
     if (!w)
         return 0;
     KillTimer(id);
@@ -176,7 +186,7 @@ BOOL CWnd::KillTimer(UINT_PTR id) {
 }
 
 BOOL CWnd::DestroyWindow() {
-    QWidget* widget = GetWidget();
+    QWidget* widget = qt::GetWidget(*this);
     Detach();
     delete widget;
     return widget != nullptr;

@@ -155,7 +155,7 @@ void CDialog::DestroyOwnWindow() {
 
 bool CDialog::AttachDlgItem(int id, CWnd& control) {
     HWND h = ::GetDlgItem(GetSafeHwnd(), id);
-    return h && control.SubclassWindow(h);
+    return h && win32::SubclassWindow(control, h);
 }
 
 void CDialog::GotoDlgCtrl(CWnd* control) {

@@ -18,6 +18,10 @@ struct CWnd::Impl {
 
 namespace win32 {
 
+// Binds wnd to hWnd (a dialog's control), subclassing the window so typed characters reach
+// OnChar and Default() calls the original procedure.
+BOOL SubclassWindow(CWnd& wnd, HWND hWnd);
+
 std::wstring Wide(const std::string& bytes);
 std::string Narrow(const std::wstring& text);
 std::string WindowText(HWND hWnd);

@@ -60,7 +60,22 @@ LRESULT CALLBACK ControlProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
 
 } // namespace
 
+struct CWnd::Backend {
+    static Impl& State(CWnd& wnd) { return *wnd.m_pImpl; }
+    static void SetHandle(CWnd& wnd, HWND hWnd) { wnd.SetHandle(hWnd); }
+};
+
 namespace win32 {
+
+BOOL SubclassWindow(CWnd& wnd, HWND hWnd) {
+    wnd.Detach();
+    if (!hWnd ||
+        !SetWindowSubclass(hWnd, ControlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(&wnd)))
+        return FALSE;
+    CWnd::Backend::State(wnd).subclassed = true;
+    CWnd::Backend::SetHandle(wnd, hWnd);
+    return TRUE;
+}
 
 std::wstring Wide(const std::string& bytes) {
     std::u16string wide = ansi::Widen(bytes);
@@ -97,16 +112,6 @@ CWnd::CWnd() : m_pImpl(std::make_unique<Impl>()) {}
 
 CWnd::~CWnd() {
     Detach();
-}
-
-BOOL CWnd::SubclassWindow(HWND hWnd) {
-    Detach();
-    if (!hWnd ||
-        !SetWindowSubclass(hWnd, ControlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
-        return FALSE;
-    m_pImpl->subclassed = true;
-    SetHandle(hWnd);
-    return TRUE;
 }
 
 void CWnd::Detach() {
