@@ -1,5 +1,7 @@
 #include "DeviceProtocol.h"
 
+#include "MoveAll.h"
+
 #ifdef _WIN32
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -175,45 +177,42 @@ void CloseSocket(Socket s) {
 
 bool WriteAll(Socket s, const void* data, size_t size) {
     auto p = static_cast<const char*>(data);
-    while (size > 0) {
-        auto n = SendSome(s, p, size);
-        if (n < 0 && Interrupted())
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    return moveall::MoveAll(
+        size, [&](size_t done) { return SendSome(s, p + done, size - done); }, nullptr,
+        Interrupted);
 }
+
+namespace {
+
+// Waits until s is readable or deadlineMs (on NowMs's clock) has passed: false on a time out
+// (*timedOut set when not null) or an error.
+bool WaitUntil(Socket s, int64_t deadlineMs, bool* timedOut) {
+    for (;;) {
+        int64_t left = deadlineMs - NowMs();
+        if (left <= 0) {
+            if (timedOut)
+                *timedOut = true;
+            return false;
+        }
+        int r = WaitReadable(s, static_cast<int>(left));
+        if (r != 0)
+            return r > 0; // 0: the deadline check above ends the wait
+    }
+}
+
+} // namespace
 
 bool ReadAll(Socket s, void* data, size_t size, int64_t deadlineMs, bool* timedOut) {
     if (timedOut)
         *timedOut = false;
     auto p = static_cast<char*>(data);
-    while (size > 0) {
-        if (deadlineMs > 0) {
-            int64_t left = deadlineMs - NowMs();
-            if (left <= 0) {
-                if (timedOut)
-                    *timedOut = true;
-                return false;
-            }
-            int r = WaitReadable(s, static_cast<int>(left));
-            if (r < 0)
-                return false;
-            if (r == 0)
-                continue; // the deadline check above ends the wait
-        }
-        auto n = RecvSome(s, p, size);
-        if (n < 0 && Interrupted())
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    // A failed wait moves nothing, which ends the read without a retry.
+    auto step = [&](size_t done) -> decltype(RecvSome(s, p, size)) {
+        if (deadlineMs > 0 && !WaitUntil(s, deadlineMs, timedOut))
+            return 0;
+        return RecvSome(s, p + done, size - done);
+    };
+    return moveall::MoveAll(size, step, nullptr, Interrupted);
 }
 
 bool ParseLoopbackAddress(const std::string& text, uint16_t* port) {

@@ -1,5 +1,6 @@
 #include "Profile.h"
 
+#include "MoveAll.h"
 #include "WholeFile.h"
 
 #include <algorithm>
@@ -390,17 +391,10 @@ bool ResolveLinks(std::string path, std::string* target) {
 }
 
 bool WriteAll(int fd, const std::string& content, off_t offset) {
-    size_t done = 0;
-    while (done < content.size()) {
-        ssize_t n = pwrite(fd, content.data() + done, content.size() - done,
-                           offset + static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
+    return moveall::MoveAll(content.size(), [&](size_t done) {
+        return pwrite(fd, content.data() + done, content.size() - done,
+                      offset + static_cast<off_t>(done));
+    });
 }
 
 // Rewrites the open file in place: the room for the new content is taken first, then the

@@ -1,5 +1,7 @@
 #include "WholeFile.h"
 
+#include "MoveAll.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -17,19 +19,12 @@ std::string FolderOf(const std::string& path) {
 }
 
 bool WriteAll(int fd, const std::string& content) {
-    size_t done = 0;
-    while (done < content.size()) {
+    return moveall::MoveAll(content.size(), [&](size_t done) {
         ssize_t n = write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
+        if (n == 0)
+            errno = EIO;
+        return n;
+    });
 }
 
 Replaced Fail(Replaced r, std::string* error) {

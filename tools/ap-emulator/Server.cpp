@@ -1,6 +1,7 @@
 #include "Server.h"
 
 #include "platform/DeviceProtocol.h"
+#include "platform/MoveAll.h"
 #include "platform/WholeFile.h"
 
 #include <algorithm>
@@ -283,16 +284,23 @@ void Server::SendStatus(Connection& c, uint32_t status) {
 }
 
 void Server::Flush(Connection& c) {
-    while (!c.out.empty()) {
-        ssize_t n = send(c.fd, c.out.data(), c.out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-                c.dead = true;
-            return;
-        }
-        c.out.erase(c.out.begin(), c.out.begin() + n);
+    int error = 0;
+    size_t sent = 0;
+    bool whole = moveall::MoveAll(
+        c.out.size(),
+        [&](size_t done) {
+            ssize_t n =
+                send(c.fd, c.out.data() + done, c.out.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+            error = n < 0 ? errno : 0;
+            return n;
+        },
+        &sent);
+    c.out.erase(c.out.begin(), c.out.begin() + static_cast<std::ptrdiff_t>(sent));
+    if (!whole) {
+        // A full socket buffer leaves the rest for the next time the socket is writable.
+        if (error != 0 && error != EAGAIN && error != EWOULDBLOCK)
+            c.dead = true;
+        return;
     }
     if (c.closing)
         c.dead = true;
