@@ -12,7 +12,7 @@ build=$(cd "${1:-build}" && pwd)
 pairs=${BENCH_PAIRS:-20}
 probe=$build/bench/bench_probe
 utility=$build/src/ap-utility
-main_title="Kestrel-A 2.0 / Kestrel-B 2.0 Utility"
+source "$scripts/main-caption.sh"
 results=$build/bench-results.md
 
 work=$(mktemp -d /tmp/ap-bench-XXXXXX)
@@ -42,7 +42,7 @@ source "$scripts/bench-rows.sh" # measure, pair, row
 
 # The dialogs' pixel sizes (the floors are given them) and the first tab's place, from one
 # run that is not counted; it also brings both programs' files into the page cache.
-"$probe" --type admin --next "$main_title" -- "$utility" >"$work/out" 2>/dev/null
+"$probe" --type admin --next "$main_caption" -- "$utility" >"$work/out" 2>/dev/null
 login_size=$(awk '$1 == "first_size" {print $2}' "$work/out")
 main_size=$(awk '$1 == "next_size" {print $2}' "$work/out")
 [ -n "$login_size" ] && [ -n "$main_size" ] || {
@@ -57,7 +57,7 @@ tab="$((main_w * 10 / 256 + 20)),$((main_h * 5 / 217 + 8))"
 # Xvfb, empty desktop: start-up, Enter on the login to the main dialog, the tab switch,
 # peak memory. The utility does all of them in one process, each for the first time.
 for _ in $(seq "$pairs"); do
-    measure x0.util --type admin --next "$main_title" --tab "$tab" -- "$utility"
+    measure x0.util --type admin --next "$main_caption" --tab "$tab" -- "$utility"
     measure x0.floor --type admin --next "Main floor" -- \
         "$build/bench/floor_login" "$login_size" "$main_size"
     measure x0.tabs --title "Tabs floor" --tab "$tab" -- "$build/bench/floor_tabs" "$main_size"
@@ -81,7 +81,7 @@ done
 
 # Offscreen: the same flows; the utility is run by bench_ui --app (its code, its start).
 for _ in $(seq "$pairs"); do
-    measure off.util --offscreen --type admin --next "$main_title" --tab "$tab" -- \
+    measure off.util --offscreen --type admin --next "$main_caption" --tab "$tab" -- \
         "$build/bench/bench_ui" --app
     measure off.floor --offscreen --type admin --next "Main floor" -- \
         "$build/bench/floor_login" "$login_size" "$main_size"

@@ -129,7 +129,8 @@ folder="$HOME/.local/share/ap-utility"
 cmp "$folder/OEM/Logo.bmp" /usr/share/ap-utility/OEM/Logo.bmp || fail "no logo in $folder"
 xdotool windowfocus --sync "$login" type --delay 30 admin
 xdotool key Return
-main=$(wait_window "Kestrel-A 2.0 / Kestrel-B 2.0 Utility") || fail "no main dialog"
+source scripts/main-caption.sh
+main=$(wait_window "$main_caption") || fail "no main dialog"
 xdotool windowfocus --sync "$main" key Return # OK: keys saved, the block written
 for _ in $(seq 400); do kill -0 "$utility" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$utility" 2>/dev/null && fail "the utility did not end after OK"

@@ -22,7 +22,7 @@ emulator="$root/build/tools/ap-emulator"
 utility="$root/build-win32/src/ap-utility.exe"
 floors="$root/build-win32/bench/floors"
 results="$root/build-win32/windows-bench-results.md"
-main_title="Kestrel-A 2.0 / Kestrel-B 2.0 Utility"
+source "$root/scripts/main-caption.sh"
 steps=(manifest comctl32 winsock resources calls)
 work=$(mktemp -d)
 emulator_pid=""
@@ -51,7 +51,7 @@ done
 
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 for _ in $(seq 1 "$pairs"); do
-    measure utility --type admin --next "$main_title" -- wine "$utility"
+    measure utility --type admin --next "$main_caption" -- wine "$utility"
     measure floor --type admin --next "Main floor" -- wine "$floors/win32_login_floor.exe"
 done
 for _ in $(seq 1 "$pairs"); do

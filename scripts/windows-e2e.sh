@@ -43,7 +43,7 @@ wait_gone() {
 shot() { if [ -n "${AP_SCREENSHOT_DIR:-}" ]; then import -window "$1" "$AP_SCREENSHOT_DIR/$2.png"; fi; }
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
 type_text() { xdotool type --delay 30 "$1"; }
-main_caption="Kestrel-A 2.0 / Kestrel-B 2.0 Utility"
+source "$root/scripts/main-caption.sh"
 start() { wine "$exe" >/dev/null 2>&1 & }
 login() {
     local w
