@@ -16,7 +16,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 pairs=${1:-10}
-export WINEPREFIX="$root/build-win32/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source "$root/scripts/wine-env.sh"
 probe="$root/build/bench/bench_probe"
 emulator="$root/build/tools/ap-emulator"
 utility="$root/build-win32/src/ap-utility.exe"
@@ -39,11 +39,10 @@ source "$root/scripts/bench-rows.sh" # measure, pair, row
 : >"$work/raw"
 mkdir "$work/run"
 cd "$work/run"
-# A Wine server left from an earlier run would draw on that run's display. A new one is kept
-# running between the runs, as it is once any Windows program has run; the first, uncounted
-# run starts the Wine desktop and brings every program's files into the page cache.
-wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true
+# A new Wine server is kept running between the runs, as it is once any Windows program has
+# run; the first, uncounted run starts the Wine desktop and brings every program's files into
+# the page cache.
+end_wineserver
 wineserver -p 60
 for exe in "$utility" "$floors/win32_login_floor.exe" "${steps[@]/#/$floors/win32_floor_}"; do
     "$probe" -- wine "${exe%.exe}.exe" >/dev/null 2>&1 || true

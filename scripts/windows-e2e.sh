@@ -12,10 +12,8 @@ source "$root/scripts/tcp-emulator.sh"
 finish() { wineserver -k 2>/dev/null || true; stop_tcp_emulator; rm -rf "$scratch"; }
 trap finish EXIT
 start_tcp_emulator "$root/build/tools/ap-emulator" "$scratch" || exit 1
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# A Wine left from an earlier run would still draw on that run's display.
-wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true
+source "$root/scripts/wine-env.sh"
+end_wineserver
 apctl() { "$root/build/tools/apctl" --device-dir "$scratch/devices" "$@"; }
 run="$scratch/run"
 mkdir -p "$run/OEM"

@@ -80,9 +80,8 @@ scratch=$(mktemp -d)
 source "$root/scripts/tcp-emulator.sh"
 finish() { wineserver -k 2>/dev/null || true; stop_tcp_emulator; rm -rf "$scratch"; }
 trap finish EXIT
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true
+source "$root/scripts/wine-env.sh"
+end_wineserver
 names=()
 for exe in "${AP_WINDOWS_PROGRAMS[@]}"; do names+=("$(basename "$exe")"); done
 with_utility=no

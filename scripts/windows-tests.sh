@@ -24,7 +24,7 @@ trap stop_emulator EXIT
 source "$root/scripts/tcp-emulator.sh"
 start_tcp_emulator "$emulator" "$scratch" || exit 1
 
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source "$root/scripts/wine-env.sh"
 cd "$build"
 wine "$build/tests/windows/win_unit_tests.exe"
 # The Wine server of those runs had no display; windows can only be made by one started on
