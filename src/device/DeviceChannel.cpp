@@ -23,8 +23,9 @@ CDeviceChannel::~CDeviceChannel() = default;
 BOOL CDeviceChannel::Open() {
     if (m_bOpen)
         Close();
-    m_hDevice = CreateFileA(g_deviceName.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_hDevice =
+        deviceio::CreateFileA(g_deviceName.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (m_hDevice == INVALID_HANDLE_VALUE)
         return FALSE;
     m_bOpen = TRUE;
@@ -33,7 +34,7 @@ BOOL CDeviceChannel::Open() {
 
 BOOL CDeviceChannel::Close() {
     m_bOpen = FALSE;
-    CloseHandle(m_hDevice);
+    deviceio::CloseHandle(m_hDevice);
     m_hDevice = INVALID_HANDLE_VALUE;
     return TRUE;
 }
@@ -53,8 +54,8 @@ BOOL CDeviceChannel::Read(BYTE* dest, const BYTE* selector, UINT replyLength) {
     BYTE reply[kReadReplyLength];
     DWORD returned = 0;
     BYTE request = *selector;
-    if (!DeviceIoControl(m_hDevice, kConfigIoctl, &request, 1, reply, sizeof(reply), &returned,
-                         nullptr))
+    if (!deviceio::DeviceIoControl(m_hDevice, kConfigIoctl, &request, 1, reply, sizeof(reply),
+                                   &returned, nullptr))
         return FALSE;
     // A reply shorter than the full block would unpack stale stack bytes into the image:
     // it counts as a failed read.
@@ -69,6 +70,6 @@ BOOL CDeviceChannel::Read(BYTE* dest, const BYTE* selector, UINT replyLength) {
 BOOL CDeviceChannel::Write(BYTE* buffer, BYTE command, UINT length) {
     buffer[length] = command;
     DWORD returned = 0;
-    return DeviceIoControl(m_hDevice, kConfigIoctl, buffer, length + 1, nullptr, 0, &returned,
-                           nullptr);
+    return deviceio::DeviceIoControl(m_hDevice, kConfigIoctl, buffer, length + 1, nullptr, 0,
+                                     &returned, nullptr);
 }

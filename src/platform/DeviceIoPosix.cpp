@@ -65,13 +65,13 @@ void SetLastError(DWORD error) {
 }
 
 namespace deviceio {
+
 void SetReplyTimeoutMs(int ms) {
     devclient::SetReplyTimeoutMs(ms);
 }
 int ReplyTimeoutMs() {
     return devclient::ReplyTimeoutMs();
 }
-} // namespace deviceio
 
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, SECURITY_ATTRIBUTES*,
                    DWORD, DWORD, HANDLE) {
@@ -103,3 +103,5 @@ BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID inBuffer, DWORD inSize, L
 BOOL CloseHandle(HANDLE object) {
     return devclient::Close(object);
 }
+
+} // namespace deviceio

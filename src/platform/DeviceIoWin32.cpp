@@ -4,11 +4,6 @@
 #include "DeviceClient.h"
 #include "DeviceIo.h"
 
-// Below, the system's calls are meant by their own names.
-#undef CreateFileA
-#undef DeviceIoControl
-#undef CloseHandle
-
 namespace {
 
 bool LoopbackPort(uint16_t* port) {

@@ -134,12 +134,12 @@ TEST_F(DeviceChannelTest, SharingAndPresence) {
     EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
     // A reader that shares write access is compatible; one that does not is refused.
     HANDLE reader =
-        CreateFileA("\\\\.\\DfuDevice0", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                    OPEN_EXISTING, 0, nullptr);
+        deviceio::CreateFileA("\\\\.\\DfuDevice0", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(reader, INVALID_HANDLE_VALUE);
-    CloseHandle(reader);
-    reader = CreateFileA("\\\\.\\DfuDevice0", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         0, nullptr);
+    deviceio::CloseHandle(reader);
+    reader = deviceio::CreateFileA("\\\\.\\DfuDevice0", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
     EXPECT_EQ(reader, INVALID_HANDLE_VALUE);
     first.Close();
     EXPECT_TRUE(second.Open());
