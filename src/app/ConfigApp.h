@@ -1,3 +1,5 @@
+// src/app: the application (start-up, the login and main dialogs) and the key file.
+// Includes pages/, device/, resources/ and platform/; never a backend or a toolkit.
 #pragma once
 
 #include "platform/WinApp.h"

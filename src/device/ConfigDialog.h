@@ -1,3 +1,6 @@
+// src/device: the device channel, the configuration image and its field table, the
+// transfers and the progress dialog. Includes platform/ and resources/; never pages/, app/,
+// a backend (platform/qt/, platform/win32/) or a toolkit.
 #pragma once
 
 #include "ConfigImage.h"

@@ -1,3 +1,5 @@
+// src/pages: the five pages of the main dialog and their fields (CHexEdit, CDigitEdit).
+// Includes device/, resources/ and platform/; never app/, a backend or a toolkit.
 #pragma once
 
 #include "device/ConfigImage.h"

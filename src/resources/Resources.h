@@ -1,3 +1,6 @@
+// src/resources: the dialog templates as data, each beside the header of its ids, and the
+// artwork drawn by code. Includes only platform/; no backend, no toolkit, nothing of
+// device/, pages/ or app/.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,6 @@
+// src/platform/qt: the Qt backend of the dialog framework, behind platform/'s headers.
+// Includes platform/, Qt and xcb; never platform/win32/ nor a layer above the platform.
+//
 // The Qt backend's state of a window (the widget it is bound to and its timers), and the
 // calls on windows that only this backend has: the backend code and its tests include this.
 #pragma once

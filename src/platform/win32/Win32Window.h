@@ -1,3 +1,7 @@
+// src/platform/win32: the Win32 backend of the dialog framework, behind platform/'s headers.
+// Includes platform/ and the system's headers; never platform/qt/ nor a layer above the
+// platform.
+//
 // The Win32 backend's state of a window, and the text conversions at its boundary: every
 // window is a Unicode one, and texts cross as the one code page (AnsiText.h), converted
 // here, so nothing depends on the process's ANSI code page.
