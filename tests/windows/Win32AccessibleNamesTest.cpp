@@ -6,8 +6,7 @@
 // E_NOTIMPL), and names an edit after the nearest label before it, " :" and all, so there
 // every key byte reads "Key1" to "Key4", a list its current item and an address part
 // nothing: where the system answers S_OK the template's name is expected, else Wine's.
-#include "WindowsUi.h"
-#include "device/ConfigImage.h"
+#include "Win32PageFixture.h"
 #include "pages/EncryptionPage.h"
 #include "pages/IpConfigPage.h"
 #include "pages/WirelessPage.h"
@@ -15,12 +14,10 @@
 #include "resources/Dialog129Ids.h"
 #include "resources/Dialog130Ids.h"
 #include "resources/Dialog131Ids.h"
-#include "resources/Resources.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
 #include <map>
-#include <memory>
 #include <oleacc.h>
 #include <set>
 #include <string>
@@ -76,30 +73,19 @@ const NameCase kNames[] = {
     {&g_ipConfigPage, IDD_IPCONFIG, IDC_GATEWAY, 3, "Gateway part 4", L"(none)"},
 };
 
-class Win32AccessibleNames : public ::testing::Test {
+class Win32AccessibleNames : public Win32PageFixture {
 protected:
-    void SetUp() override {
-        if (!WindowsUi::Available())
-            GTEST_SKIP() << WindowsUi::Unavailable();
-        RegisterResources();
-        image = std::make_unique<ConfigImage>();
-        std::memset(image->Bytes(), 0, kImageBufferSize);
-        g_pConfigImage = image.get();
-        if (!host.GetSafeHwnd())
-            host.SetHandle(WindowsUi::Host());
+    Win32AccessibleNames() : Win32PageFixture(0) {}
+    void SetUpMore() override {
         win32::WatchAnnotations([this](HWND control, const std::string& name, HRESULT answer) {
             annotations[control] = {name, answer};
         });
     }
     void TearDown() override {
         win32::WatchAnnotations(nullptr);
-        g_pConfigImage = nullptr;
+        Win32PageFixture::TearDown();
     }
 
-    struct Host : CWnd {
-        using CWnd::SetHandle;
-    } host;
-    std::unique_ptr<ConfigImage> image;
     std::map<HWND, std::pair<std::string, HRESULT>> annotations;
 };
 

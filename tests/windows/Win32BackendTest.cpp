@@ -19,33 +19,19 @@ namespace {
 constexpr UINT kChildTemplate = 900, kModalTemplate = 901;
 constexpr int kEdit = 1001, kList = 1002, kCheck = 1003, kDigits = 1004;
 
+// clang-format off
 const DialogTemplate kChildDialog = {
-    kChildTemplate,
-    "",
-    0,
-    0,
-    200,
-    100,
-    kChild,
-    "MS Sans Serif",
-    9,
+    kChildTemplate, "", 0, 0, 200, 100, kChild, "MS Sans Serif", 9,
     {{kEdit, ControlKind::kEdit, "", 10, 10, 80, 12, kStyleNone},
      {kList, ControlKind::kDropDownList, "", 10, 30, 80, 60, kStyleNone},
      {kCheck, ControlKind::kCheckBox, "Check", 10, 50, 80, 12, kPushLike},
      {kDigits, ControlKind::kEdit, "", 100, 10, 80, 12, kStyleNone}}};
 const DialogTemplate kModalDialog = {
-    kModalTemplate,
-    "Modal",
-    0,
-    0,
-    220,
-    130,
-    kCaption,
-    "MS Sans Serif",
-    9,
+    kModalTemplate, "Modal", 0, 0, 220, 130, kCaption, "MS Sans Serif", 9,
     {{kEdit, ControlKind::kEdit, "", 10, 10, 80, 12, kStyleNone},
      {IDOK, ControlKind::kDefPushButton, "OK", 10, 110, 50, 14, kStyleNone},
      {IDCANCEL, ControlKind::kPushButton, "Cancel", 70, 110, 50, 14, kStyleNone}}};
+// clang-format on
 
 void Pump() {
     MSG msg;
@@ -99,7 +85,7 @@ protected:
         hooks.beep = [this](UINT) { ++beeps; };
         hooks.messageBox = [](const std::string&, const std::string&, UINT) { return IDOK; };
         m_saved = SetUiHooks(hooks);
-        m_host.Attach();
+        m_host.Bind();
     }
     void TearDown() override {
         if (WindowsUi::Available())
@@ -111,12 +97,7 @@ protected:
         GetWindowTextW(h, buffer, 256);
         return buffer;
     }
-    struct Host : CWnd {
-        void Attach() {
-            if (!GetSafeHwnd())
-                SetHandle(WindowsUi::Host());
-        }
-    } m_host;
+    WindowsUi::HostWnd m_host;
     int beeps = 0;
 
 private:

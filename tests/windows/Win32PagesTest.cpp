@@ -5,8 +5,7 @@
 #include "../shared/AdvancedPageCases.h"
 #include "../shared/EncryptionPageCases.h"
 #include "../shared/WirelessPageCases.h"
-#include "WindowsUi.h"
-#include "device/ConfigImage.h"
+#include "Win32PageFixture.h"
 #include "device/WepKeyTable.h"
 #include "pages/AdvancedPage.h"
 #include "pages/EncryptionPage.h"
@@ -14,14 +13,12 @@
 #include "platform/UiServices.h"
 #include "platform/win32/Win32Window.h"
 #include "resources/Dialog131Ids.h"
-#include "resources/Resources.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <gtest/gtest.h>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,23 +26,17 @@ namespace {
 
 using namespace AdvancedPageCases;
 
-class Win32Pages : public ::testing::Test {
+class Win32Pages : public Win32PageFixture {
 protected:
-    void SetUp() override {
-        if (!WindowsUi::Available())
-            GTEST_SKIP() << WindowsUi::Unavailable();
-        RegisterResources();
-        image = std::make_unique<ConfigImage>();
-        std::memset(image->Bytes(), 0xEE, kImageBufferSize);
+    Win32Pages() : Win32PageFixture(0xEE) {}
+    void SetUpMore() override {
         image->SetFragmentThreshold(kStartFragment);
         image->SetRtsThreshold(kStartRts);
         image->SetBeaconPeriod(kStartBeacon);
         image->SetPreambleType(2);
-        g_pConfigImage = image.get();
         UiHooks hooks;
         hooks.beep = [this](UINT) { ++beeps; };
         saved = SetUiHooks(hooks);
-        host.Bind();
     }
     void TearDown() override {
         if (!WindowsUi::Available())
@@ -56,7 +47,7 @@ protected:
             g_wirelessPage.DestroyWindow();
         if (g_encryptionPage.GetSafeHwnd())
             g_encryptionPage.DestroyWindow();
-        g_pConfigImage = nullptr;
+        Win32PageFixture::TearDown();
         SetUiHooks(saved);
     }
     HWND Item(int id) {
@@ -93,13 +84,6 @@ protected:
         CloseClipboard();
         SendMessageW(Item(id), WM_PASTE, 0, 0);
     }
-    struct Host : CWnd {
-        void Bind() {
-            if (!GetSafeHwnd())
-                SetHandle(WindowsUi::Host());
-        }
-    } host;
-    std::unique_ptr<ConfigImage> image;
     int beeps = 0;
     UiHooks saved;
 };

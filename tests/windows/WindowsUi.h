@@ -3,10 +3,20 @@
 // server) no window can be made, and the tests that need one skip with that reason.
 #pragma once
 
+#include "platform/Wnd.h"
+
 #include <windows.h>
 
 namespace WindowsUi {
 bool Available();
 const char* Unavailable();
 HWND Host();
+
+// The hidden host window as the parent a child dialog is created in.
+struct HostWnd : CWnd {
+    void Bind() {
+        if (!GetSafeHwnd())
+            SetHandle(Host());
+    }
+};
 } // namespace WindowsUi
