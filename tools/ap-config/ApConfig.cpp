@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <utility>
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
@@ -257,21 +258,16 @@ int ApConfig::RunCommand(const std::vector<std::string>& args) {
     if (!Codepage1252::FromUtf8(lines[0], &typed, &refused) || !LoginAccepts(m_image, typed))
         return Fail(kExitWrongPassword, "The password you typed is incorrect.");
 
-    const std::string& c = m_words[0];
-    if (c == "show")
-        return Show();
-    if (c == "get")
-        return Get();
-    if (c == "set")
-        return Set();
-    if (c == "backup")
-        return Backup();
-    if (c == "restore")
-        return Restore();
-    if (c == "keys")
-        return ExportKeys();
-    if (c == "diff")
-        return Diff();
+    // The commands that run once logged in, passwd below.
+    static const std::pair<const char*, int (ApConfig::*)()> kCommands[] = {
+        {"show", &ApConfig::Show},       {"get", &ApConfig::Get},
+        {"set", &ApConfig::Set},         {"backup", &ApConfig::Backup},
+        {"restore", &ApConfig::Restore}, {"keys", &ApConfig::ExportKeys},
+        {"diff", &ApConfig::Diff},
+    };
+    for (const auto& [name, run] : kCommands)
+        if (m_words[0] == name)
+            return (this->*run)();
     // passwd: lines 2 and 3 with the login dialog's rules, mended: the texts must match,
     // a text with no word is refused, and at most 16 characters are taken.
     std::string newText, confirm;

@@ -36,6 +36,13 @@ CLI::App* Command(CLI::App& parent, const char* name, const char* description,
     return c;
 }
 
+// The flags of the commands that write the configuration (set, restore).
+void AddWriteFlags(CLI::App& command, bool& clamp, bool& noKeyFile, bool& dryRun) {
+    command.add_flag("--clamp", clamp, kClamp);
+    command.add_flag("--no-key-file", noKeyFile, kNoKeyFile);
+    command.add_flag("--dry-run", dryRun, kDryRun);
+}
+
 // "keys export", "show"; empty for the program itself.
 std::string CommandName(const CLI::App& c) {
     if (!c.get_parent())
@@ -129,9 +136,7 @@ CommandLine::CommandLine(ApConfig& a)
                             "checks every value, writes them all in one write,\n"
                             "reads back and prints \"verified\"",
                             "ap-config set channel=6 \"essid=Office AP\"");
-    set->add_flag("--clamp", a.m_clamp, kClamp);
-    set->add_flag("--no-key-file", a.m_noKeyFile, kNoKeyFile);
-    set->add_flag("--dry-run", a.m_dryRun, kDryRun);
+    AddWriteFlags(*set, a.m_clamp, a.m_noKeyFile, a.m_dryRun);
     set->add_flag("--force", a.m_force, kForce);
     set->add_option("assignments", a.m_args)->type_name("FIELD=VALUE");
 
@@ -153,9 +158,7 @@ CommandLine::CommandLine(ApConfig& a)
                       std::string(kForce) + ";\nrestore: also another access point's backup");
     restore->add_flag("--with-password", a.m_withPassword,
                       "restore: the backup's login password too");
-    restore->add_flag("--clamp", a.m_clamp, kClamp);
-    restore->add_flag("--no-key-file", a.m_noKeyFile, kNoKeyFile);
-    restore->add_flag("--dry-run", a.m_dryRun, kDryRun);
+    AddWriteFlags(*restore, a.m_clamp, a.m_noKeyFile, a.m_dryRun);
     restore->add_option("file", a.m_file)->type_name("FILE");
 
     CLI::App* diff = Command(app, "diff",
