@@ -3,11 +3,11 @@
 // clients, with and without a window manager's client list.
 #include "platform/FindWindow.h"
 #include "X11Session.h"
+#include "platform/qt/XcbAtoms.h"
 
 #include <QApplication>
 #include <QWidget>
 #include <cstdint>
-#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -55,13 +55,7 @@ public:
                             static_cast<uint32_t>(list.size()), list.data());
     }
     void Destroy(xcb_window_t w) { xcb_destroy_window(m_c, w); }
-    xcb_atom_t Atom(const char* name) {
-        xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
-            m_c, xcb_intern_atom(m_c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-        xcb_atom_t atom = r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
-        free(r);
-        return atom;
-    }
+    xcb_atom_t Atom(const char* name) { return xcbatoms::Intern(m_c, name); }
     // Everything sent so far has reached the server.
     void Sync() { free(xcb_get_input_focus_reply(m_c, xcb_get_input_focus(m_c), nullptr)); }
 

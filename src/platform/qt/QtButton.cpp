@@ -5,9 +5,7 @@
 #include <QAbstractButton>
 
 namespace {
-QAbstractButton* ButtonOf(const CWnd* wnd) {
-    return wnd ? qobject_cast<QAbstractButton*>(qt::GetWidget(*wnd)) : nullptr;
-}
+constexpr auto ButtonOf = &qt::WidgetAs<QAbstractButton>;
 } // namespace
 
 bool CButton::IsButton(const CWnd* wnd) {

@@ -6,9 +6,7 @@
 #include <QComboBox>
 
 namespace {
-QComboBox* Combo(const CWnd* wnd) {
-    return qobject_cast<QComboBox*>(qt::GetWidget(*wnd));
-}
+constexpr auto Combo = &qt::WidgetAs<QComboBox>;
 } // namespace
 
 void CComboBox::ResetContent() {

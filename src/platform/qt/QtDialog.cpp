@@ -127,6 +127,13 @@ void Notify(const QPointer<QWidget>& container, int id, UINT code) {
         dialog->NotifyFromControl(id, code);
 }
 
+// A control of the backend's own that reports its notification codes through its notify.
+template <class Widget>
+Widget* Notifying(Widget* widget, const QPointer<QWidget>& container, int id) {
+    widget->notify = [container, id](UINT code) { Notify(container, id, code); };
+    return widget;
+}
+
 QWidget* CreateControl(const DialogItem& item, QWidget* parent,
                        const QPointer<QWidget>& container) {
     const int id = item.id;
@@ -134,12 +141,11 @@ QWidget* CreateControl(const DialogItem& item, QWidget* parent,
     QWidget* w = nullptr;
     switch (item.kind) {
     case ControlKind::kEdit: {
-        auto* edit = new EditWidget(parent, item.style & kUpperCase);
+        auto* edit = Notifying(new EditWidget(parent, item.style & kUpperCase), container, id);
         if (item.style & kCentered)
             edit->setAlignment(Qt::AlignCenter);
         if (item.style & kPassword)
             edit->setEchoMode(QLineEdit::Password);
-        edit->notify = [container, id](UINT code) { Notify(container, id, code); };
         w = edit;
         break;
     }
@@ -198,12 +204,9 @@ QWidget* CreateControl(const DialogItem& item, QWidget* parent,
         w = button;
         break;
     }
-    case ControlKind::kTabControl: {
-        auto* tabs = new TabWidget(parent);
-        tabs->notify = [container, id](UINT code) { Notify(container, id, code); };
-        w = tabs;
+    case ControlKind::kTabControl:
+        w = Notifying(new TabWidget(parent), container, id);
         break;
-    }
     case ControlKind::kProgressBar: {
         auto* bar = new QProgressBar(parent);
         bar->setTextVisible(false);
@@ -212,12 +215,9 @@ QWidget* CreateControl(const DialogItem& item, QWidget* parent,
         w = bar;
         break;
     }
-    case ControlKind::kIpAddress: {
-        auto* ip = new IpAddressWidget(parent);
-        ip->notify = [container, id](UINT code) { Notify(container, id, code); };
-        w = ip;
+    case ControlKind::kIpAddress:
+        w = Notifying(new IpAddressWidget(parent), container, id);
         break;
-    }
     }
     w->setObjectName(QStringLiteral("ctl%1").arg(id));
     if (item.style & kDisabled)

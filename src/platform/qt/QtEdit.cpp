@@ -4,9 +4,7 @@
 #include "QtWindow.h"
 
 namespace {
-EditWidget* EditOf(const CWnd* wnd) {
-    return wnd ? qobject_cast<EditWidget*>(qt::GetWidget(*wnd)) : nullptr;
-}
+constexpr auto EditOf = &qt::WidgetAs<EditWidget>;
 } // namespace
 
 bool CEdit::IsEditControl(const CWnd* wnd) {

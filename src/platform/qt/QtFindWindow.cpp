@@ -1,10 +1,11 @@
 #include "platform/FindWindow.h"
 
+#include "XcbAtoms.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QWidget>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <xcb/xcb.h>
 
@@ -46,18 +47,9 @@ struct Atoms {
 
 // The four atoms in one round trip (the toolkit has made them all already).
 Atoms InternAtoms(xcb_connection_t* c) {
-    const char* names[] = {"_NET_CLIENT_LIST", "_NET_SUPPORTING_WM_CHECK", "_NET_WM_NAME",
-                           "UTF8_STRING"};
-    xcb_intern_atom_cookie_t cookies[4];
-    for (int i = 0; i < 4; ++i)
-        cookies[i] = xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(names[i])), names[i]);
-    xcb_atom_t atoms[4] = {};
-    for (int i = 0; i < 4; ++i) {
-        if (xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c, cookies[i], nullptr)) {
-            atoms[i] = r->atom;
-            std::free(r);
-        }
-    }
+    const char* const names[] = {"_NET_CLIENT_LIST", "_NET_SUPPORTING_WM_CHECK", "_NET_WM_NAME",
+                                 "UTF8_STRING"};
+    auto atoms = xcbatoms::Intern(c, names);
     return Atoms{atoms[0], atoms[1], atoms[2], atoms[3]};
 }
 

@@ -4,9 +4,7 @@
 #include "QtWindow.h"
 
 namespace {
-IpAddressWidget* Ip(const CWnd* wnd) {
-    return qobject_cast<IpAddressWidget*>(qt::GetWidget(*wnd));
-}
+constexpr auto Ip = &qt::WidgetAs<IpAddressWidget>;
 } // namespace
 
 void CIPAddressCtrl::SetAddress(DWORD address) {

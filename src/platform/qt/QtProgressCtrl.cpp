@@ -5,9 +5,7 @@
 #include <QProgressBar>
 
 namespace {
-QProgressBar* Bar(const CWnd* wnd) {
-    return qobject_cast<QProgressBar*>(qt::GetWidget(*wnd));
-}
+constexpr auto Bar = &qt::WidgetAs<QProgressBar>;
 } // namespace
 
 void CProgressCtrl::SetRange(short lower, short upper) {

@@ -5,9 +5,7 @@
 #include "TabWidget.h"
 
 namespace {
-TabWidget* Tabs(const CWnd* wnd) {
-    return qobject_cast<TabWidget*>(qt::GetWidget(*wnd));
-}
+constexpr auto Tabs = &qt::WidgetAs<TabWidget>;
 } // namespace
 
 int CTabCtrl::InsertItem(int index, const std::string& text) {

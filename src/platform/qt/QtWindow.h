@@ -33,5 +33,10 @@ void Attach(CWnd& wnd, QWidget* widget);
 QWidget* GetWidget(const CWnd& wnd);
 // The object bound to widget, or null.
 CWnd* FromWidget(const QWidget* widget);
+// The widget behind a window as a Widget; null when the window is null or its widget is
+// none or another kind.
+template <class Widget> Widget* WidgetAs(const CWnd* wnd) {
+    return wnd ? qobject_cast<Widget*>(GetWidget(*wnd)) : nullptr;
+}
 
 } // namespace qt
