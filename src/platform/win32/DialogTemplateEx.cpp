@@ -54,72 +54,62 @@ bool TakesFocus(ControlKind kind) {
     }
 }
 
+// The class each kind of control is made of, and the styles it always has.
+struct KindClass {
+    ControlKind kind;
+    const char* className;
+    DWORD style;
+};
+const KindClass kKindClasses[] = {
+    // Text scrolls within an edit, so a text longer than the box is never cut.
+    {ControlKind::kEdit, WC_EDITA, ES_LEFT | ES_AUTOHSCROLL},
+    {ControlKind::kDropDownList, WC_COMBOBOXA, CBS_DROPDOWNLIST | WS_VSCROLL},
+    {ControlKind::kLabel, WC_STATICA, 0},
+    {ControlKind::kPicture, WC_STATICA, SS_BITMAP},
+    {ControlKind::kGroupBox, WC_BUTTONA, BS_GROUPBOX},
+    {ControlKind::kPushButton, WC_BUTTONA, BS_PUSHBUTTON},
+    {ControlKind::kDefPushButton, WC_BUTTONA, BS_DEFPUSHBUTTON},
+    {ControlKind::kCheckBox, WC_BUTTONA, BS_AUTOCHECKBOX},
+    {ControlKind::kTabControl, WC_TABCONTROLA, 0},
+    {ControlKind::kProgressBar, PROGRESS_CLASSA, 0},
+    {ControlKind::kIpAddress, WC_IPADDRESSA, 0},
+};
+
+// The style a template flag adds to a kind of control.
+struct FlagStyle {
+    ControlKind kind;
+    DWORD flag;
+    DWORD style;
+};
+const FlagStyle kFlagStyles[] = {
+    {ControlKind::kEdit, kCentered, ES_CENTER},
+    {ControlKind::kEdit, kRightAligned, ES_RIGHT},
+    {ControlKind::kEdit, kUpperCase, ES_UPPERCASE},
+    {ControlKind::kEdit, kPassword, ES_PASSWORD},
+    {ControlKind::kDropDownList, kSorted, CBS_SORT},
+    {ControlKind::kLabel, kSunken, SS_SUNKEN},
+    {ControlKind::kPicture, kSunken, SS_SUNKEN},
+    {ControlKind::kCheckBox, kPushLike, BS_PUSHLIKE},
+    {ControlKind::kProgressBar, kSmooth, PBS_SMOOTH},
+};
+
 } // namespace
 
 Win32Control Win32ControlFor(const DialogItem& item) {
     const DWORD flags = item.style;
     Win32Control control{WC_STATICA, WS_CHILD | WS_VISIBLE, 0};
     DWORD& style = control.style;
-    switch (item.kind) {
-    case ControlKind::kEdit:
-        control.className = WC_EDITA;
-        // Text scrolls within the box, so a text longer than the box is never cut.
-        style |= ES_LEFT | ES_AUTOHSCROLL;
-        if (flags & kCentered)
-            style |= ES_CENTER;
-        if (flags & kRightAligned)
-            style |= ES_RIGHT;
-        if (flags & kUpperCase)
-            style |= ES_UPPERCASE;
-        if (flags & kPassword)
-            style |= ES_PASSWORD;
-        break;
-    case ControlKind::kDropDownList:
-        control.className = WC_COMBOBOXA;
-        style |= CBS_DROPDOWNLIST | WS_VSCROLL;
-        if (flags & kSorted)
-            style |= CBS_SORT;
-        break;
-    case ControlKind::kLabel:
+    for (const KindClass& k : kKindClasses)
+        if (k.kind == item.kind) {
+            control.className = k.className;
+            style |= k.style;
+        }
+    for (const FlagStyle& f : kFlagStyles)
+        if (f.kind == item.kind && (flags & f.flag))
+            style |= f.style;
+    // A label takes one alignment: right before centred.
+    if (item.kind == ControlKind::kLabel)
         style |= flags & kRightAligned ? SS_RIGHT : flags & kCentered ? SS_CENTER : SS_LEFT;
-        if (flags & kSunken)
-            style |= SS_SUNKEN;
-        break;
-    case ControlKind::kPicture:
-        style |= SS_BITMAP;
-        if (flags & kSunken)
-            style |= SS_SUNKEN;
-        break;
-    case ControlKind::kGroupBox:
-        control.className = WC_BUTTONA;
-        style |= BS_GROUPBOX;
-        break;
-    case ControlKind::kPushButton:
-        control.className = WC_BUTTONA;
-        style |= BS_PUSHBUTTON;
-        break;
-    case ControlKind::kDefPushButton:
-        control.className = WC_BUTTONA;
-        style |= BS_DEFPUSHBUTTON;
-        break;
-    case ControlKind::kCheckBox:
-        control.className = WC_BUTTONA;
-        style |= BS_AUTOCHECKBOX;
-        if (flags & kPushLike)
-            style |= BS_PUSHLIKE;
-        break;
-    case ControlKind::kTabControl:
-        control.className = WC_TABCONTROLA;
-        break;
-    case ControlKind::kProgressBar:
-        control.className = PROGRESS_CLASSA;
-        if (flags & kSmooth)
-            style |= PBS_SMOOTH;
-        break;
-    case ControlKind::kIpAddress:
-        control.className = WC_IPADDRESSA;
-        break;
-    }
     if (flags & kBorder) {
         // An edit's border is the sunken client edge; other controls get a plain line.
         if (item.kind == ControlKind::kEdit)
