@@ -13,7 +13,7 @@
 #include "app/MainDlg.h"
 #include "pages/EncryptionPage.h"
 #include "platform/qt/QtDialogUnits.h"
-#include "platform/qt/QtWindow.h"
+#include "qt/QtHost.h"
 #include "resources/Resources.h"
 
 #include <QApplication>
@@ -92,19 +92,8 @@ void BM_MainDialogOpened(benchmark::State& state) {
 }
 BENCHMARK(BM_MainDialogOpened)->Unit(benchmark::kMicrosecond);
 
-struct Host {
-    Host() {
-        widget.resize(600, 400);
-        qt::Attach(wnd, &widget);
-        widget.show();
-    }
-    ~Host() { wnd.Detach(); }
-    QWidget widget;
-    CWnd wnd;
-};
-
 void BM_Bare72LineEdits(benchmark::State& state) {
-    Host host;
+    QtHost host;
     for (auto _ : state) {
         auto* page = new QWidget(&host.widget);
         for (int i = 0; i < 72; ++i)
@@ -118,7 +107,7 @@ BENCHMARK(BM_Bare72LineEdits)->Unit(benchmark::kMicrosecond);
 
 // The Encryption page's widgets by kind and number, placed by hand.
 void BM_BareWidgetWithEncryptionControls(benchmark::State& state) {
-    Host host;
+    QtHost host;
     for (auto _ : state) {
         auto* page = new QWidget(&host.widget);
         new QGroupBox(QStringLiteral("64 bit"), page);
@@ -137,7 +126,7 @@ void BM_BareWidgetWithEncryptionControls(benchmark::State& state) {
 BENCHMARK(BM_BareWidgetWithEncryptionControls)->Unit(benchmark::kMicrosecond);
 
 void BM_EncryptionPageShown(benchmark::State& state) {
-    Host host;
+    QtHost host;
     ConfigImage image;
     g_pConfigImage = &image;
     for (auto _ : state) {

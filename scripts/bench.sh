@@ -115,10 +115,10 @@ done
     echo "Warm, in process (Google Benchmark, repeated runs in one process, offscreen):"
     echo
     echo '```'
-    QT_QPA_PLATFORM=offscreen "$build/bench/bench_channel" --benchmark_min_time=0.5 2>/dev/null |
-        grep -E "^BM_|^Benchmark"
-    QT_QPA_PLATFORM=offscreen "$build/bench/bench_ui" --benchmark_min_time=0.5 2>/dev/null |
-        grep -E "^BM_|^Benchmark"
+    for program in bench_channel bench_ui; do
+        QT_QPA_PLATFORM=offscreen "$build/bench/$program" --benchmark_min_time=0.5 2>/dev/null |
+            grep -E "^BM_|^Benchmark"
+    done
     echo '```'
     echo
     echo "The key file on a 50 MB file (save: nine entries, load: nine entries), and peak memory:"

@@ -18,6 +18,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -55,23 +56,28 @@ protected:
     }
     // Runs a login with the given typed password; returns the dialog's result.
     INT_PTR Login(const std::string& password) {
-        CLoginDlg login;
-        WhenModal([&] {
-            TypeInto(Control<QLineEdit>(login, IDC_PASSWORD), password);
-            Click(login, IDOK);
-            if (login.IsModalRunning())
-                login.EndDialog(IDCANCEL);
-        });
-        return login.DoModal();
+        return LoginBy([&](QLineEdit* field) { TypeInto(field, password); });
     }
     // The same, with the password typed as characters beyond the byte range.
     INT_PTR LoginTyping(const QString& password) {
+        return LoginBy([&](QLineEdit* field) { TypeText(field, password); });
+    }
+    // On the login: the password "admin", Change, the new password and its confirmation
+    // typed, then OK.
+    static void ChangeAdminPassword(CLoginDlg& login, const std::string& typed) {
+        TypeInto(Control<QLineEdit>(login, IDC_PASSWORD), "admin");
+        Click(login, IDC_CHANGE);
+        TypeInto(Control<QLineEdit>(login, IDC_NEW_PASSWORD), typed);
+        TypeInto(Control<QLineEdit>(login, IDC_CONFIRM_PASSWORD), typed);
+        Click(login, IDOK);
+    }
+    // A login where type fills the password field before OK.
+    INT_PTR LoginBy(const std::function<void(QLineEdit*)>& type) {
         CLoginDlg login;
         WhenModal([&] {
-            TypeText(Control<QLineEdit>(login, IDC_PASSWORD), password);
+            type(Control<QLineEdit>(login, IDC_PASSWORD));
             Click(login, IDOK);
-            if (login.IsModalRunning())
-                login.EndDialog(IDCANCEL);
+            CancelIfRunning(login);
         });
         return login.DoModal();
     }
@@ -148,13 +154,7 @@ TEST_F(AppTest, PasswordChangeRefusesMismatchEmptyAndBlanks) {
 
 TEST_F(AppTest, PasswordChangeStoresTheFirstWord) {
     CLoginDlg login;
-    WhenModal([&] {
-        TypeInto(Control<QLineEdit>(login, IDC_PASSWORD), "admin");
-        Click(login, IDC_CHANGE);
-        TypeInto(Control<QLineEdit>(login, IDC_NEW_PASSWORD), " new pass");
-        TypeInto(Control<QLineEdit>(login, IDC_CONFIRM_PASSWORD), " new pass");
-        Click(login, IDOK);
-    });
+    WhenModal([&] { ChangeAdminPassword(login, " new pass"); });
     EXPECT_EQ(login.DoModal(), IDOK);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "The password has been successfully changed.");
@@ -201,11 +201,9 @@ TEST_F(AppTest, EnterOnChangePressesOk) {
     WhenModal([&] {
         TypeInto(Control<QLineEdit>(login, IDC_PASSWORD), "admin");
         QAbstractButton* change = Control<QAbstractButton>(login, IDC_CHANGE);
-        MoveFocusTo(change);
-        QTest::keyClick(change, Qt::Key_Return);
+        PressKey(change, Qt::Key_Return);
         changeSet = change->isChecked();
-        if (login.IsModalRunning())
-            login.EndDialog(IDCANCEL);
+        CancelIfRunning(login);
     });
     EXPECT_EQ(login.DoModal(), IDOK);
     EXPECT_FALSE(changeSet);
@@ -234,8 +232,7 @@ TEST_F(AppTest, EnterAndEscapeOnEachPageChangeNothing) {
                     targets.push_back(w);
             EXPECT_EQ(targets.empty(), tab == 4) << tab;
             for (QWidget* w : targets) {
-                MoveFocusTo(w);
-                QTest::keyClick(w, Qt::Key_Return);
+                PressKey(w, Qt::Key_Return);
                 QTest::keyClick(w, Qt::Key_Escape);
                 ASSERT_TRUE(main.IsModalRunning()) << tab << " " << w->objectName().toStdString();
             }
@@ -255,11 +252,7 @@ TEST_F(AppTest, FailedPasswordWriteIsNotReportedAsSuccess) {
     ASSERT_EQ(emu.Control("fail-writes 2"), "ok");
     CLoginDlg login;
     WhenModal([&] {
-        TypeInto(Control<QLineEdit>(login, IDC_PASSWORD), "admin");
-        Click(login, IDC_CHANGE);
-        TypeInto(Control<QLineEdit>(login, IDC_NEW_PASSWORD), "other");
-        TypeInto(Control<QLineEdit>(login, IDC_CONFIRM_PASSWORD), "other");
-        Click(login, IDOK);
+        ChangeAdminPassword(login, "other");
         EXPECT_TRUE(login.IsModalRunning());
         EXPECT_EQ(Control<QLineEdit>(login, IDC_NEW_PASSWORD)->text(), "other");
         EXPECT_EQ(Control<QLineEdit>(login, IDC_PASSWORD)->text(), "admin");

@@ -2,6 +2,7 @@
 #include "GuiTest.h"
 #include "platform/AnsiText.h"
 #include "platform/qt/QtDialogUnits.h"
+#include "qt/QtHost.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -93,58 +94,56 @@ private:
 };
 
 // A window to host child dialogs, as the main dialog hosts the pages.
-struct Host {
-    Host() {
-        widget.resize(500, 300);
-        qt::Attach(wnd, &widget);
-        widget.show();
-    }
-    ~Host() { wnd.Detach(); }
-    QWidget widget;
-    CWnd wnd;
+struct Host : QtHost {
+    Host() : QtHost(500, 300) {}
 };
 
-TEST(DataExchange, MovesValuesBothWaysAndSetsLimits) {
+// The test dialog in a host window, what the user is shown recorded.
+struct HostedDialog {
+    // Creates the dialog with text in its edit; the edit, null when it could not be made.
+    QLineEdit* Open(const char* text) {
+        dlg.m_text = text;
+        return dlg.Create(kTestTemplate, &host.wnd) ? Control<QLineEdit>(dlg, 100) : nullptr;
+    }
     UiRecorder ui;
     Host host;
     TestDialog dlg;
-    dlg.m_text = "abc";
+};
+
+TEST(DataExchange, MovesValuesBothWaysAndSetsLimits) {
+    HostedDialog hosted;
+    TestDialog& dlg = hosted.dlg;
     dlg.m_check = 1;
-    ASSERT_TRUE(dlg.Create(kTestTemplate, &host.wnd));
-    auto* edit = Control<QLineEdit>(dlg, 100);
+    QLineEdit* edit = hosted.Open("abc");
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(edit->text(), "abc");
     EXPECT_TRUE(Control<QAbstractButton>(dlg, 102)->isChecked());
     EXPECT_EQ(dlg.m_edit.GetLimitText(), 5); // DDV_MaxChars limits the edit itself
 
-    MoveFocusTo(edit);
-    QTest::keyClick(edit, Qt::Key_End);
+    PressKey(edit, Qt::Key_End);
     TypeInto(edit, "defgh");
     EXPECT_EQ(edit->text(), "abcde");
     QTest::mouseClick(Control<QAbstractButton>(dlg, 102), Qt::LeftButton);
     ASSERT_TRUE(dlg.UpdateData(TRUE));
     EXPECT_EQ(dlg.m_text, "abcde");
     EXPECT_EQ(dlg.m_check, 0);
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(hosted.ui.messages.empty());
     dlg.DestroyWindow();
 }
 
 // The limit binds what the user adds; a text the program sets shows and saves whole, and
 // the user can still shorten it.
 TEST(DataExchange, LimitsBindOnlyWhatTheUserAdds) {
-    UiRecorder ui;
-    Host host;
-    TestDialog dlg;
-    dlg.m_text = "abcdefgh";
-    ASSERT_TRUE(dlg.Create(kTestTemplate, &host.wnd));
-    auto* edit = Control<QLineEdit>(dlg, 100);
+    HostedDialog hosted;
+    TestDialog& dlg = hosted.dlg;
+    QLineEdit* edit = hosted.Open("abcdefgh");
+    ASSERT_NE(edit, nullptr);
     EXPECT_EQ(edit->text(), "abcdefgh");
     EXPECT_EQ(edit->cursorPosition(), 0); // shown from its start
     ASSERT_TRUE(dlg.UpdateData(TRUE));
     EXPECT_EQ(dlg.m_text, "abcdefgh");
 
-    MoveFocusTo(edit);
-    QTest::keyClick(edit, Qt::Key_End);
+    PressKey(edit, Qt::Key_End);
     TypeInto(edit, "x"); // over the limit already: nothing more goes in
     EXPECT_EQ(edit->text(), "abcdefgh");
     QTest::keyClick(edit, Qt::Key_Backspace);
@@ -158,15 +157,14 @@ TEST(DataExchange, LimitsBindOnlyWhatTheUserAdds) {
     PasteInto(edit, "123456");
     EXPECT_EQ(edit->text(), "a123b");
     EXPECT_EQ(edit->cursorPosition(), 4);
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(hosted.ui.messages.empty());
     dlg.DestroyWindow();
 }
 
 TEST(DataExchange, NotificationsDuringUpdateDataAreDropped) {
-    UiRecorder ui;
-    Host host;
-    TestDialog dlg;
-    ASSERT_TRUE(dlg.Create(kTestTemplate, &host.wnd));
+    HostedDialog hosted;
+    TestDialog& dlg = hosted.dlg;
+    ASSERT_NE(hosted.Open(""), nullptr);
     dlg.changes.clear();
     dlg.m_text = "xy";
     dlg.UpdateData(FALSE);
@@ -181,10 +179,9 @@ TEST(DataExchange, NotificationsDuringUpdateDataAreDropped) {
 }
 
 TEST(DataExchange, ListSelectionFromCodeSendsNothing) {
-    UiRecorder ui;
-    Host host;
-    TestDialog dlg;
-    ASSERT_TRUE(dlg.Create(kTestTemplate, &host.wnd));
+    HostedDialog hosted;
+    TestDialog& dlg = hosted.dlg;
+    ASSERT_NE(hosted.Open(""), nullptr);
     dlg.m_combo.ResetContent();
     dlg.m_combo.InsertString(0, "zeta");
     dlg.m_combo.InsertString(1, "alpha");
@@ -227,8 +224,7 @@ TEST(Keys, EnterAndEscapeGoToTheInnermostDialog) {
             inner.Create(kTestTemplate, &outer);
             inner.ShowWindow(SW_SHOW);
             QLineEdit* edit = Control<QLineEdit>(inner, 100);
-            MoveFocusTo(edit);
-            QTest::keyClick(edit, Qt::Key_Return);
+            PressKey(edit, Qt::Key_Return);
             QTest::keyClick(edit, Qt::Key_Escape);
             EXPECT_EQ(inner.oks, 1);
             EXPECT_EQ(inner.cancels, 1);
@@ -247,11 +243,9 @@ TEST(Keys, EnterOnAPushLikeCheckBoxPressesTheDefaultButton) {
         bool checkedAfterEnter = true;
         WhenModal([&] {
             auto* check = Control<QAbstractButton>(dlg, 102);
-            MoveFocusTo(check);
-            QTest::keyClick(check, Qt::Key_Return);
+            PressKey(check, Qt::Key_Return);
             checkedAfterEnter = check->isChecked();
-            if (dlg.IsModalRunning())
-                dlg.EndDialog(IDCANCEL);
+            CancelIfRunning(dlg);
         });
         EXPECT_EQ(dlg.DoModal(), IDOK);
         EXPECT_EQ(dlg.oks, 1);
@@ -261,11 +255,7 @@ TEST(Keys, EnterOnAPushLikeCheckBoxPressesTheDefaultButton) {
     {
         // A focused push button takes Enter itself.
         TestDialog dlg;
-        WhenModal([&] {
-            auto* cancel = Control<QAbstractButton>(dlg, IDCANCEL);
-            MoveFocusTo(cancel);
-            QTest::keyClick(cancel, Qt::Key_Return);
-        });
+        WhenModal([&] { PressKey(Control<QAbstractButton>(dlg, IDCANCEL), Qt::Key_Return); });
         EXPECT_EQ(dlg.DoModal(), IDCANCEL);
         EXPECT_EQ(dlg.oks, 0);
     }
@@ -335,16 +325,14 @@ TEST(CodePage, EveryByteHasOneCharacterAndBack) {
 }
 
 TEST(CodePage, TypedAndPastedTextTheControlsCannotHoldIsRefused) {
-    UiRecorder ui;
-    Host host;
-    TestDialog dlg;
-    dlg.m_text = "caf\xE9";
-    ASSERT_TRUE(dlg.Create(kTestTemplate, &host.wnd));
-    auto* edit = Control<QLineEdit>(dlg, 100);
+    HostedDialog hosted;
+    TestDialog& dlg = hosted.dlg;
+    UiRecorder& ui = hosted.ui;
+    QLineEdit* edit = hosted.Open("caf\xE9");
+    ASSERT_NE(edit, nullptr);
     EXPECT_EQ(edit->text(), QString::fromUtf16(u"caf\u00E9"));
     dlg.changes.clear();
-    MoveFocusTo(edit);
-    QTest::keyClick(edit, Qt::Key_End);
+    PressKey(edit, Qt::Key_End);
     TypeText(edit, QString::fromUtf16(u"\u043F\u20AC"));
     EXPECT_EQ(ui.beeps, 1);
     EXPECT_EQ(dlg.changes[100], 1); // the euro sign only

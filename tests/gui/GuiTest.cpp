@@ -69,6 +69,16 @@ void MoveFocusTo(QWidget* widget) {
     PumpUntil([widget] { return widget->hasFocus(); }, 1000);
 }
 
+void PressKey(QWidget* widget, Qt::Key key) {
+    MoveFocusTo(widget);
+    QTest::keyClick(widget, key);
+}
+
+void CancelIfRunning(CDialog& dialog) {
+    if (dialog.IsModalRunning())
+        dialog.EndDialog(IDCANCEL);
+}
+
 bool HasFocus(QWidget* widget) {
     return widget->window()->focusWidget() == widget;
 }

@@ -52,6 +52,11 @@ void PasteInto(QLineEdit* edit, const QString& text);
 void ClearByKeys(QLineEdit* edit);
 void PickItem(QComboBox* combo, int index);
 void MoveFocusTo(QWidget* widget);
+// A key pressed on widget, which gets the focus first.
+void PressKey(QWidget* widget, Qt::Key key);
+// Ends a modal dialog with Cancel when it still runs: a test's way out when what it did
+// did not end it.
+void CancelIfRunning(CDialog& dialog);
 // Whether widget is its window's focus (whether or not the window is active).
 bool HasFocus(QWidget* widget);
 

@@ -3,11 +3,13 @@
 #include "GuiTest.h"
 #include "device/ConfigImage.h"
 #include "pages/PageDialog.h"
+#include "qt/QtHost.h"
 
 #include <QLabel>
 #include <QTest>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 // A page created in a host window over an image of the test's making, as the main dialog
 // creates it over the current image.
@@ -17,19 +19,17 @@ protected:
         image = std::make_unique<ConfigImage>();
         std::memset(image->Bytes(), 0xEE, kImageBufferSize);
         g_pConfigImage = image.get();
-        host.resize(600, 400);
-        qt::Attach(hostWnd, &host);
-        host.show();
+        host.emplace();
     }
     void TearDown() override {
         if (page && page->GetSafeHwnd())
             page->DestroyWindow();
-        hostWnd.Detach();
+        host.reset();
         g_pConfigImage = nullptr;
     }
     void Open(CPageDialog& p, UINT templateId) {
         page = &p;
-        ASSERT_TRUE(p.Create(templateId, &hostWnd));
+        ASSERT_TRUE(p.Create(templateId, &host->wnd));
         ASSERT_TRUE(p.IsWindowVisible());
     }
     // The refresh "Default" asks for: the dialog-initialisation message, posted.
@@ -51,8 +51,7 @@ protected:
     std::vector<BYTE> Snapshot() const { return {image->Bytes(), image->Bytes() + 1024}; }
 
     std::unique_ptr<ConfigImage> image;
-    QWidget host;
-    CWnd hostWnd;
+    std::optional<QtHost> host;
     CPageDialog* page = nullptr;
     UiRecorder ui;
 };

@@ -4,6 +4,7 @@
 #include "device/ConfigImage.h"
 #include "device/HexText.h"
 
+#include <array>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -28,15 +29,10 @@ TEST(ConfigFieldTableTest, TableAgreesWithTheImageAccessors) {
         const char* field;
         void (*store)(ConfigImage&);
     };
+    static constexpr std::array<BYTE, 4> kFour = {1, 2, 3, 4};
     const Case cases[] = {
-        {"ipAddress",
-         [](ConfigImage& i) {
-             i.SetIpAddress({1, 2, 3, 4});
-         }},
-        {"subnetMask",
-         [](ConfigImage& i) {
-             i.SetSubnetMask({1, 2, 3, 4});
-         }},
+        {"ipAddress", [](ConfigImage& i) { i.SetIpAddress(kFour); }},
+        {"subnetMask", [](ConfigImage& i) { i.SetSubnetMask(kFour); }},
         {"channel", [](ConfigImage& i) { i.SetChannel(9); }},
         {"preambleType", [](ConfigImage& i) { i.SetPreambleType(9); }},
         {"rateMode", [](ConfigImage& i) { i.SetRateMode(9); }},
@@ -53,17 +49,11 @@ TEST(ConfigFieldTableTest, TableAgreesWithTheImageAccessors) {
                  i.SetWepKeyByte(2, j, 0xEE);
          }},
         {"apName", [](ConfigImage& i) { i.SetApName(std::string(32, 'n')); }},
-        {"operationalRates",
-         [](ConfigImage& i) {
-             i.SetOperationalRates({1, 2, 3, 4});
-         }},
+        {"operationalRates", [](ConfigImage& i) { i.SetOperationalRates(kFour); }},
         {"beaconPeriod", [](ConfigImage& i) { i.SetBeaconPeriod(0x1234); }},
         {"antennaSelect", [](ConfigImage& i) { i.SetAntennaSelect(0x1234); }},
         {"operationalMode", [](ConfigImage& i) { i.SetOperationalMode(9); }},
-        {"gateway",
-         [](ConfigImage& i) {
-             i.SetGateway({1, 2, 3, 4});
-         }},
+        {"gateway", [](ConfigImage& i) { i.SetGateway(kFour); }},
         {"dhcpClient", [](ConfigImage& i) { i.SetDhcpClient(0x01020304); }},
         {"primaryPort", [](ConfigImage& i) { i.SetPrimaryPort(0x01020304); }},
         {"preferredBssid",
