@@ -109,6 +109,12 @@ UserEdit AdmitUserEdit(const std::u16string& before, std::u16string& after, int&
            before[prefix] == after[prefix])
         ++prefix;
     std::u16string added = after.substr(prefix, after.size() - suffix - prefix);
+    // A single-line edit takes what is pasted up to its first line break, as the system's
+    // edit control does: a line copied with its end adds no CR or LF to the text.
+    size_t lineBreak = added.find_first_of(u"\r\n");
+    bool cut = lineBreak != std::u16string::npos;
+    if (cut)
+        added.resize(lineBreak);
     for (char16_t ch : added) {
         unsigned char b = 0;
         if (!ToByte(ch, &b))
@@ -119,12 +125,12 @@ UserEdit AdmitUserEdit(const std::u16string& before, std::u16string& after, int&
     const size_t kept = prefix + suffix; // what the edit leaves of before
     const size_t max = static_cast<size_t>(std::max(limit, 0));
     const size_t room = max > kept ? max - kept : 0;
-    bool cut = added.size() > room;
-    if (cut) {
+    if (added.size() > room) {
         added.resize(room);
-        if (added.empty() && kept == before.size())
-            return UserEdit::kNothingFits;
+        cut = true;
     }
+    if (cut && added.empty() && kept == before.size())
+        return UserEdit::kNothingFits;
     std::u16string result = after.substr(0, prefix) + added + after.substr(after.size() - suffix);
     if (cut)
         cursor = static_cast<int>(prefix + added.size());
