@@ -6,7 +6,11 @@
 #include "resources/Dialog132Ids.h"
 #include "resources/Resources.h"
 
+#include <atomic>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -66,6 +70,28 @@ TEST_F(InfoPageTest, LogoAtItsOwnSizeOrNone) {
     Open(g_infoPage, IDD_INFO);
     EXPECT_TRUE(Get<QLabel>(IDC_LOGO)->pixmap().isNull());
     EXPECT_EQ(Get<QLabel>(IDC_LOGO)->size(), templateSize);
+}
+
+// A logo name that stands for a pipe, not a file, shows no picture at once: the page never
+// waits for a writer that may not come (before, the utility hung on the Info tab).
+TEST_F(InfoPageTest, LogoThatIsAPipeShowsNoneWithoutWaiting) {
+    ASSERT_EQ(mkdir("OEM", 0700), 0);
+    ASSERT_EQ(mkfifo("OEM/Logo.bmp", 0600), 0);
+    std::atomic<bool> shown{false}, readerWaited{false};
+    std::thread writer([&] {
+        // A writer gets in only while a reader waits in its open: it lets it go, and says so.
+        while (!shown) {
+            int fd = open("OEM/Logo.bmp", O_WRONLY | O_NONBLOCK);
+            if (fd >= 0 && close(fd) == 0)
+                readerWaited = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    Open(g_infoPage, IDD_INFO);
+    shown = true;
+    writer.join();
+    EXPECT_FALSE(readerWaited);
+    EXPECT_TRUE(Get<QLabel>(IDC_LOGO)->pixmap().isNull());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "QtWindow.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QPixmap>
 #include <string>
@@ -15,8 +16,12 @@ HBITMAP LoadImageA(void*, LPCSTR name, UINT type, int, int, UINT flags) {
     for (char& c : path)
         if (c == '\\')
             c = '/';
+    // Only a file is read: a pipe or a device of that name could hold the caller forever.
+    QString file = QString::fromLocal8Bit(path.c_str());
+    if (!QFileInfo(file).isFile())
+        return nullptr;
     auto* pixmap = new QPixmap();
-    if (!pixmap->load(QString::fromLocal8Bit(path.c_str()), "BMP") || pixmap->isNull()) {
+    if (!pixmap->load(file, "BMP") || pixmap->isNull()) {
         delete pixmap;
         return nullptr;
     }
