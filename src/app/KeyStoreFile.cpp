@@ -6,9 +6,9 @@
 #include "platform/Profile.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -137,8 +137,11 @@ void SyncKeyFile() {
     if (!g_pConfigImage)
         return;
     bool written = true;
-    FILE* f = std::fopen(kFileName, "r");
-    bool missing = !f && errno == ENOENT;
+    // Only a file is opened: a named pipe in its place would hold the utility in its open.
+    std::error_code error;
+    auto type = std::filesystem::status(kFileName, error).type();
+    FILE* f = type == std::filesystem::file_type::regular ? std::fopen(kFileName, "r") : nullptr;
+    bool missing = type == std::filesystem::file_type::not_found;
     if (f) {
         std::fclose(f);
         if (!KeyFileMatchesDevice())

@@ -1,16 +1,13 @@
 // The Info page: versions, regulation domain, MAC address and the logo.
 #include "pages/InfoPage.h"
 #include "PageFixture.h"
+#include "PipeReaderWatch.h"
 #include "TempFolder.h"
 #include "device/DeviceChannel.h"
 #include "resources/Dialog132Ids.h"
 #include "resources/Resources.h"
 
-#include <atomic>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -77,20 +74,9 @@ TEST_F(InfoPageTest, LogoAtItsOwnSizeOrNone) {
 TEST_F(InfoPageTest, LogoThatIsAPipeShowsNoneWithoutWaiting) {
     ASSERT_EQ(mkdir("OEM", 0700), 0);
     ASSERT_EQ(mkfifo("OEM/Logo.bmp", 0600), 0);
-    std::atomic<bool> shown{false}, readerWaited{false};
-    std::thread writer([&] {
-        // A writer gets in only while a reader waits in its open: it lets it go, and says so.
-        while (!shown) {
-            int fd = open("OEM/Logo.bmp", O_WRONLY | O_NONBLOCK);
-            if (fd >= 0 && close(fd) == 0)
-                readerWaited = true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    });
+    PipeReaderWatch watch("OEM/Logo.bmp");
     Open(g_infoPage, IDD_INFO);
-    shown = true;
-    writer.join();
-    EXPECT_FALSE(readerWaited);
+    EXPECT_FALSE(watch.ReaderWaited());
     EXPECT_TRUE(Get<QLabel>(IDC_LOGO)->pixmap().isNull());
 }
 

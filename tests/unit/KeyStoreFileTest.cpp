@@ -2,6 +2,10 @@
 #include "app/KeyStoreFile.h"
 #include "TempFolder.h"
 #include "Unprivileged.h"
+#ifndef _WIN32
+#include "PipeReaderWatch.h"
+#include <sys/stat.h>
+#endif
 #include "device/ConfigImage.h"
 #include "device/WepKeyTable.h"
 #include "platform/Profile.h"
@@ -181,8 +185,20 @@ TEST_F(KeyStoreFileTest, WindowsWrittenFileLoads) {
     EXPECT_EQ(TempWorkingFolder::Read("OEM.tmp"), file); // nothing rewritten
 }
 
+#ifndef _WIN32
+TEST_F(KeyStoreFileTest, PipeInItsPlaceIsNeverWaitedFor) {
+    // A named pipe opens for reading only once a writer comes, which may be never.
+    ASSERT_EQ(mkfifo("OEM.tmp", 0600), 0);
+    PipeReaderWatch watch("OEM.tmp");
+    SyncKeyFile();
+    EXPECT_FALSE(SaveKeyFile());
+    EXPECT_FALSE(watch.ReaderWaited());
+    ExpectTableFromImage();
+}
+#endif
+
 TEST_F(KeyStoreFileTest, UnwritableFileFallsBackToTheDeviceKeys) {
-    // A folder in the key file's place: it opens for reading but can never be replaced.
+    // A folder in the key file's place: it can never be read or replaced.
     ASSERT_TRUE(std::filesystem::create_directory("OEM.tmp"));
     g_wepKeyTable.keys64[0][0] = 0x77;
     SyncKeyFile();
