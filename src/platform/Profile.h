@@ -14,8 +14,9 @@ DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultTex
                                LPSTR returnedString, DWORD size, LPCSTR fileName);
 // A NULL text deletes the key, a NULL keyName the whole section. FALSE, and the file
 // untouched, when the file may not be read or written; a write that changes nothing leaves
-// the file as it is. Writes through symbolic links, keeps the file's mode and owner and every
-// line it does not change; replaces the file atomically where its folder allows.
+// the file as it is. Writes through symbolic links (not those another user planted in a
+// folder of someone else's), keeps the file's mode and owner and every line it does not
+// change; replaces the file atomically where its folder allows.
 BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR text, LPCSTR fileName);
 #endif
 

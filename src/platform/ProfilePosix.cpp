@@ -368,7 +368,9 @@ private:
     bool m_truncated = false;
 };
 
-// Follows symbolic links to the file they lead to (which need not exist yet).
+// Follows symbolic links to the file they lead to (which need not exist yet). Only links of
+// this user or of the owner of the folder that holds them are followed, as the system does
+// in shared folders: one that another user planted (in /tmp, say) refuses the file.
 bool ResolveLinks(std::string path, std::string* target) {
     for (int hops = 0; hops < 40; ++hops) {
         struct stat st;
@@ -376,12 +378,17 @@ bool ResolveLinks(std::string path, std::string* target) {
             *target = path;
             return true;
         }
+        size_t slash = path.rfind('/');
+        std::string folder = slash == std::string::npos ? "." : path.substr(0, slash ? slash : 1);
+        struct stat folderSt;
+        if (st.st_uid != geteuid() &&
+            (stat(folder.c_str(), &folderSt) != 0 || folderSt.st_uid != st.st_uid))
+            return false;
         std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX), '\0');
         ssize_t n = readlink(path.c_str(), &link[0], link.size());
         if (n < 0)
             return false;
         link.resize(static_cast<size_t>(n));
-        size_t slash = path.rfind('/');
         if (link.empty() || link[0] == '/' || slash == std::string::npos)
             path = link;
         else

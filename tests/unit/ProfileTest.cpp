@@ -346,6 +346,33 @@ TEST(ProfileWrite, WritesThroughSymbolicLinks) {
     EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "v", ".\\loop.ini"));
 }
 
+// A link in a shared folder leads only where its maker may send this user: one made by
+// the user or by the folder's owner is followed, one another user planted refuses the file.
+TEST(ProfileWrite, LinksOthersPlantedAreNotFollowed) {
+    if (!IsRoot())
+        GTEST_SKIP() << "needs root to make links of other users";
+    TempWorkingFolder dir;
+    GiveToUnprivileged(".");
+    TempWorkingFolder::Write("target.ini", "[s]\r\nk=old\r\n");
+    GiveToUnprivileged("target.ini");
+    const std::pair<unsigned, bool> owners[] = {{kUnprivilegedId, true}, {1, false}, {0, false}};
+    for (const auto& [owner, followed] : owners) {
+        std::string link = "link" + std::to_string(owner) + ".ini";
+        ASSERT_EQ(symlink("target.ini", link.c_str()), 0);
+        ASSERT_EQ(lchown(link.c_str(), owner, owner), 0);
+        EXPECT_TRUE(RunUnprivileged([&, followed = followed] {
+            std::string path = ".\\" + link;
+            EXPECT_EQ(WritePrivateProfileStringA("s", "k", link.c_str(), path.c_str()) != FALSE,
+                      followed)
+                << link;
+            char buf[64];
+            GetPrivateProfileStringA("s", "k", "none", buf, sizeof(buf), path.c_str());
+            EXPECT_EQ(std::string(buf), followed ? link : "none") << link;
+        }));
+    }
+    EXPECT_EQ(TempWorkingFolder::Read("target.ini"), "[s]\r\nk=link65534.ini\r\n");
+}
+
 TEST(ProfileWrite, FileInAFolderThatMayNotBeWrittenIsRewrittenInPlace) {
     TempWorkingFolder dir;
     ASSERT_EQ(mkdir("locked", 0700), 0);
