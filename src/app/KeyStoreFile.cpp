@@ -141,7 +141,11 @@ void SyncKeyFile() {
     std::error_code error;
     auto type = std::filesystem::status(kFileName, error).type();
     FILE* f = type == std::filesystem::file_type::regular ? std::fopen(kFileName, "r") : nullptr;
-    bool missing = type == std::filesystem::file_type::not_found;
+    // A link that leads nowhere is not missing: creating the file through it would put one
+    // wherever the link points.
+    bool missing = type == std::filesystem::file_type::not_found &&
+                   std::filesystem::symlink_status(kFileName, error).type() ==
+                       std::filesystem::file_type::not_found;
     if (f) {
         std::fclose(f);
         if (!KeyFileMatchesDevice())

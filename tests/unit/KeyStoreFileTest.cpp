@@ -5,6 +5,7 @@
 #ifndef _WIN32
 #include "PipeReaderWatch.h"
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 #include "device/ConfigImage.h"
 #include "device/WepKeyTable.h"
@@ -193,6 +194,17 @@ TEST_F(KeyStoreFileTest, PipeInItsPlaceIsNeverWaitedFor) {
     SyncKeyFile();
     EXPECT_FALSE(SaveKeyFile());
     EXPECT_FALSE(watch.ReaderWaited());
+    ExpectTableFromImage();
+}
+#endif
+
+#ifndef _WIN32
+TEST_F(KeyStoreFileTest, LinkLeadingNowhereCreatesNothingWhereItPoints) {
+    ASSERT_TRUE(std::filesystem::create_directory("elsewhere"));
+    ASSERT_EQ(symlink("elsewhere/startup.desktop", "OEM.tmp"), 0);
+    SyncKeyFile();
+    EXPECT_FALSE(std::filesystem::exists("elsewhere/startup.desktop"));
+    EXPECT_TRUE(std::filesystem::is_symlink("OEM.tmp"));
     ExpectTableFromImage();
 }
 #endif
