@@ -39,6 +39,15 @@ void EndWhenShown(CDialog& dialog) {
     QTimer::singleShot(0, [&dialog] { dialog.EndDialog(IDCANCEL); });
 }
 
+// Each run: a new dialog of the class, shown modal and ended as soon as it is up.
+template <class Dialog> void ShowEachRun(benchmark::State& state) {
+    for (auto _ : state) {
+        Dialog dialog;
+        EndWhenShown(dialog);
+        dialog.DoModal();
+    }
+}
+
 void ShowBareDialog(QSize size) {
     QDialog bare;
     bare.setFixedSize(size);
@@ -74,42 +83,39 @@ void BM_BareDialogWithLoginControls(benchmark::State& state) {
 BENCHMARK(BM_BareDialogWithLoginControls)->Unit(benchmark::kMicrosecond);
 
 void BM_LoginDialogShown(benchmark::State& state) {
-    for (auto _ : state) {
-        CLoginDlg login;
-        EndWhenShown(login);
-        login.DoModal();
-    }
+    ShowEachRun<CLoginDlg>(state);
 }
 BENCHMARK(BM_LoginDialogShown)->Unit(benchmark::kMicrosecond);
 
 void BM_MainDialogOpened(benchmark::State& state) {
     EmulatorProcess emu;
-    for (auto _ : state) {
-        CMainDlg main;
-        EndWhenShown(main);
-        main.DoModal();
-    }
+    ShowEachRun<CMainDlg>(state);
 }
 BENCHMARK(BM_MainDialogOpened)->Unit(benchmark::kMicrosecond);
 
-void BM_Bare72LineEdits(benchmark::State& state) {
+// Each run: a page in a host window, the widgets fill puts on it, shown, then deleted.
+template <class Fill> void ShowBarePageEachRun(benchmark::State& state, Fill fill) {
     QtHost host;
     for (auto _ : state) {
         auto* page = new QWidget(&host.widget);
-        for (int i = 0; i < 72; ++i)
-            (new QLineEdit(page))->setGeometry(10 + (i % 13) * 24, 10 + (i / 13) * 24, 22, 22);
+        fill(page);
         page->show();
         QCoreApplication::processEvents();
         delete page;
     }
 }
+
+void BM_Bare72LineEdits(benchmark::State& state) {
+    ShowBarePageEachRun(state, [](QWidget* page) {
+        for (int i = 0; i < 72; ++i)
+            (new QLineEdit(page))->setGeometry(10 + (i % 13) * 24, 10 + (i / 13) * 24, 22, 22);
+    });
+}
 BENCHMARK(BM_Bare72LineEdits)->Unit(benchmark::kMicrosecond);
 
 // The Encryption page's widgets by kind and number, placed by hand.
 void BM_BareWidgetWithEncryptionControls(benchmark::State& state) {
-    QtHost host;
-    for (auto _ : state) {
-        auto* page = new QWidget(&host.widget);
+    ShowBarePageEachRun(state, [](QWidget* page) {
         new QGroupBox(QStringLiteral("64 bit"), page);
         new QGroupBox(QStringLiteral("128 bit"), page);
         for (int i = 0; i < 3; ++i)
@@ -118,10 +124,7 @@ void BM_BareWidgetWithEncryptionControls(benchmark::State& state) {
             (new QLabel(QStringLiteral("Key1"), page))->setGeometry(10, 10 + 20 * i, 30, 18);
         for (int i = 0; i < 72; ++i)
             (new QLineEdit(page))->setGeometry(10 + (i % 13) * 24, 90 + (i / 13) * 24, 22, 22);
-        page->show();
-        QCoreApplication::processEvents();
-        delete page;
-    }
+    });
 }
 BENCHMARK(BM_BareWidgetWithEncryptionControls)->Unit(benchmark::kMicrosecond);
 

@@ -3,7 +3,7 @@
 // few lines) and opens an empty dialog of the main dialog's size, which reads it once more
 // before it is shown: the toolkit's and the device's share of logging in.
 //   floor_login LOGIN_WxH MAIN_WxH      (the pixel sizes of the utility's two dialogs)
-#include "SelfProbe.h"
+#include "QtFloor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,13 +20,6 @@
 #include <unistd.h>
 
 namespace {
-
-QSize ParseSize(const char* text) {
-    int w = 0, h = 0;
-    if (!text || std::sscanf(text, "%dx%d", &w, &h) != 2)
-        return QSize(280, 142);
-    return QSize(w, h);
-}
 
 bool SendAll(int fd, const void* data, size_t size) {
     return send(fd, data, size, MSG_NOSIGNAL) == static_cast<ssize_t>(size);
@@ -76,11 +69,9 @@ bool ReadDevice() {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    selfprobe::InstallIfAsked();
-    // The font the utility's dialogs stand in for theirs with.
-    QApplication::setFont(QFont(QStringLiteral("Liberation Sans"), 9));
-    QSize loginSize = ParseSize(argc > 1 ? argv[1] : nullptr);
-    QSize mainSize = ParseSize(argc > 2 ? argv[2] : nullptr);
+    qtfloor::Start();
+    QSize loginSize = qtfloor::SizeArgument(argc > 1 ? argv[1] : nullptr, QSize(280, 142));
+    QSize mainSize = qtfloor::SizeArgument(argc > 2 ? argv[2] : nullptr, QSize(280, 142));
     // The login's layout in its own units (187 x 87), scaled to its pixel size.
     auto at = [&](int x, int y, int cx, int cy) {
         return QRect(x * loginSize.width() / 187, y * loginSize.height() / 87,

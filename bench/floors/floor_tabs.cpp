@@ -4,7 +4,7 @@
 // picking the second tab deletes them, builds the Encryption page's 89 widgets by hand
 // ("--edits": only 72 line edits) and shows them.
 //   floor_tabs MAIN_WxH [--edits]
-#include "SelfProbe.h"
+#include "QtFloor.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -111,12 +110,8 @@ QWidget* EncryptionPage(QWidget* parent, bool editsOnly) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    selfprobe::InstallIfAsked();
-    // The font the utility's dialogs stand in for theirs with.
-    QApplication::setFont(QFont(QStringLiteral("Liberation Sans"), 9));
-    int w = 0, h = 0;
-    if (argc > 1 && std::sscanf(argv[1], "%dx%d", &w, &h) == 2)
-        size = QSize(w, h);
+    qtfloor::Start();
+    size = qtfloor::SizeArgument(argc > 1 ? argv[1] : nullptr, size);
     bool editsOnly = argc > 2 && std::strcmp(argv[2], "--edits") == 0;
     QDialog dialog;
     dialog.setWindowTitle(QStringLiteral("Tabs floor"));
