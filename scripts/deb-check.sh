@@ -116,13 +116,8 @@ command=$(sed -n 's/^Exec=//p' /usr/share/applications/ap-utility.desktop)
 (cd "$work/elsewhere" && exec $command) &
 utility=$!
 pids+=("$utility")
-wait_window() {
-    for _ in $(seq 150); do
-        xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
+source scripts/x-windows.sh # wait_window
+wait_window_seconds=15
 login=$(wait_window Login) || fail "no login dialog from the menu entry's command"
 folder="$HOME/.local/share/ap-utility"
 [ "$(readlink "/proc/$utility/cwd")" = "$folder" ] || fail "the utility does not run in $folder"

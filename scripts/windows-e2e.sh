@@ -21,16 +21,7 @@ cp "$build/src/Logo.bmp" "$run/OEM/Logo.bmp"
 cd "$run"
 
 fail() { echo "windows-e2e: $*" >&2; exit 1; }
-# The first window whose whole name is $1, waited for up to 30 s (Wine starts slowly).
-wait_window() {
-    local w=""
-    for _ in $(seq 1 300); do
-        w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
-        [ -n "$w" ] && { echo "$w"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
+source "$root/scripts/x-windows.sh" # wait_window
 wait_gone() {
     for _ in $(seq 1 300); do
         xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0

@@ -108,17 +108,9 @@ wine reg delete "$runonce_key" /f >/dev/null 2>&1 || true
 user_path='C:\tools;%SystemRoot%\extra'
 wine reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d "$user_path" /f >/dev/null
 
-# The first visible window whose whole name is $1, waited for up to 60 s (Wine starts slowly
-# on a busy machine).
-wait_window() {
-    local w=""
-    for _ in $(seq 1 600); do
-        w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
-        [ -n "$w" ] && { echo "$w"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
+# Windows are waited for up to 60 s (Wine starts slowly on a busy machine).
+source "$root/scripts/x-windows.sh" # wait_window
+wait_window_seconds=60
 wait_gone() { # window id
     for _ in $(seq 1 300); do
         xdotool getwindowname "$1" >/dev/null 2>&1 || return 0

@@ -15,13 +15,8 @@ if [ ! -x "$emulator" ] || [ ! -x "$root/build/tools/apctl" ]; then
     cmake --build "$root/build" --target ap-emulator apctl >/dev/null
 fi
 scratch=$(mktemp -d)
-emulator_pid=""
-stop_emulator() {
-    if [ -n "$emulator_pid" ]; then kill "$emulator_pid" 2>/dev/null || true; fi
-    rm -rf "$scratch"
-}
-trap stop_emulator EXIT
 source "$root/scripts/tcp-emulator.sh"
+trap 'stop_tcp_emulator; rm -rf "$scratch"' EXIT
 start_tcp_emulator "$emulator" "$scratch" || exit 1
 
 source "$root/scripts/wine-env.sh"
