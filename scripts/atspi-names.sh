@@ -33,7 +33,7 @@ unset QT_QPA_PLATFORM
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
 export AP_UTILITY="$build/src/ap-utility" AP_NAMES_SCRIPT="$root/scripts/atspi-names.py"
 cd "$scratch"
-xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- bash -c '
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" dbus-run-session -- bash -c '
     /usr/libexec/at-spi-bus-launcher --launch-immediately &
     bus=$!
     sleep 1

@@ -107,7 +107,7 @@ export HOME="$work/home" AP_DEVICE_DIR="$work/devices" QT_QPA_PLATFORM=xcb
 unset XDG_DATA_HOME WAYLAND_DISPLAY
 mkdir -p "$HOME" "$work/elsewhere"
 pids+=("$(/usr/bin/ap-emulator --device-dir "$AP_DEVICE_DIR" --state "$work/state")")
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 DISPLAY=:$(cat "$work/display")

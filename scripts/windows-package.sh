@@ -70,7 +70,7 @@ if [ "${1:-}" != --on-display ]; then
         [ -f "$root/build/CMakeCache.txt" ] || cmake -S "$root" -B "$root/build" >/dev/null
         cmake --build "$root/build" --target ap-emulator >/dev/null
     fi
-    xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --on-display
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$0" --on-display
     echo "packages: $zip_file $setup"
     exit 0
 fi

@@ -29,7 +29,7 @@ wineserver -w
 # Windows need a display: a private Xvfb server. A test that could not make its windows
 # would skip, which here is a failure.
 ui_log="$build/win_ui_tests.log"
-xvfb-run -a -s "-screen 0 1280x1024x24" wine "$build/tests/windows/win_ui_tests.exe" 2>&1 |
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" wine "$build/tests/windows/win_ui_tests.exe" 2>&1 |
     tee "$ui_log" | grep -E '^\[ *(OK|FAILED|SKIPPED|PASSED) *\]|Failure' || true
 grep -q '^\[  PASSED  \]' "$ui_log" && ! grep -q '^\[  FAILED  \]' "$ui_log" ||
     { echo "win_ui_tests.exe failed (see $ui_log)"; exit 1; }
@@ -46,7 +46,7 @@ set_dpi() {
 }
 set_dpi 144
 dpi_log="$build/win_ui_tests-144dpi.log"
-AP_TEST_DPI=144 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$build/tests/windows/win_ui_tests.exe" \
+AP_TEST_DPI=144 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" wine "$build/tests/windows/win_ui_tests.exe" \
     --gtest_filter=Win32Pages.HexFieldsHoldTheWidestPairWhole >"$dpi_log" 2>&1 || true
 set_dpi 96
 grep -q '^\[  PASSED  \] 1 test' "$dpi_log" ||
@@ -151,4 +151,4 @@ done
 echo "resources: icon, logo, version and manifest in ${#AP_WINDOWS_PROGRAMS[@]} program(s)"
 
 # The utility itself, end to end under Wine on a display of its own (scripts/windows-e2e.sh).
-xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/scripts/windows-e2e.sh"
+xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash "$root/scripts/windows-e2e.sh"

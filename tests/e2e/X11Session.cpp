@@ -68,8 +68,10 @@ X11Session::X11Session() {
 bool X11Session::StartServer() {
     m_server = fork();
     if (m_server == 0) {
+        // -noreset: by default the server resets when its last client leaves, and a
+        // client that connects meanwhile (the next program of a test) is refused.
         execlp("Xvfb", "Xvfb", m_display.c_str(), "-screen", "0", "1280x1024x24", "-dpi", "96",
-               "-nolisten", "tcp", static_cast<char*>(nullptr));
+               "-noreset", "-nolisten", "tcp", static_cast<char*>(nullptr));
         _exit(127);
     }
     if (m_server < 0)
