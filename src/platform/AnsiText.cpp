@@ -91,6 +91,10 @@ std::u16string Upper(std::u16string text) {
     return text;
 }
 
+std::u16string FirstLine(const std::u16string& pasted) {
+    return pasted.substr(0, pasted.find_first_of(u"\r\n"));
+}
+
 UserEdit AdmitUserEdit(const std::u16string& before, std::u16string& after, int& cursor, int limit,
                        bool upperCase) {
     // The edit replaced before[prefix, before.size() - suffix) by what now stands between
@@ -109,12 +113,11 @@ UserEdit AdmitUserEdit(const std::u16string& before, std::u16string& after, int&
            before[prefix] == after[prefix])
         ++prefix;
     std::u16string added = after.substr(prefix, after.size() - suffix - prefix);
-    // A single-line edit takes what is pasted up to its first line break, as the system's
-    // edit control does: a line copied with its end adds no CR or LF to the text.
-    size_t lineBreak = added.find_first_of(u"\r\n");
-    bool cut = lineBreak != std::u16string::npos;
-    if (cut)
-        added.resize(lineBreak);
+    bool cut = false;
+    if (std::u16string line = FirstLine(added); line.size() < added.size()) {
+        added = line;
+        cut = true;
+    }
     for (char16_t ch : added) {
         unsigned char b = 0;
         if (!ToByte(ch, &b))

@@ -27,6 +27,10 @@ std::string NarrowKnown(const std::u16string& text);
 unsigned char UpperByte(unsigned char byte);
 std::u16string Upper(std::u16string text);
 
+// What a single-line edit takes of pasted text: up to its first line break, as the system's
+// edit control does, so that a line copied with its end adds no CR or LF to the text.
+std::u16string FirstLine(const std::u16string& pasted);
+
 // What the user's edit of an edit control (typing, pasting, dropping) may do. The limit
 // and the upper-case style bind only what the user adds; text the program set is never
 // cut. before is the text until now; after and cursor are the proposed text and caret.

@@ -4,6 +4,8 @@
 #include "PageFixture.h"
 #include "resources/Dialog129Ids.h"
 
+#include <cstring>
+
 namespace {
 
 class WirelessPageTest : public PageFixture {
@@ -238,16 +240,12 @@ TEST_F(WirelessPageTest, EveryDomainOffersItsChannels) {
 // A single-line field takes a pasted text up to its first line break, as the system's edit
 // does: a line copied with its end never puts a CR or LF into the device's texts.
 TEST_F(WirelessPageTest, PastedLinesStopAtTheFirstLineBreak) {
-    const std::pair<std::u16string, std::string> cases[] = {
-        {u"home\r\n", "home"}, {u"home\nsecond line", "home"}, {u"ho\rme", "ho"}, {u"\r\nhome", ""},
-        {u"a\tb", "a\tb"},
-    };
     Open(g_wirelessPage, IDD_WIRELESS);
     QLineEdit* essid = Get<QLineEdit>(IDC_ESSID);
-    for (const auto& [pasted, stored] : cases) {
+    for (const WirelessPageCases::PastedLine& c : WirelessPageCases::kPastedLines) {
         ClearByKeys(essid);
-        PasteInto(essid, QString::fromStdU16String(pasted));
-        EXPECT_EQ(image->Essid(), stored) << stored;
-        EXPECT_EQ(image->EssidLength(), stored.size()) << stored;
+        PasteInto(essid, QString::fromUtf16(c.pasted));
+        EXPECT_EQ(image->Essid(), c.stored) << c.stored;
+        EXPECT_EQ(image->EssidLength(), std::strlen(c.stored)) << c.stored;
     }
 }

@@ -1,6 +1,7 @@
-// The Wireless page's BSSID fields as data, run by the page tests of both backends
-// (tests/gui/WirelessPageTest.cpp over Qt, tests/windows/Win32PagesTest.cpp over Win32):
-// the bytes shown, what the user types through the hexadecimal filter and the byte stored.
+// The Wireless page's BSSID fields and pasted ESSIDs as data, run by the page tests of both
+// backends (tests/gui/WirelessPageTest.cpp over Qt, tests/windows/Win32PagesTest.cpp over
+// Win32): the bytes shown, what the user types through the hexadecimal filter or pastes, and
+// the bytes stored.
 #pragma once
 
 #include "resources/Dialog129Ids.h"
@@ -33,5 +34,22 @@ struct Refused {
     int beeps;
 };
 constexpr Refused kRefused[] = {{4, "g -", 3}, {5, "xZ.", 3}};
+
+// Text pasted into the emptied ESSID field: the edit takes it up to its first line break,
+// and only that line has to fit the code page (the omega after the break does not).
+struct PastedLine {
+    const char16_t* pasted;
+    const char* stored;
+};
+constexpr PastedLine kPastedLines[] = {
+    {u"home\r\n", "home"},
+    {u"home\nsecond line", "home"},
+    {u"ho\rme", "ho"},
+    {u"\r\nhome", ""},
+    {u"a\tb", "a\tb"},
+    {u"home\r\n\u03A9", "home"},
+    // the field's limit of 32 still holds
+    {u"0123456789abcdefghijklmnopqrstuvwxyz\r\n", "0123456789abcdefghijklmnopqrstuv"},
+};
 
 } // namespace WirelessPageCases

@@ -74,7 +74,9 @@ protected:
     }
     // Text put on the clipboard and pasted over the field's selection (Shift+Insert).
     void Paste(int id, const char* text) {
-        std::wstring wide(text, text + std::strlen(text));
+        Paste(id, std::wstring(text, text + std::strlen(text)));
+    }
+    void Paste(int id, const std::wstring& wide) {
         ASSERT_TRUE(OpenClipboard(Item(id)));
         EmptyClipboard();
         HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
@@ -171,6 +173,21 @@ TEST_F(Win32Pages, TypingThroughTheBssidHexFilterLandsInTheImage) {
 }
 
 // The Encryption page's pasted and emptied fields (tests/shared/EncryptionPageCases.h).
+TEST_F(Win32Pages, PastedLinesStopAtTheFirstLineBreak) {
+    ASSERT_TRUE(g_wirelessPage.Create(IDD_WIRELESS, &host));
+    for (const WirelessPageCases::PastedLine& c : WirelessPageCases::kPastedLines) {
+        std::u16string pasted(c.pasted);
+        SCOPED_TRACE(c.stored);
+        SelectAll(IDC_ESSID);
+        Type(IDC_ESSID, "\b");
+        Paste(IDC_ESSID, std::wstring(pasted.begin(), pasted.end()));
+        std::string stored(c.stored);
+        EXPECT_EQ(Text(IDC_ESSID), std::wstring(stored.begin(), stored.end()));
+        EXPECT_EQ(image->Essid(), stored);
+    }
+    EXPECT_EQ(beeps, 0);
+}
+
 TEST_F(Win32Pages, PastedAndEmptiedKeyFieldsShowTheByteKept) {
     using namespace EncryptionPageCases;
     auto id = [](const Field& f) {

@@ -12,21 +12,42 @@ namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
 
-// Pasted text the code page cannot hold is refused, as typed text is (WM_CHAR).
-bool ClipboardFitsCodePage(HWND hWnd) {
+// The text on the clipboard; false when it holds none.
+bool ClipboardText(HWND hWnd, std::u16string* text) {
     if (!OpenClipboard(hWnd))
-        return true;
-    bool fits = true;
+        return false;
+    bool found = false;
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
-            std::string bytes;
-            std::wstring wide(text);
-            fits = ansi::Narrow(std::u16string(wide.begin(), wide.end()), &bytes);
+        if (auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
+            for (const wchar_t* c = wide; *c; ++c)
+                text->push_back(static_cast<char16_t>(*c));
+            found = true;
             GlobalUnlock(data);
         }
     }
     CloseClipboard();
-    return fits;
+    return found;
+}
+
+// A paste takes the clipboard's first line (ansi::FirstLine, as the Qt backend does), refused
+// with a beep when the code page cannot hold it, as typed text is (WM_CHAR). The edit control
+// itself stops only at a line feed, so text with a line break is put in here. False when the
+// control's own paste is to go ahead.
+bool PastedHere(HWND hWnd) {
+    std::u16string text;
+    if (!ClipboardText(hWnd, &text))
+        return false;
+    std::u16string line = ansi::FirstLine(text);
+    std::string bytes;
+    if (!ansi::Narrow(line, &bytes)) {
+        AfxMessageBeep(0);
+        return true;
+    }
+    if (line.size() == text.size())
+        return false;
+    std::wstring wide(line.begin(), line.end());
+    SendMessageW(hWnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(wide.c_str()));
+    return true;
 }
 
 LRESULT CALLBACK ControlProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -41,10 +62,8 @@ LRESULT CALLBACK ControlProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
         return result;
     }
     case WM_PASTE:
-        if (!ClipboardFitsCodePage(hWnd)) {
-            AfxMessageBeep(0);
+        if (PastedHere(hWnd))
             return 0;
-        }
         break;
     case WM_TIMER:
         wnd->HandlePostedMessage(WM_TIMER, wParam, lParam);
