@@ -378,17 +378,16 @@ bool ResolveLinks(std::string path, std::string* target) {
             *target = path;
             return true;
         }
-        size_t slash = path.rfind('/');
-        std::string folder = slash == std::string::npos ? "." : path.substr(0, slash ? slash : 1);
         struct stat folderSt;
-        if (st.st_uid != geteuid() &&
-            (stat(folder.c_str(), &folderSt) != 0 || folderSt.st_uid != st.st_uid))
+        if (st.st_uid != geteuid() && (stat(wholefile::FolderOf(path).c_str(), &folderSt) != 0 ||
+                                       folderSt.st_uid != st.st_uid))
             return false;
         std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX), '\0');
         ssize_t n = readlink(path.c_str(), &link[0], link.size());
         if (n < 0)
             return false;
         link.resize(static_cast<size_t>(n));
+        size_t slash = path.rfind('/');
         if (link.empty() || link[0] == '/' || slash == std::string::npos)
             path = link;
         else

@@ -35,4 +35,9 @@ Replaced Replace(const std::string& path, const std::string& content, const Attr
 // a regular file, or one another user owns. A path that does not exist may be.
 bool MayReplace(const std::string& path, std::string* reason);
 
+#ifndef _WIN32
+// The folder that holds path: "." for a bare name, "/" for a name in the root.
+std::string FolderOf(const std::string& path);
+#endif
+
 } // namespace wholefile

@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 namespace wholefile {
-namespace {
 
 std::string FolderOf(const std::string& path) {
     size_t slash = path.rfind('/');
@@ -17,6 +16,8 @@ std::string FolderOf(const std::string& path) {
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
+
+namespace {
 
 bool WriteAll(int fd, const std::string& content) {
     return moveall::MoveAll(content.size(), [&](size_t done) {
