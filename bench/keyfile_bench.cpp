@@ -2,7 +2,7 @@
 // other sections before [OEM] (the nine entries at the end of the file), and [OEM] first
 // with 50 MB of other entries before the nine.
 // "--peak-memory=save|load [--inside]" instead prints the peak resident size of one call.
-#include "app/KeyStoreFile.h"
+#include "device/KeyStoreFile.h"
 #include "device/ConfigImage.h"
 #include "device/WepKeyTable.h"
 

@@ -2,10 +2,12 @@
 // a reason, or accepted as a block whose digest matches. The input is also taken as a
 // configuration block of its own (what a hand-edited backup with its digest recomputed
 // holds): written as a backup and read back it is the same block, and a restore of it over
-// a unit keeps the unit's own fields and writes only values that set would take.
+// a unit keeps the unit's own fields and writes only values that set would take: set of
+// the shown values of what it accepts stores the same bytes.
 #include "BackupFile.h"
 #include "ConfigFields.h"
 #include "DeviceModel.h"
+#include "device/KeyStoreFile.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -46,6 +48,17 @@ void CheckRestore(const BackupFile& backup, const ConfigImage& unit) {
                 restored.Channel() < first || restored.Channel() > last)
                 __builtin_trap();
             ConfigFields::Changes(unit, restored, withPassword);
+            // What restore accepts is what set of its shown values stores, byte for byte.
+            std::vector<Assignment> shown;
+            for (const ConfigField& f : ConfigFieldTable())
+                if (f.settable && f.kind != FieldKind::kKeySlot)
+                    shown.push_back({f.name, ConfigFields::Text(restored, f.name, "")});
+            ConfigImage set = restored;
+            WepKeyTable table;
+            KeyTableFromImage(restored, table);
+            if (!ConfigFields::Apply(set, table, shown, false).empty() ||
+                std::memcmp(set.Bytes(), restored.Bytes(), kConfigBlockLength) != 0)
+                __builtin_trap();
         }
     }
 }

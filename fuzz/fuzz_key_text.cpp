@@ -1,6 +1,6 @@
 // Key texts: parsing any text fills at most the bytes asked for, and scrambling a
 // hexadecimal text round-trips to the same length.
-#include "app/KeyStoreFile.h"
+#include "device/KeyStoreFile.h"
 
 #include <cstdint>
 #include <string>

@@ -25,7 +25,7 @@ target_link_libraries(pages PUBLIC device)
 
 file(GLOB APP_SOURCES CONFIGURE_DEPENDS app/*Dlg.cpp app/ConfigApp.cpp)
 add_library(app STATIC ${APP_SOURCES})
-target_link_libraries(app PUBLIC pages resources keyfile)
+target_link_libraries(app PUBLIC pages resources device_core)
 
 add_executable(ap-utility WIN32 main.cpp)
 target_link_libraries(ap-utility PRIVATE app)

@@ -8,7 +8,7 @@ gtest_discover_tests(gui_tests DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT 300 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 
 add_executable(e2e_tests e2e/UtilityE2ETest.cpp e2e/X11Session.cpp)
-target_link_libraries(e2e_tests PRIVATE keyfile resources platform testsupport GTest::gtest)
+target_link_libraries(e2e_tests PRIVATE device_core resources platform testsupport GTest::gtest)
 target_compile_definitions(e2e_tests PRIVATE AP_UTILITY_PATH="$<TARGET_FILE:ap-utility>")
 add_dependencies(e2e_tests ap-utility)
 # The tests that start X servers of their own take turns: two servers started at once can

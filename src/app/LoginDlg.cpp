@@ -15,11 +15,11 @@ void CLoginDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_PASSWORD, m_passwordEdit);
     DDX_Check(pDX, IDC_CHANGE, m_change);
     DDX_Text(pDX, IDC_PASSWORD, m_password);
-    DDV_MaxChars(pDX, m_password, 16);
+    DDV_MaxChars(pDX, m_password, kPasswordChars);
     DDX_Text(pDX, IDC_CONFIRM_PASSWORD, m_confirmPassword);
-    DDV_MaxChars(pDX, m_confirmPassword, 16);
+    DDV_MaxChars(pDX, m_confirmPassword, kPasswordChars);
     DDX_Text(pDX, IDC_NEW_PASSWORD, m_newPassword);
-    DDV_MaxChars(pDX, m_newPassword, 16);
+    DDV_MaxChars(pDX, m_newPassword, kPasswordChars);
 }
 
 BOOL CLoginDlg::OnInitDialog() {
@@ -67,14 +67,10 @@ void CLoginDlg::OnOK() {
         Accept();
         return;
     }
-    if (m_newPassword != m_confirmPassword) {
-        ClearNewPasswords("The new and confirmed passwords do not match. Please type them again.");
-        return;
-    }
-    // A text of blanks only has no word to store: it counts as empty.
-    std::string word = PasswordWord(m_newPassword);
-    if (word.empty()) {
-        ClearNewPasswords("Can not use null password. Please type them again.");
+    std::string word;
+    NewPasswordVerdict verdict = CheckNewPassword(m_newPassword, m_confirmPassword, &word);
+    if (verdict != NewPasswordVerdict::kAccepted) {
+        ClearNewPasswords(NewPasswordMessage(verdict));
         return;
     }
     image.SetPassword(word);

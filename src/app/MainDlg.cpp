@@ -1,6 +1,6 @@
 #include "MainDlg.h"
 
-#include "KeyStoreFile.h"
+#include "device/KeyStoreFile.h"
 #include "device/WepKeyTable.h"
 #include "pages/AdvancedPage.h"
 #include "pages/EncryptionPage.h"

@@ -1,5 +1,7 @@
 #include "ConfigFieldTable.h"
 
+#include "ConfigImage.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -169,4 +171,85 @@ void SetFieldText(BYTE* block, const ConfigField& field, const std::string& text
         block[field.offset + n] = 0;
     if (const ConfigField* length = LengthFieldOf(field))
         SetFieldNumber(block, *length, static_cast<DWORD>(n));
+}
+
+namespace {
+
+bool ListHolds(const ConfigImage& image, const ConfigField& f, DWORD value) {
+    int first = 0, last = 0;
+    switch (f.list) {
+    case FieldList::kChannels:
+        return ChannelRangeFor(image.RegulationDomain(), &first, &last) &&
+               value >= static_cast<DWORD>(first) && value <= static_cast<DWORD>(last);
+    case FieldList::kModes:
+        for (const ModeWord& m : kModeWords)
+            if (m.value == value)
+                return true;
+        return false;
+    case FieldList::kWords:
+        return f.words && f.words->TextOf(value);
+    default:
+        return false;
+    }
+}
+
+bool TextStorable(const BYTE* block, const ConfigField& f, std::string* why) {
+    std::string text = FieldText(block, f);
+    for (char c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            *why = "a control character, which no page takes";
+            return false;
+        }
+    const ConfigField* length = LengthFieldOf(f);
+    if (!length)
+        return true;
+    DWORD n = FieldNumber(block, *length);
+    if (n > f.width)
+        *why = "its length " + std::to_string(n) + " is more than " + std::to_string(f.width);
+    else if (n != text.size())
+        *why = "a zero byte within its length " + std::to_string(n);
+    else if (n < f.width && block[f.offset + n] != 0)
+        *why = "no zero byte after its " + std::to_string(n) + " characters";
+    else
+        return true;
+    return false;
+}
+
+} // namespace
+
+bool StoresSettableValue(const ConfigImage& image, const ConfigField& f, std::string* why) {
+    const BYTE* block = image.Bytes();
+    DWORD value = FieldNumber(block, f);
+    switch (f.kind) {
+    case FieldKind::kText:
+        return TextStorable(block, f, why);
+    case FieldKind::kNumber:
+        if (!f.range || (static_cast<long>(value) >= f.range->lower &&
+                         static_cast<long>(value) <= f.range->upper))
+            return true;
+        *why =
+            "allowed " + std::to_string(f.range->lower) + " to " + std::to_string(f.range->upper);
+        return false;
+    case FieldKind::kListWord:
+        if (f.list == FieldList::kRates) {
+            ConfigImage stored = image;
+            int selection = RateSelectionOf(image);
+            StoreRateSelection(stored, selection);
+            const ConfigField* rates = FindConfigField("operationalRates");
+            if (selection >= 0 &&
+                std::equal(block + f.offset, block + f.offset + f.width,
+                           stored.Bytes() + f.offset) &&
+                std::equal(block + rates->offset, block + rates->offset + rates->width,
+                           stored.Bytes() + rates->offset))
+                return true;
+            *why = "the rate mode and the rates are not a choice of the rate list";
+            return false;
+        }
+        if (ListHolds(image, f, value))
+            return true;
+        *why = "not a value of its list";
+        return false;
+    default:
+        return true;
+    }
 }

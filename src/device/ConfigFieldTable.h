@@ -73,3 +73,12 @@ std::string FieldText(const BYTE* block, const ConfigField& field);
 // Stores at most the field's width of text, a zero byte after a shorter one, and a counted
 // text's length.
 void SetFieldText(BYTE* block, const ConfigField& field, const std::string& text);
+
+class ConfigImage;
+// Whether a settable field's stored bytes are a value that set or a page could have stored
+// there, so that storing its shown value again gives the same bytes: a value of its list (a
+// channel of the image's regulation domain), a number within its range, a text of no control
+// character (when counted: its length within the field, no zero byte within the length and
+// one after a shorter text), the rate mode with its rates word as the rate list stores it.
+// Addresses, hexadecimal bytes and key slots hold any bytes. *why says what is wrong.
+bool StoresSettableValue(const ConfigImage& image, const ConfigField& field, std::string* why);

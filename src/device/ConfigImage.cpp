@@ -128,3 +128,57 @@ std::string PasswordWord(const std::string& typed) {
         ++end;
     return typed.substr(begin, end - begin);
 }
+
+namespace {
+
+bool ControlByte(unsigned char c) {
+    // C0 controls, DEL, and the bytes the code page leaves undefined (they stand for C1
+    // controls): none of them can be typed into a password edit.
+    return c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
+
+} // namespace
+
+NewPasswordVerdict CheckNewPassword(const std::string& typed, const std::string& confirm,
+                                    std::string* word) {
+    if (typed != confirm)
+        return NewPasswordVerdict::kMismatch;
+    *word = PasswordWord(typed);
+    if (word->empty())
+        return NewPasswordVerdict::kNoWord;
+    if (typed.size() > kPasswordChars)
+        return NewPasswordVerdict::kTooLong;
+    for (char c : typed)
+        if (ControlByte(static_cast<unsigned char>(c)) && c != ' ' && c != '\t')
+            return NewPasswordVerdict::kNotInCodePage;
+    return NewPasswordVerdict::kAccepted;
+}
+
+const char* NewPasswordMessage(NewPasswordVerdict verdict) {
+    switch (verdict) {
+    case NewPasswordVerdict::kMismatch:
+        return "The new and confirmed passwords do not match. Please type them again.";
+    case NewPasswordVerdict::kNoWord:
+        return "Can not use null password. Please type them again.";
+    case NewPasswordVerdict::kTooLong:
+        return "The new password is longer than 16 characters. Please type them again.";
+    case NewPasswordVerdict::kNotInCodePage:
+        return "The new password holds a control character. Please type them again.";
+    case NewPasswordVerdict::kAccepted:
+        break;
+    }
+    return "";
+}
+
+bool StoredPasswordAcceptable(const ConfigImage& image, std::string* why) {
+    std::string text = image.Password(), word;
+    if (image.PasswordLength() != text.size())
+        *why = "its length " + std::to_string(image.PasswordLength()) +
+               " is not the length of its text";
+    else if (CheckNewPassword(text, text, &word) != NewPasswordVerdict::kAccepted || word != text)
+        *why = "it is not one the login takes (empty, blank, longer than 16 characters or with a "
+               "control character)";
+    else
+        return true;
+    return false;
+}

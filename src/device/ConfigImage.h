@@ -135,3 +135,17 @@ constexpr size_t kPasswordChars = 16;
 // exactly one of the two passwords the image holds (never trimmed: the first-word rule is
 // for storing a new password only); a text longer than the edits take never matches.
 bool LoginAccepts(const ConfigImage& image, const std::string& typed);
+
+// The rule for a new login password, for the login dialog and ap-config's passwd alike: the
+// two texts must match, the first word is what is stored (a text of blanks only has none),
+// the text takes at most kPasswordChars characters, and none of them a control character.
+enum class NewPasswordVerdict { kAccepted, kMismatch, kNoWord, kTooLong, kNotInCodePage };
+// *word gets what is stored when the verdict is kAccepted.
+NewPasswordVerdict CheckNewPassword(const std::string& typed, const std::string& confirm,
+                                    std::string* word);
+// The message the refusal is shown with.
+const char* NewPasswordMessage(NewPasswordVerdict verdict);
+// Whether the login password the image holds is one that rule could have stored: a restore
+// must never leave a login that the dialog refuses, nor an empty password that logs in.
+// *why says why not.
+bool StoredPasswordAcceptable(const ConfigImage& image, std::string* why);

@@ -1,5 +1,7 @@
 #include "EncryptionPage.h"
 
+#include "device/KeyStoreFile.h"
+
 CEncryptionPage::CEncryptionPage() : CPageDialog(IDD_ENCRYPTION) {}
 
 BEGIN_MESSAGE_MAP(CEncryptionPage, CPageDialog)
@@ -131,12 +133,10 @@ namespace {
 template <int N>
 void CollectKeys(CHexEdit (&edits)[4][N], std::string (&texts)[4][N], BYTE (&table)[4][N],
                  ConfigImage& image) {
-    for (int k = 0; k < 4; ++k) {
-        for (int j = 0; j < N; ++j) {
+    for (int k = 0; k < 4; ++k)
+        for (int j = 0; j < N; ++j)
             edits[k][j].ReadByte(texts[k][j], &table[k][j], false);
-            image.SetWepKeyByte(k, j, table[k][j]);
-        }
-    }
+    StoreKeyGroup(image, g_wepKeyTable, N);
 }
 
 } // namespace

@@ -35,6 +35,22 @@ Replaced Replace(const std::string& path, const std::string& content, const Attr
 // a regular file, or one another user owns. A path that does not exist may be.
 bool MayReplace(const std::string& path, std::string* reason);
 
+// What a name stands for, found without opening it (a named pipe or a device opens only
+// when a peer comes, which may be never).
+enum class Kind {
+    kMissing,      // nothing of that name
+    kRegular,      // a regular file, or a link to one
+    kFolder,       // a folder, or a link to one
+    kOther,        // a named pipe, a device, a socket, or a link to one
+    kDanglingLink, // a symbolic link that leads nowhere: creating "the file" would create
+                   // whatever it points to
+};
+Kind KindOf(const std::string& path);
+
+// Creates path and the folders above it that are missing (POSIX: mode 0700 for those it
+// makes). True when path is a folder afterwards.
+bool MakeFolders(const std::string& path);
+
 #ifndef _WIN32
 // The folder that holds path: "." for a bare name, "/" for a name in the root.
 std::string FolderOf(const std::string& path);

@@ -82,6 +82,24 @@ Replaced Replace(const std::string& path, const std::string& content, const Attr
     return Replaced::kDone;
 }
 
+Kind KindOf(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0)
+        return lstat(path.c_str(), &st) == 0 ? Kind::kDanglingLink : Kind::kMissing;
+    if (S_ISREG(st.st_mode))
+        return Kind::kRegular;
+    return S_ISDIR(st.st_mode) ? Kind::kFolder : Kind::kOther;
+}
+
+bool MakeFolders(const std::string& path) {
+    if (path.empty() || KindOf(path) == Kind::kFolder)
+        return !path.empty();
+    std::string parent = FolderOf(path);
+    if (parent != path && parent != "." && KindOf(parent) != Kind::kFolder && !MakeFolders(parent))
+        return false;
+    return mkdir(path.c_str(), 0700) == 0 || (errno == EEXIST && KindOf(path) == Kind::kFolder);
+}
+
 bool MayReplace(const std::string& path, std::string* reason) {
     struct stat st {};
     if (lstat(path.c_str(), &st) != 0)

@@ -68,6 +68,23 @@ Replaced Replace(const std::string& path, const std::string& content, const Attr
     return Replaced::kDone;
 }
 
+Kind KindOf(const std::string& path) {
+    DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return Kind::kMissing;
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? Kind::kFolder : Kind::kRegular;
+}
+
+bool MakeFolders(const std::string& path) {
+    if (path.empty() || KindOf(path) == Kind::kFolder)
+        return !path.empty();
+    size_t slash = path.find_last_of("\\/");
+    if (slash != std::string::npos && slash > 0 && path[slash - 1] != ':' &&
+        !MakeFolders(path.substr(0, slash)))
+        return false;
+    return CreateDirectoryW(Wide(path).c_str(), nullptr) || KindOf(path) == Kind::kFolder;
+}
+
 bool MayReplace(const std::string& path, std::string* reason) {
     DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)

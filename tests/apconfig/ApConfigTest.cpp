@@ -1,12 +1,13 @@
 // ap-config as a process against the real emulator: every command with its refusals and
 // the device's faults.
 #include "Emulator.h"
+#include "PipeReaderWatch.h"
 #include "Sha256.h"
 #include "TempFolder.h"
 #include "Unprivileged.h"
-#include "app/KeyStoreFile.h"
 #include "device/ConfigImage.h"
 #include "device/DeviceChannel.h"
+#include "device/KeyStoreFile.h"
 #include "device/WepKeyTable.h"
 #include "platform/InstanceLock.h"
 #include "platform/Profile.h"
@@ -39,6 +40,8 @@ struct Result {
 struct Launch {
     const char* out = "ap-config.out";
     long fileSizeLimit = -1;
+    // The key file's folder; null: the default, which $XDG_DATA_HOME (./data) decides.
+    const char* keyFolder = ".";
 };
 
 // Starts ap-config with args in the working folder, without a controlling terminal, with
@@ -62,7 +65,13 @@ pid_t Start(const std::vector<std::string>& args, const char* password, Launch h
             setenv("AP_PASSWORD", password, 1);
         else
             unsetenv("AP_PASSWORD");
+        std::string data = std::filesystem::current_path().string() + "/data";
+        setenv("XDG_DATA_HOME", data.c_str(), 1);
         std::vector<char*> argv{const_cast<char*>("ap-config")};
+        if (how.keyFolder) {
+            argv.push_back(const_cast<char*>("--key-folder"));
+            argv.push_back(const_cast<char*>(how.keyFolder));
+        }
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
@@ -259,7 +268,7 @@ TEST_F(ApConfigTest, ManualPageAndCompletionFollowTheDeclarations) {
     }
     const std::vector<std::pair<std::string, std::string>> completions = {
         {"", "show get set backup restore diff keys passwd list help --device --password-file "
-             "--help --version\n"},
+             "--key-folder --help --version\n"},
         {"set ch", "channel=\n"},
         {"get wepK", "wepKeys wepKey1 wepKey2 wepKey3 wepKey4\n"},
         {"keys ex", "export\n"},
@@ -773,6 +782,40 @@ TEST_F(ApConfigTest, NoKeyFileLeavesItAloneAndSaysSo) {
     EXPECT_FALSE(std::filesystem::exists("OEM.tmp"));
 }
 
+// By default the key file is the one the menu entry's utility uses; a file of another
+// access point, or anything but a file at its name, is left as it is and said so.
+TEST_F(ApConfigTest, KeyFileIsTheMenuEntrysAndNeverAnotherAccessPointsOrAPipe) {
+    Launch byDefault;
+    byDefault.keyFolder = nullptr;
+    ASSERT_EQ(RunApConfig({"set", "wepType=64-bit", "wepKey1=a1b2c3d4e5"}, "admin", byDefault).code,
+              0);
+    EXPECT_FALSE(std::filesystem::exists("OEM.tmp"));
+    EXPECT_EQ(Mode("data/ap-utility/OEM.tmp"), 0600u);
+    EXPECT_EQ(Mode("data/ap-utility"), 0700u);
+
+    const std::string other = "[OEM]\r\n0=02aaaaaaaaaa\r\n";
+    TempWorkingFolder::Write("OEM.tmp", other);
+    Result left = RunApConfig({"set", "wepKey1=0102030405"});
+    ASSERT_EQ(left.code, 0) << left.err;
+    EXPECT_NE(left.err.find("belongs to another access point; it was left alone"),
+              std::string::npos)
+        << left.err;
+    EXPECT_EQ(TempWorkingFolder::Read("OEM.tmp"), other);
+    ASSERT_EQ(RunApConfig({"set", "--take-key-file", "wepKey1=0102030405"}).code, 0);
+    EXPECT_EQ(Entry("0"), "021a2b3c4d5e");
+
+    // A named pipe opens only when a writer comes: no command may wait on it.
+    ASSERT_TRUE(std::filesystem::remove("OEM.tmp"));
+    ASSERT_EQ(mkfifo("OEM.tmp", 0600), 0);
+    PipeReaderWatch watch("OEM.tmp");
+    Result piped = RunApConfig({"set", "wepKey2=0a0b0c0d0e"});
+    EXPECT_EQ(piped.code, 0) << piped.err;
+    EXPECT_NE(piped.err.find("not a file that can be read and written"), std::string::npos);
+    ASSERT_EQ(RunApConfig({"backup", "b.json"}).code, 0);
+    EXPECT_EQ(RunApConfig({"restore", "b.json"}).code, 0);
+    EXPECT_FALSE(watch.ReaderWaited());
+}
+
 TEST_F(ApConfigTest, BackupAndRestore) {
     Result b = RunApConfig({"backup", "ap.json"});
     ASSERT_EQ(b.code, 0) << b.err;
@@ -1118,6 +1161,10 @@ protected:
         std::vector<uint8_t> block = Hex(j["configuration"]);
         for (auto [offset, value] : changes)
             block[offset] = value;
+        Save(name, j, block);
+    }
+    // Writes j with block as its configuration and the block's own digest.
+    static void Save(const std::string& name, nlohmann::json j, const std::vector<uint8_t>& block) {
         std::string hex;
         for (uint8_t b : block) {
             char two[3];
@@ -1159,6 +1206,26 @@ TEST_F(RestoreCheckTest, RefusesEveryValueSetWouldRefuseAndWritesNothing) {
     EXPECT_EQ(etsi.code, 2);
     EXPECT_NE(etsi.err.find("channel=13 refused"), std::string::npos) << etsi.err;
     EXPECT_EQ(Current()[28], 6);
+
+    // Values that read as something but that no page stores so: a rate mode of no list
+    // entry, Auto with an empty rates word, a zero byte within the ESSID's length.
+    for (auto [name, changes, refused] :
+         std::vector<std::tuple<const char*, std::vector<std::pair<size_t, uint8_t>>, const char*>>{
+             {"rate.json", {{30, 7}}, "rateMode"},
+             {"auto.json", {{30, 1}, {156, 0}, {157, 0}, {158, 0}, {159, 0}}, "rateMode"},
+             {"nul.json",
+              {{31, 5}, {32, 'A'}, {33, 0}, {34, 'B'}, {35, 'C'}, {36, 'D'}},
+              "a zero byte within its length 5"}}) {
+        ASSERT_EQ(RunApConfig({"backup", name}).code, 0);
+        auto j = nlohmann::json::parse(TempWorkingFolder::Read(name));
+        std::vector<uint8_t> block = Hex(j["configuration"]);
+        for (auto [offset, value] : changes)
+            block[offset] = value;
+        Save(name, j, block);
+        Result r = RunApConfig({"restore", name});
+        EXPECT_EQ(r.code, 2) << name;
+        EXPECT_NE(r.err.find(refused), std::string::npos) << name << "\n" << r.err;
+    }
 
     // An ESSID no page lets in, shown escaped in the refusal.
     WriteEdited("essid.json", {{31, 4}, {32, 'A'}, {33, '\n'}, {34, 'z'}, {35, '='}});
@@ -1222,6 +1289,43 @@ TEST_F(RestoreCheckTest, TheFileIsCheckedBeforeTheDeviceIsAsked) {
     EXPECT_EQ(r.code, 0) << r.err;
 }
 
+// A restore never leaves a login password the login dialog refuses: a backup that says it
+// holds passwords is judged by its bytes.
+TEST_F(RestoreCheckTest, LoginPasswordOnlyOneTheDialogTakes) {
+    ASSERT_EQ(RunApConfig({"backup", "none.json"}).code, 0);
+    auto none = nlohmann::json::parse(TempWorkingFolder::Read("none.json"));
+    none.erase("passwords");
+    TempWorkingFolder::Write("unsaid.json", none.dump());
+    none["passwords"] = true;
+    TempWorkingFolder::Write("lying.json", none.dump());
+    ASSERT_EQ(RunApConfig({"backup", "--with-password", "with.json"}).code, 0);
+    auto with = nlohmann::json::parse(TempWorkingFolder::Read("with.json"));
+    std::vector<uint8_t> block = Hex(with["configuration"]);
+    auto edited = [&](const char* name, std::initializer_list<std::pair<size_t, uint8_t>> bytes) {
+        std::vector<uint8_t> b = block;
+        for (auto [offset, value] : bytes)
+            b[offset] = value;
+        Save(name, with, b);
+        return std::string(name);
+    };
+    emulator.Control("reset-stats");
+    for (const auto& [file, why] : std::vector<std::pair<std::string, const char*>>{
+             {"unsaid.json", "holds no password"},
+             {"lying.json", "the entry \"passwords\" says true"},
+             {edited("long.json", {{192, 0x2C}, {193, 1}}), "its length 300"},
+             {edited("blank.json", {{192, 3}, {196, ' '}, {197, ' '}, {198, ' '}}),
+              "not one the login takes"},
+             {edited("empty.json", {{192, 0}, {196, 0}}), "not one the login takes"},
+             {edited("control.json", {{192, 2}, {196, 'a'}, {197, 0x1B}, {198, 0}}),
+              "not one the login takes"}}) {
+        Result r = RunApConfig({"restore", "--with-password", file});
+        EXPECT_EQ(r.code, 2) << file;
+        EXPECT_NE(r.err.find(why), std::string::npos) << file << "\n" << r.err;
+    }
+    EXPECT_EQ(Stat("writes"), 0);
+    EXPECT_EQ(RunApConfig({"get", "essid"}, "").code, 4);
+}
+
 // What a backup holds: the passwords only when asked, searched for as text and in
 // hexadecimal.
 TEST_F(ApConfigTest, BackupHoldsNoPasswordUnlessAsked) {
@@ -1279,10 +1383,10 @@ TEST_F(ApConfigTest, DiffAndDryRunShowWhatDiffersWithoutPasswords) {
     const std::string changed = "essid                 changed -> wireless\n"
                                 "channel               Channel 1 -> Channel 6\n";
     Result plain = RunApConfig({"diff", "plain.json"}, "fresh");
-    EXPECT_EQ(plain.code, 1) << plain.err;
+    EXPECT_EQ(plain.code, 6) << plain.err; // differs: a code of its own
     EXPECT_EQ(plain.out, changed);
     Result with = RunApConfig({"diff", "with.json"}, "fresh");
-    EXPECT_EQ(with.code, 1);
+    EXPECT_EQ(with.code, 6);
     EXPECT_EQ(with.out, changed + "password              differs\n");
     Result json = RunApConfig({"diff", "--json", "with.json"}, "fresh");
     EXPECT_EQ(nlohmann::json::parse(json.out),

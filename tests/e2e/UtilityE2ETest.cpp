@@ -4,7 +4,7 @@
 #include "Emulator.h"
 #include "TempFolder.h"
 #include "X11Session.h"
-#include "app/KeyStoreFile.h"
+#include "device/KeyStoreFile.h"
 #include "platform/Profile.h"
 #include "platform/qt/QtDialogUnits.h"
 #include "resources/Dialog102Ids.h"

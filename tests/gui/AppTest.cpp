@@ -3,7 +3,7 @@
 #include "GuiTest.h"
 #include "TempFolder.h"
 #include "app/ConfigApp.h"
-#include "app/KeyStoreFile.h"
+#include "device/KeyStoreFile.h"
 #include "app/LoginDlg.h"
 #include "app/MainDlg.h"
 #include "device/ProgressDlg.h"

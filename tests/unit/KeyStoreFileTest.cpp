@@ -1,5 +1,5 @@
 // The local key file: creation, device check, scrambling, loading of odd files.
-#include "app/KeyStoreFile.h"
+#include "device/KeyStoreFile.h"
 #include "TempFolder.h"
 #include "Unprivileged.h"
 #ifndef _WIN32

@@ -10,9 +10,9 @@
 #include "PrivateFile.h"
 #include "SystemText.h"
 #include "Terminal.h"
-#include "app/KeyStoreFile.h"
 #include "device/ConfigTransfer.h"
 #include "device/DeviceChannel.h"
+#include "device/KeyStoreFile.h"
 #include "device/WepKeyTable.h"
 #include "platform/InstanceLock.h"
 
@@ -35,14 +35,6 @@ std::string WithoutTrailingBlanks(const char* text) {
     return s;
 }
 
-bool FileExists(const char* name) {
-    if (FILE* f = std::fopen(name, "r")) {
-        std::fclose(f);
-        return true;
-    }
-    return false;
-}
-
 } // namespace
 
 int ApConfig::Fail(int code, const std::string& message) const {
@@ -58,13 +50,6 @@ int ApConfig::Print(const std::string& text) const {
 int ApConfig::PrintLine(const std::string& text) const {
     return Print(text + "\n");
 }
-
-namespace {
-// show's name column.
-std::string Column(const std::string& name) {
-    return name + std::string(name.size() < 22 ? 22 - name.size() : 1, ' ');
-}
-} // namespace
 
 bool ApConfig::Output(const std::string& text) {
     if (m_output.empty()) {
@@ -248,138 +233,63 @@ int ApConfig::RunCommand(const std::vector<std::string>& args) {
             return code;
     if (int code = CheckUtilityNotRunning())
         return code;
+    SetKeyFileFolder(m_keyFolder.empty() ? MenuKeyFileFolder() : m_keyFolder);
     if (int code = ReadAndLogIn())
         return code;
     bool passwd = m_words[0] == "passwd";
-    std::vector<std::string> lines;
+    std::vector<std::string>& lines = m_passwordLines;
     if (!PasswordLines(&lines, passwd))
         return kExitRefused;
     std::string typed, refused;
     if (!Codepage1252::FromUtf8(lines[0], &typed, &refused) || !LoginAccepts(m_image, typed))
         return Fail(kExitWrongPassword, "The password you typed is incorrect.");
 
-    // The commands that run once logged in, passwd below.
     static const std::pair<const char*, int (ApConfig::*)()> kCommands[] = {
         {"show", &ApConfig::Show},       {"get", &ApConfig::Get},
         {"set", &ApConfig::Set},         {"backup", &ApConfig::Backup},
         {"restore", &ApConfig::Restore}, {"keys", &ApConfig::ExportKeys},
-        {"diff", &ApConfig::Diff},
+        {"diff", &ApConfig::Diff},       {"passwd", &ApConfig::Passwd},
     };
     for (const auto& [name, run] : kCommands)
         if (m_words[0] == name)
             return (this->*run)();
-    // passwd: lines 2 and 3 with the login dialog's rules, mended: the texts must match,
-    // a text with no word is refused, and at most 16 characters are taken.
-    std::string newText, confirm;
-    if (!Codepage1252::FromUtf8(lines[1], &newText, &refused) ||
-        !Codepage1252::FromUtf8(lines[2], &confirm, &refused))
-        return Fail(kExitRefused,
-                    "the new password holds \"" + refused + "\", which has no Windows-1252 byte");
-    if (newText != confirm)
-        return Fail(kExitRefused,
-                    "The new and confirmed passwords do not match. Please type them again.");
-    std::string word = PasswordWord(newText);
-    if (word.empty())
-        return Fail(kExitRefused, "Can not use null password. Please type them again.");
-    if (newText.size() > kPasswordChars)
-        return Fail(kExitRefused, "the new password is longer than 16 characters");
-    m_image.SetPassword(word);
-    int code = WriteAndVerify(m_image);
-    if (code == kExitDone)
-        PrintLine("The password has been successfully changed.");
-    return code;
-}
-
-int ApConfig::Show() {
-    if (m_json) {
-        nlohmann::ordered_json j;
-        for (const std::string& name : ConfigFields::Names())
-            j[name] = ConfigFields::Json(m_image, name, m_firmware);
-        PrintLine(ConfigFields::JsonText(j));
-        return kExitDone;
-    }
-    for (const auto& [name, value] : ConfigFields::ShownLines(m_image, m_firmware))
-        PrintLine(Column(name) + value);
-    return kExitDone;
-}
-
-int ApConfig::Get() {
-    if (m_json) {
-        nlohmann::ordered_json j;
-        for (size_t i = 1; i < m_words.size(); ++i)
-            j[m_words[i]] = ConfigFields::Json(m_image, m_words[i], m_firmware);
-        PrintLine(ConfigFields::JsonText(j));
-        return kExitDone;
-    }
-    for (size_t i = 1; i < m_words.size(); ++i)
-        PrintLine(ConfigFields::Text(m_image, m_words[i], m_firmware));
-    return kExitDone;
+    return Fail(kExitRefused, "unknown command " + m_words[0]);
 }
 
 void ApConfig::LoadKeyTable() {
-    // The table the main dialog holds once it has opened: the key file's keys when the file
-    // belongs to this access point, else the access point's own slots (the file is then
-    // rebuilt from them). The file itself is touched only after the write.
-    if (!m_noKeyFile && FileExists("OEM.tmp") && KeyFileMatchesDevice()) {
+    // The file itself is touched only after the write.
+    if (!m_noKeyFile && KeyFileStateOf(m_image) == KeyFileState::kThisDevice)
         LoadKeyFile();
-        return;
-    }
-    for (int k = 0; k < WepKeyTable::kKeys; ++k) {
-        for (int j = 0; j < WepKeyTable::kKey64Size; ++j)
-            g_wepKeyTable.keys64[k][j] = m_image.WepKeyByte(k, j);
-        for (int j = 0; j < WepKeyTable::kKey128Size; ++j)
-            g_wepKeyTable.keys128[k][j] = m_image.WepKeyByte(k, j);
-    }
+    else
+        KeyTableFromImage(m_image, g_wepKeyTable);
 }
 
 void ApConfig::SyncKeyFileAfterWrite(bool fromImage) {
+    std::string name = KeyFilePath();
     if (m_noKeyFile) {
-        Console::Err("ap-config: the key file OEM.tmp was left alone (--no-key-file)\n");
+        Console::Err("ap-config: the key file " + name + " was left alone (--no-key-file)\n");
         return;
     }
-    bool ok;
-    if (fromImage && FileExists("OEM.tmp")) {
-        ok = WriteKeyFileFromImage();
-    } else if (fromImage) {
-        SyncKeyFile(); // creates the file from the image
-        ok = FileExists("OEM.tmp");
-    } else {
-        // As the dialogs: the file brought in line when they open, the table saved by Apply.
-        WepKeyTable table = g_wepKeyTable;
-        if (!FileExists("OEM.tmp") || !KeyFileMatchesDevice())
-            SyncKeyFile();
-        g_wepKeyTable = table;
+    KeyFileState state = KeyFileStateOf(*g_pConfigImage);
+    if (state == KeyFileState::kUnusable) {
+        Console::Err("ap-config: the key file " + name +
+                     " is not a file that can be read and written; it was left alone\n");
+        return;
+    }
+    if (state == KeyFileState::kOtherDevice && !m_takeKeyFile) {
+        Console::Err("ap-config: the key file " + name +
+                     " belongs to another access point; it was left alone (--take-key-file "
+                     "makes it this one's)\n");
+        return;
+    }
+    // As the dialogs: the file brought in line when they open, the table saved by Apply.
+    WepKeyTable table = g_wepKeyTable;
+    bool ok = (state == KeyFileState::kThisDevice || WriteKeyFileFromImage());
+    g_wepKeyTable = table;
+    if (ok && !fromImage)
         ok = SaveKeyFile();
-    }
     if (!ok)
-        Console::Err("ap-config: the key file OEM.tmp could not be written\n");
-#ifndef _WIN32
-    // The keys are only obscured in the file: it is kept from other users.
-    else
-        chmod("OEM.tmp", 0600);
-#endif
-}
-
-int ApConfig::Set() {
-    bool keys = ConfigFields::TouchesKeys(m_assignments);
-    if (keys)
-        LoadKeyTable();
-    ConfigImage changed = m_image;
-    std::vector<std::string> refusals =
-        ConfigFields::Apply(changed, g_wepKeyTable, m_assignments, m_clamp);
-    if (!refusals.empty()) {
-        for (const std::string& r : refusals)
-            Fail(kExitRefused, r);
-        Console::Err("ap-config: nothing was written\n");
-        return kExitRefused;
-    }
-    if (m_dryRun)
-        return DryRun(m_image, changed);
-    g_pConfigImage = &changed;
-    int code = WriteAndVerify(changed);
-    if (keys && m_written)
-        SyncKeyFileAfterWrite(false);
-    return code;
+        Console::Err("ap-config: the key file " + name + " could not be written\n");
 }
 
 int ApConfig::WriteAndVerify(ConfigImage& image) {
@@ -406,89 +316,15 @@ int ApConfig::WriteAndVerify(ConfigImage& image) {
         for (const std::string& d : differ)
             list += (list.empty() ? "" : ", ") + d;
         PrintLine("differs: " + list);
-        return Fail(kExitDiffers,
+        return Fail(kExitReadBackDiffers,
                     "written, but the access point reads back differently in: " + list);
     }
     PrintLine("verified");
     return kExitDone;
 }
 
-int ApConfig::Backup() {
-    std::string error;
-    BackupFile backup = BackupFile::FromImage(m_image, m_firmware, m_withPassword);
-    if (!PrivateFile::Write(m_words[1], backup.ToJson(), &error))
-        return Fail(kExitRefused, "cannot write " + m_words[1] + ": " + error);
-    if (m_withPassword)
-        Fail(kExitDone, m_words[1] + " holds the access point's passwords (--with-password): "
-                                     "keep it as you keep them");
-    // With "-" the backup itself is the standard output; the note goes beside it.
-    std::string note = "backup of " + ConfigFields::Text(m_image, "macAddress", "") +
-                       " written to " + (m_words[1] == "-" ? "standard output" : m_words[1]) + "\n";
-    if (m_words[1] != "-")
-        return Print(note);
-    Console::Err(note);
-    return kExitDone;
-}
-
-int ApConfig::ReadBackupFile() {
-    std::string error;
-    if (!m_backup.Load(m_words[1], &error))
-        return Fail(kExitRefused, error + "; nothing was written");
-    if (m_withPassword && !m_backup.passwords)
-        return Fail(kExitRefused, m_words[1] + ": this backup holds no password (it was taken "
-                                               "without --with-password); nothing was written");
-    return kExitDone;
-}
-
-int ApConfig::Restore() {
-    std::string mac = ConfigFields::Text(m_image, "macAddress", "");
-    if (m_backup.macAddress != mac && !m_force)
-        return Fail(kExitRefused, m_words[1] + " is the backup of " + m_backup.macAddress +
-                                      ", the attached access point is " + mac +
-                                      " (--force writes it all the same); nothing was written");
-    ConfigImage restored = m_backup.RestoredOver(m_image, m_withPassword);
-    std::vector<std::string> refusals = ConfigFields::CheckStored(restored, m_clamp);
-    if (!refusals.empty()) {
-        for (const std::string& r : refusals)
-            Fail(kExitRefused, m_words[1] + ": " + r);
-        return Fail(kExitRefused, "nothing was written");
-    }
-    if (m_dryRun)
-        return DryRun(m_image, restored);
-    g_pConfigImage = &restored;
-    int code = WriteAndVerify(restored);
-    if (m_written)
-        SyncKeyFileAfterWrite(true);
-    return code;
-}
-
 int ApConfig::DryRun(const ConfigImage& now, const ConfigImage& then) {
     std::vector<FieldChange> changes = ConfigFields::Changes(now, then, m_withPassword);
     Print(changes.empty() ? "no change\n" : ChangeReport::Text(changes));
     return Fail(kExitDone, "--dry-run: nothing was written");
-}
-
-int ApConfig::Diff() {
-    ConfigImage backup = m_image;
-    std::copy(m_backup.block.begin(), m_backup.block.end(), backup.Bytes());
-    std::vector<FieldChange> changes = ConfigFields::Changes(m_image, backup, m_backup.passwords);
-    if (m_json)
-        PrintLine(ConfigFields::JsonText(ChangeReport::Json(changes, "accessPoint", "backup")));
-    else
-        Print(ChangeReport::Text(changes));
-    return changes.empty() ? kExitDone : kExitDiffer;
-}
-
-int ApConfig::ExportKeys() {
-    KeyExport::Format format;
-    KeyExport::ParseFormat(m_format, &format);
-    if (ConfigFields::ActiveKeySize(m_image.WepType()) == 0)
-        return Fail(kExitRefused,
-                    "WEP is " +
-                        std::string(m_image.WepType() == 0 ? "disabled" : "of an unknown type") +
-                        " on the access point: there are no keys to export");
-    std::string unusable = KeyExport::Unusable(m_image, format);
-    if (!unusable.empty())
-        return Fail(kExitRefused, unusable + "; nothing was written");
-    return Output(KeyExport::Render(m_image, format)) ? kExitDone : kExitRefused;
 }

@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
-// Exit codes of ap-config.
+// Exit codes of ap-config: each means one thing.
 enum ExitCode {
     kExitDone = 0,
-    kExitDiffer = 1,        // diff: the backup and the access point differ
-    kExitDevice = 1,        // the access point could not be reached or did not answer
-    kExitRefused = 2,       // usage, or a value refused
-    kExitDiffers = 3,       // written, but the read-back differs
-    kExitWrongPassword = 4, // the password is not one the access point holds
-    kExitInUse = 5,         // the device is open in another program, or the utility runs
+    kExitDevice = 1,          // the access point could not be reached or did not answer
+    kExitRefused = 2,         // usage, or a value refused
+    kExitReadBackDiffers = 3, // written, but the read-back differs
+    kExitWrongPassword = 4,   // the password is not one the access point holds
+    kExitInUse = 5,           // the device is open in another program, or the utility runs
+    kExitBackupDiffers = 6,   // diff: the backup and the access point differ
 };
 
 // One run of ap-config: the options, the configuration read at the start, the commands.
@@ -37,26 +37,30 @@ private:
     int CheckUtilityNotRunning() const;
     bool PasswordLines(std::vector<std::string>* lines, bool wantNew);
 
+    // The commands, one source file each (ShowCommand.cpp, SetCommand.cpp, ...).
     int Show();
     int Get();
     int Set();
     int Backup();
     int Restore();
-    // Reads and checks the backup file of restore before the access point is asked.
-    int ReadBackupFile();
     int ExportKeys();
     int Diff();
+    int Passwd();
+    int List();
+    // Reads and checks the backup file of restore and diff before the access point is asked.
+    int ReadBackupFile();
     // --dry-run: what a write of then over now would change; nothing is written.
     int DryRun(const ConfigImage& now, const ConfigImage& then);
-    int List();
 
     // Sends image bytes 0..347 with the write command, reads the configuration back and
     // compares; prints "verified" or the differing fields.
     int WriteAndVerify(ConfigImage& image);
-    // The key table as the dialogs would hold it for the image (through the key file
-    // unless --no-key-file).
+    // The key table as the dialogs would hold it for the image: the key file's when it is
+    // this access point's (unless --no-key-file), else the access point's own slots.
     void LoadKeyTable();
-    // The key file after a write: SaveKeyFile of the table, or rebuilt from the image.
+    // The key file after a write, as the dialogs leave it: the table saved (fromImage: the
+    // file rebuilt from the image's slots). A file of another access point is left as it
+    // is unless --take-key-file; every such case is said on standard error.
     void SyncKeyFileAfterWrite(bool fromImage);
 
     int Fail(int code, const std::string& message) const;
@@ -68,14 +72,17 @@ private:
     std::string m_device = "DfuDevice0";
     bool m_deviceGiven = false;
     std::string m_passwordFile;
+    std::string m_keyFolder; // --key-folder; else the menu entry's folder
     std::string m_format = "plain";
     std::string m_output;
     bool m_json = false, m_clamp = false, m_noKeyFile = false, m_force = false,
-         m_withPassword = false, m_help = false, m_version = false, m_dryRun = false;
+         m_withPassword = false, m_help = false, m_version = false, m_dryRun = false,
+         m_takeKeyFile = false;
     std::vector<std::string> m_args;  // the command's arguments
     std::string m_file;               // or its one file
     std::vector<std::string> m_words; // the command and its arguments
     std::vector<Assignment> m_assignments;
+    std::vector<std::string> m_passwordLines; // the password, for passwd the new one twice
     BackupFile m_backup;
     std::string m_firmware;
     ConfigImage m_image;

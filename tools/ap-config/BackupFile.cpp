@@ -5,6 +5,7 @@
 #include "device/ConfigFieldTable.h"
 #include "device/HexText.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -127,12 +128,12 @@ bool BackupFile::Parse(const std::string& text, std::string* why) {
         !textEntry("macAddress", true, &macAddress) ||
         !textEntry("firmwareVersion", false, &firmwareVersion) || !textEntry("date", false, &date))
         return false;
-    // Backups from before the entry held the passwords.
-    passwords = true;
-    if (const nlohmann::json* p =
-            entry("passwords", false, &nlohmann::json::is_boolean, "true or false"))
-        passwords = p->get<bool>();
-    else if (!why->empty())
+    // The entry lies outside the digest: the block's own password bytes say whether it holds
+    // them (a backup taken without them has them as zero bytes), and the entry, which older
+    // backups lack, must agree with them.
+    const nlohmann::json* p =
+        entry("passwords", false, &nlohmann::json::is_boolean, "true or false");
+    if (!p && !why->empty())
         return false;
     std::vector<BYTE> bytes;
     if (hex.size() != 2 * block.size() || !HexText::Parse(hex, &bytes)) {
@@ -142,6 +143,17 @@ bool BackupFile::Parse(const std::string& text, std::string* why) {
     std::copy(bytes.begin(), bytes.end(), block.begin());
     if (Sha256::Hex(block.data(), block.size()) != Lower(digest)) {
         *why = "the SHA-256 of the configuration does not match: the file is damaged";
+        return false;
+    }
+    passwords = std::any_of(ConfigFieldTable().begin(), ConfigFieldTable().end(),
+                            [&](const ConfigField& f) {
+                                return f.secret && std::any_of(block.begin() + f.offset,
+                                                               block.begin() + f.offset + f.width,
+                                                               [](BYTE b) { return b != 0; });
+                            });
+    if (p && p->get<bool>() != passwords) {
+        *why = std::string("the entry \"passwords\" says ") + (passwords ? "false" : "true") +
+               " but the configuration holds " + (passwords ? "passwords" : "none");
         return false;
     }
     if (MacOf(block.data()) != Lower(macAddress)) {

@@ -17,12 +17,13 @@ const char kExitCodes[] =
     "            2 usage or a value refused, 3 written but the read-back differs,\n"
     "            4 wrong password, 5 the access point is in use by another program,\n"
     "            or the utility runs (set, restore, passwd without --force);\n"
-    "            diff: 0 equal, 1 different\n";
+    "            6 diff: the backup and the access point differ\n";
 
 // The options several commands take, in the same words for each.
 const char kForce[] = "changes even while the utility runs for this user";
 const char kClamp[] = "numbers out of range are corrected as the Advanced page does";
 const char kNoKeyFile[] = "leaves the key file OEM.tmp alone";
+const char kTakeKeyFile[] = "rebuilds a key file of another access point for this one";
 const char kDryRun[] = "shows what would change and writes nothing";
 const char kJson[] = "JSON instead of text";
 
@@ -37,10 +38,14 @@ CLI::App* Command(CLI::App& parent, const char* name, const char* description,
 }
 
 // The flags of the commands that write the configuration (set, restore).
-void AddWriteFlags(CLI::App& command, bool& clamp, bool& noKeyFile, bool& dryRun) {
-    command.add_flag("--clamp", clamp, kClamp);
-    command.add_flag("--no-key-file", noKeyFile, kNoKeyFile);
-    command.add_flag("--dry-run", dryRun, kDryRun);
+struct WriteFlags {
+    bool &clamp, &noKeyFile, &takeKeyFile, &dryRun;
+};
+void AddWriteFlags(CLI::App& command, const WriteFlags& a) {
+    command.add_flag("--clamp", a.clamp, kClamp);
+    command.add_flag("--no-key-file", a.noKeyFile, kNoKeyFile);
+    command.add_flag("--take-key-file", a.takeKeyFile, kTakeKeyFile);
+    command.add_flag("--dry-run", a.dryRun, kDryRun);
 }
 
 // "keys export", "show"; empty for the program itself.
@@ -120,6 +125,10 @@ CommandLine::CommandLine(ApConfig& a)
                    "line 1: the password; for passwd lines 2 and 3: the new one\n"
                    "(else $AP_PASSWORD, else asked on the terminal)")
         ->type_name("FILE");
+    app.add_option("--key-folder", a.m_keyFolder,
+                   "the folder of the key file OEM.tmp (default: the one the utility's\n"
+                   "menu entry uses, ~/.local/share/ap-utility; \".\": this one)")
+        ->type_name("DIR");
     app.add_flag("-h,--help", a.m_help, "this text; help COMMAND: that command's");
     app.add_flag("--version", a.m_version, "the version of ap-config");
 
@@ -136,7 +145,7 @@ CommandLine::CommandLine(ApConfig& a)
                             "checks every value, writes them all in one write,\n"
                             "reads back and prints \"verified\"",
                             "ap-config set channel=6 \"essid=Office AP\"");
-    AddWriteFlags(*set, a.m_clamp, a.m_noKeyFile, a.m_dryRun);
+    AddWriteFlags(*set, {a.m_clamp, a.m_noKeyFile, a.m_takeKeyFile, a.m_dryRun});
     set->add_flag("--force", a.m_force, kForce);
     set->add_option("assignments", a.m_args)->type_name("FIELD=VALUE");
 
@@ -158,12 +167,12 @@ CommandLine::CommandLine(ApConfig& a)
                       std::string(kForce) + ";\nrestore: also another access point's backup");
     restore->add_flag("--with-password", a.m_withPassword,
                       "restore: the backup's login password too");
-    AddWriteFlags(*restore, a.m_clamp, a.m_noKeyFile, a.m_dryRun);
+    AddWriteFlags(*restore, {a.m_clamp, a.m_noKeyFile, a.m_takeKeyFile, a.m_dryRun});
     restore->add_option("file", a.m_file)->type_name("FILE");
 
     CLI::App* diff = Command(app, "diff",
                              "the fields where a backup and the access point differ\n"
-                             "(exit 0 equal, 1 different)",
+                             "(exit 0 equal, 6 different)",
                              "ap-config diff ap1.json");
     diff->add_flag("--json", a.m_json, kJson);
     diff->add_option("file", a.m_file)->type_name("FILE");

@@ -3,12 +3,12 @@
 #include "Codepage1252.h"
 #include "device/ConfigWords.h"
 #include "device/HexText.h"
+#include "device/KeyStoreFile.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 
 namespace {
 
@@ -265,10 +265,6 @@ std::string ConfigFields::Escaped(const std::string& text) {
     return s;
 }
 
-int ConfigFields::ActiveKeySize(BYTE wepType) {
-    return wepType == 1 ? WepKeyTable::kKey64Size : wepType == 2 ? WepKeyTable::kKey128Size : 0;
-}
-
 std::string ConfigFields::KeyHex(const ConfigImage& image, int slot) {
     int size = ActiveKeySize(image.WepType());
     if (size == 0)
@@ -334,199 +330,214 @@ bool ConfigFields::TouchesKeys(const std::vector<Assignment>& assignments) {
     });
 }
 
+namespace {
+
+// What one FIELD=VALUE works on: a copy of the image and of the key table, which the caller
+// takes only when every value passed.
+struct Assigning {
+    ConfigImage copy;
+    WepKeyTable table;
+    bool clamp;
+    int newWepType = -1;
+};
+
+// A parser per kind of field: stores the value into the copy, or returns what is allowed.
+using Parser = std::string (*)(Assigning&, const ConfigField&, const std::string& value);
+
+std::string TextValue(Assigning& a, const ConfigField& f, const std::string& value) {
+    std::string text, why;
+    if (!ParseText(value, &text, &why))
+        return why;
+    SetFieldText(a.copy.Bytes(), f, text);
+    return "";
+}
+
+std::string NumberValue(Assigning& a, const ConfigField& f, const std::string& value) {
+    const ThresholdRule& rule = *f.range;
+    std::string text = value;
+    if (a.clamp && (text.empty() || AllDigits(text))) {
+        SetFieldNumber(a.copy.Bytes(), f, CorrectThreshold(rule, text));
+        return "";
+    }
+    if (AllDigits(text) && std::stol(text) >= rule.lower && std::stol(text) <= rule.upper) {
+        SetFieldNumber(a.copy.Bytes(), f, static_cast<DWORD>(std::stol(text)));
+        return "";
+    }
+    return "allowed " + std::to_string(rule.lower) + " to " + std::to_string(rule.upper) +
+           " (decimal; --clamp corrects as the Advanced page does)";
+}
+
+std::string WordValue(Assigning& a, const ConfigField& f, const std::string& value) {
+    DWORD v;
+    if (!ParseWord(*f.words, value, &v))
+        return "allowed " + Allowed(*f.words);
+    if (f.words == &kWepTypeWords)
+        a.newWepType = static_cast<int>(v); // stored with the keys, last
+    else
+        SetFieldNumber(a.copy.Bytes(), f, v);
+    return "";
+}
+
+std::string ChannelValue(Assigning& a, const ConfigField& f, const std::string& value) {
+    int first = 0, last = 0;
+    std::string v = Lower(value);
+    if (v.compare(0, 8, "channel ") == 0)
+        v = v.substr(8);
+    std::string domain = RegulationText(a.copy.RegulationDomain());
+    if (!ChannelRangeFor(a.copy.RegulationDomain(), &first, &last))
+        return "the regulation domain " + domain + " offers no channels";
+    if (AllDigits(v) && std::stoi(v) >= first && std::stoi(v) <= last) {
+        SetFieldNumber(a.copy.Bytes(), f, static_cast<DWORD>(std::stoi(v)));
+        return "";
+    }
+    return "allowed " + ChannelText(first) + " to " + ChannelText(last) + " (" +
+           std::to_string(first) + " to " + std::to_string(last) + ") in " + domain;
+}
+
+std::string RateValue(Assigning& a, const ConfigField&, const std::string& value) {
+    std::string v = Lower(value);
+    for (int i = 0; i < kRateCount; ++i) {
+        std::string word = Lower(kRateWords[i]);
+        std::string number = word.substr(0, word.find(' '));
+        if (v == word || v == number || v == number + "mbps") {
+            StoreRateSelection(a.copy, i);
+            return "";
+        }
+    }
+    return "allowed \"1 Mbps\", \"2 Mbps\", \"5.5 Mbps\", \"11 Mbps\", \"Auto\" (or 1, 2, 5.5, 11)";
+}
+
+std::string ModeValue(Assigning& a, const ConfigField& f, const std::string& value) {
+    std::string allowed;
+    for (const ModeWord& m : kModeWords) {
+        if (Lower(value) == Lower(m.text) || (AllDigits(value) && std::stoul(value) == m.value)) {
+            SetFieldNumber(a.copy.Bytes(), f, m.value);
+            return "";
+        }
+        allowed += std::string(allowed.empty() ? "" : ", ") + "\"" + m.text + "\" (" +
+                   std::to_string(m.value) + ")";
+    }
+    return "allowed " + allowed;
+}
+
+std::string HexBytesValue(Assigning& a, const ConfigField& f, const std::string& value) {
+    std::vector<BYTE> parsed;
+    if (HexText::Parse(value, &parsed) && parsed.size() == f.width) {
+        std::copy(parsed.begin(), parsed.end(), a.copy.Bytes() + f.offset);
+        return "";
+    }
+    return "allowed " + (f.width == 6 ? std::string("six") : std::to_string(f.width)) +
+           " hexadecimal bytes, as 00-0A-FF-10-20-30 (a separator, ':' or '-', only between "
+           "every two digits)";
+}
+
+std::string AddressValue(Assigning& a, const ConfigField& f, const std::string& value) {
+    return ParseAddress(value, a.copy.Bytes() + f.offset)
+               ? ""
+               : "allowed a dotted address of four numbers 0 to 255";
+}
+
+// Into the key table: its size is the WEP type after the whole command.
+std::string KeyValue(Assigning& a, const ConfigField& f, const std::string& value) {
+    int key = KeySlotIndex(f);
+    int size =
+        ActiveKeySize(static_cast<BYTE>(a.newWepType >= 0 ? a.newWepType : a.copy.WepType()));
+    std::vector<BYTE> parsed;
+    if (size == 0)
+        return "WEP is disabled: keys are taken only with wepType=64-bit or 128-bit";
+    if (!HexText::Parse(value, &parsed) || parsed.size() != static_cast<size_t>(size))
+        return "allowed " + std::to_string(2 * size) + " hexadecimal digits (a " +
+               std::string(size == 5 ? "64" : "128") +
+               "-bit key; a separator, ':' or '-', only between every two digits)";
+    std::copy(parsed.begin(), parsed.end(),
+              size == WepKeyTable::kKey64Size ? a.table.keys64[key] : a.table.keys128[key]);
+    return "";
+}
+
+Parser ParserFor(const ConfigField& f) {
+    switch (f.kind) {
+    case FieldKind::kText:
+        return TextValue;
+    case FieldKind::kNumber:
+        return NumberValue;
+    case FieldKind::kListWord:
+        return f.list == FieldList::kChannels ? ChannelValue
+               : f.list == FieldList::kRates  ? RateValue
+               : f.list == FieldList::kModes  ? ModeValue
+                                              : WordValue;
+    case FieldKind::kHexBytes:
+        return HexBytesValue;
+    case FieldKind::kAddress:
+        return AddressValue;
+    case FieldKind::kKeySlot:
+        return KeyValue;
+    case FieldKind::kReserved:
+        break;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 std::vector<std::string> ConfigFields::Apply(ConfigImage& image, WepKeyTable& table,
                                              const std::vector<Assignment>& assignments,
                                              bool clamp) {
     std::vector<std::string> refusals;
-    // Stores run on a copy; the image takes it only when every value passed.
-    ConfigImage copy = image;
-    BYTE* bytes = copy.Bytes();
-    std::vector<std::function<void()>> keyStores;
-    int newWepType = -1;
-    auto refuse = [&](const Assignment& a, const std::string& allowed) {
-        refusals.push_back(Escaped(a.field + "=" + a.value) + " refused: " + allowed);
-    };
-    auto listField = [&](const Assignment& a, const ConfigField& f) {
-        DWORD v;
-        if (!ParseWord(*f.words, a.value, &v))
-            refuse(a, "allowed " + Allowed(*f.words));
-        else if (f.words == &kWepTypeWords)
-            newWepType = static_cast<int>(v);
-        else
-            SetFieldNumber(bytes, f, v);
-    };
-    auto numberField = [&](const Assignment& a, const ConfigField& f) {
-        const ThresholdRule& rule = *f.range;
-        std::string text = a.value;
-        bool digits = text.empty() || AllDigits(text);
-        if (clamp && digits) {
-            SetFieldNumber(bytes, f, CorrectThreshold(rule, text));
-        } else if (AllDigits(text) && std::stol(text) >= rule.lower &&
-                   std::stol(text) <= rule.upper) {
-            SetFieldNumber(bytes, f, static_cast<DWORD>(std::stol(text)));
-        } else {
-            refuse(a, "allowed " + std::to_string(rule.lower) + " to " +
-                          std::to_string(rule.upper) +
-                          " (decimal; --clamp corrects as the Advanced page does)");
-        }
-    };
-    auto channelField = [&](const Assignment& a, const ConfigField& f) {
-        int first = 0, last = 0;
-        std::string v = Lower(a.value);
-        if (v.compare(0, 8, "channel ") == 0)
-            v = v.substr(8);
-        std::string domain = RegulationText(copy.RegulationDomain());
-        if (!ChannelRangeFor(copy.RegulationDomain(), &first, &last))
-            refuse(a, "the regulation domain " + domain + " offers no channels");
-        else if (AllDigits(v) && std::stoi(v) >= first && std::stoi(v) <= last)
-            SetFieldNumber(bytes, f, static_cast<DWORD>(std::stoi(v)));
-        else
-            refuse(a, "allowed " + ChannelText(first) + " to " + ChannelText(last) + " (" +
-                          std::to_string(first) + " to " + std::to_string(last) + ") in " + domain);
-    };
-    auto rateField = [&](const Assignment& a) {
-        int found = -1;
-        std::string v = Lower(a.value);
-        for (int i = 0; i < kRateCount; ++i) {
-            std::string word = Lower(kRateWords[i]);
-            std::string number = word.substr(0, word.find(' '));
-            if (v == word || v == number || v == number + "mbps")
-                found = i;
-        }
-        if (found >= 0)
-            StoreRateSelection(copy, found);
-        else
-            refuse(a, "allowed \"1 Mbps\", \"2 Mbps\", \"5.5 Mbps\", \"11 Mbps\", \"Auto\" "
-                      "(or 1, 2, 5.5, 11)");
-    };
-    auto modeField = [&](const Assignment& a, const ConfigField& f) {
-        int found = -1;
-        std::string allowed;
-        for (int i = 0; i < kModeCount; ++i) {
-            const ModeWord& m = kModeWords[i];
-            if (Lower(a.value) == Lower(m.text) ||
-                (AllDigits(a.value) && std::stoul(a.value) == m.value))
-                found = i;
-            allowed += std::string(allowed.empty() ? "" : ", ") + "\"" + m.text + "\" (" +
-                       std::to_string(m.value) + ")";
-        }
-        if (found >= 0)
-            SetFieldNumber(bytes, f, kModeWords[found].value);
-        else
-            refuse(a, "allowed " + allowed);
-    };
-    auto keyField = [&](const Assignment& a, const ConfigField& f) {
-        int key = KeySlotIndex(f);
-        int size = ActiveKeySize(static_cast<BYTE>(newWepType >= 0 ? newWepType : copy.WepType()));
-        std::vector<BYTE> parsed;
-        if (size == 0) {
-            refuse(a, "WEP is disabled: keys are taken only with wepType=64-bit or 128-bit");
-        } else if (!HexText::Parse(a.value, &parsed) ||
-                   parsed.size() != static_cast<size_t>(size)) {
-            refuse(a, "allowed " + std::to_string(2 * size) + " hexadecimal digits (a " +
-                          std::string(size == 5 ? "64" : "128") +
-                          "-bit key; a separator, ':' or '-', only between every two digits)");
-        } else if (size == WepKeyTable::kKey64Size) {
-            std::copy(parsed.begin(), parsed.end(), table.keys64[key]);
-        } else {
-            std::copy(parsed.begin(), parsed.end(), table.keys128[key]);
-        }
-    };
-    for (const Assignment& a : assignments) {
-        const ConfigField* f = FindConfigField(a.field);
-        std::string why, text;
-        std::vector<BYTE> parsed;
-        if (!f || !f->settable) {
-            refuse(a, "not a field that can be set; these can: " + WritableList());
-            continue;
-        }
-        switch (f->kind) {
-        case FieldKind::kText:
-            if (ParseText(a.value, &text, &why))
-                SetFieldText(bytes, *f, text);
-            else
-                refuse(a, why);
-            break;
-        case FieldKind::kNumber:
-            numberField(a, *f);
-            break;
-        case FieldKind::kListWord:
-            if (f->list == FieldList::kChannels)
-                channelField(a, *f);
-            else if (f->list == FieldList::kRates)
-                rateField(a);
-            else if (f->list == FieldList::kModes)
-                modeField(a, *f);
-            else
-                listField(a, *f);
-            break;
-        case FieldKind::kHexBytes:
-            if (HexText::Parse(a.value, &parsed) && parsed.size() == f->width)
-                std::copy(parsed.begin(), parsed.end(), bytes + f->offset);
-            else
-                refuse(a, "allowed " + (f->width == 6 ? "six" : std::to_string(f->width)) +
-                              " hexadecimal bytes, as 00-0A-FF-10-20-30 (a separator, ':' or "
-                              "'-', only between every two digits)");
-            break;
-        case FieldKind::kAddress:
-            if (!ParseAddress(a.value, bytes + f->offset))
-                refuse(a, "allowed a dotted address of four numbers 0 to 255");
-            break;
-        case FieldKind::kKeySlot:
-            // Keys last: their size is the WEP type after this call.
-            keyStores.push_back([&, a, f] { keyField(a, *f); });
-            break;
-        case FieldKind::kReserved:
-            break;
+    Assigning a{image, table, clamp};
+    // The keys last: their size is the WEP type after this command.
+    for (bool keys : {false, true}) {
+        for (const Assignment& as : assignments) {
+            const ConfigField* f = FindConfigField(as.field);
+            Parser parse = f && f->settable ? ParserFor(*f) : nullptr;
+            if (f && (f->kind == FieldKind::kKeySlot) != keys)
+                continue;
+            std::string allowed = parse
+                                      ? parse(a, *f, as.value)
+                                      : "not a field that can be set; these can: " + WritableList();
+            if (!allowed.empty())
+                refusals.push_back(Escaped(as.field + "=" + as.value) + " refused: " + allowed);
         }
     }
-    // The table is changed only when every value passed, so work on a copy of it too.
-    WepKeyTable original = table;
-    for (auto& store : keyStores)
-        store();
-    if (!refusals.empty()) {
-        table = original;
+    if (!refusals.empty())
         return refusals;
-    }
     // As the Encryption page: choosing a WEP type collects that group into the slots, and a
     // changed key collects the active group.
-    if (newWepType >= 0)
-        copy.SetWepType(static_cast<BYTE>(newWepType));
-    int size = ActiveKeySize(copy.WepType());
-    if ((newWepType > 0 || !keyStores.empty()) && size > 0) {
-        for (int k = 0; k < WepKeyTable::kKeys; ++k)
-            for (int j = 0; j < size; ++j)
-                copy.SetWepKeyByte(k, j,
-                                   size == WepKeyTable::kKey64Size ? table.keys64[k][j]
-                                                                   : table.keys128[k][j]);
-    }
-    std::copy(copy.Bytes(), copy.Bytes() + kImageBufferSize, image.Bytes());
+    bool keyGiven = std::any_of(assignments.begin(), assignments.end(), [](const Assignment& as) {
+        const ConfigField* f = FindConfigField(as.field);
+        return f && f->kind == FieldKind::kKeySlot;
+    });
+    if (a.newWepType >= 0)
+        a.copy.SetWepType(static_cast<BYTE>(a.newWepType));
+    int size = ActiveKeySize(a.copy.WepType());
+    if ((a.newWepType > 0 || keyGiven) && size > 0)
+        StoreKeyGroup(a.copy, a.table, size);
+    std::copy(a.copy.Bytes(), a.copy.Bytes() + kImageBufferSize, image.Bytes());
+    table = a.table;
     return refusals;
 }
 
 std::vector<std::string> ConfigFields::CheckStored(ConfigImage& image, bool clamp) {
-    std::vector<Assignment> stored;
     std::vector<std::string> refusals;
     for (const ConfigField& f : ConfigFieldTable()) {
-        // Key slots hold any bytes; the rest must pass as a set of it would.
-        if (!f.settable || f.kind == FieldKind::kKeySlot)
+        if (!f.settable)
             continue;
-        const ConfigField* length = LengthFieldOf(f);
-        if (length && FieldNumber(image.Bytes(), *length) > f.width)
-            refusals.push_back(std::string(f.name) + " refused: its length " +
-                               std::to_string(FieldNumber(image.Bytes(), *length)) +
-                               " is more than " + std::to_string(f.width));
-        stored.push_back({f.name, StoredValue(image, f)});
+        if (clamp && f.range) {
+            std::string text = std::to_string(FieldNumber(image.Bytes(), f));
+            SetFieldNumber(image.Bytes(), f, CorrectThreshold(*f.range, text));
+        }
+        std::string why;
+        if (StoresSettableValue(image, f, &why))
+            continue;
+        // The refusal in set's words where set refuses the value too.
+        ConfigImage checked = image;
+        WepKeyTable table = g_wepKeyTable;
+        std::vector<std::string> set =
+            Apply(checked, table, {{f.name, StoredValue(image, f)}}, false);
+        refusals.push_back(!set.empty()
+                               ? set.front()
+                               : Escaped(std::string(f.name) + "=" + StoredValue(image, f)) +
+                                     " refused: " + why);
     }
-    ConfigImage checked = image;
-    WepKeyTable table = g_wepKeyTable;
-    std::vector<std::string> more = Apply(checked, table, stored, clamp);
-    refusals.insert(refusals.end(), more.begin(), more.end());
-    if (!refusals.empty() || !clamp)
-        return refusals;
-    for (const ConfigField& f : ConfigFieldTable())
-        if (f.settable && f.kind == FieldKind::kNumber)
-            SetFieldNumber(image.Bytes(), f, FieldNumber(checked.Bytes(), f));
     return refusals;
 }
 

@@ -79,8 +79,6 @@ public:
     // Key bytes of the active WEP type as hexadecimal text: 5 or 13 bytes of slot k (0..3);
     // with WEP disabled the whole slot.
     static std::string KeyHex(const ConfigImage& image, int slot);
-    // The bytes of a key slot's active size: 5, 13, or 0 with WEP disabled.
-    static int ActiveKeySize(BYTE wepType);
     // Whether a restore keeps the attached access point's own value of the field (its MAC
     // address, regulation domain and passwords) rather than the backup's.
     static bool KeptByRestore(const ConfigField& field);

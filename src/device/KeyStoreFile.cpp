@@ -1,0 +1,234 @@
+#include "KeyStoreFile.h"
+
+#include "HexText.h"
+#include "platform/Profile.h"
+#include "platform/WholeFile.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char kFileName[] = "OEM.tmp";
+const char kSection[] = "OEM";
+const char kPhrase[] = "NoPeeking!NoPeeking!NoPeeking!NoPeeking!";
+constexpr size_t kPhraseLength = 40;
+constexpr DWORD kValueBufferSize = 2000;
+#ifdef _WIN32
+const char kSeparator = '\\';
+#else
+const char kSeparator = '/';
+#endif
+
+std::string g_folder; // "" for the working folder
+
+// The name the profile service takes: ".\\OEM.tmp" is the file in the working folder.
+std::string ProfilePath() {
+    return g_folder.empty() ? std::string(".\\") + kFileName : KeyFilePath();
+}
+
+std::string MacText(const ConfigImage& image) {
+    auto mac = image.MacAddress();
+    return HexText::Of(mac.data(), 6);
+}
+
+// The file's entries are read and written in runs (the nine entries at once), so that a
+// large file is read and written once per run, not once per entry.
+std::string ReadEntry(CProfileBatch& file, const char* entry, const char* defaultText) {
+    char buffer[kValueBufferSize];
+    file.GetString(kSection, entry, defaultText, buffer, sizeof(buffer));
+    return buffer;
+}
+
+void WriteEntry(CProfileBatch& file, int entry, const std::string& value) {
+    std::string name = std::to_string(entry);
+    file.WriteString(kSection, name.c_str(), value.c_str());
+}
+
+// Writes entries "0" to "8": the MAC address, then the 64-bit and the 128-bit keys.
+bool WriteEntries(const ConfigImage& image, const WepKeyTable& table) {
+    CProfileBatch file(ProfilePath().c_str());
+    WriteEntry(file, 0, MacText(image));
+    for (int k = 0; k < WepKeyTable::kKeys; ++k)
+        WriteEntry(file, k + 1,
+                   ScrambleKeyText(HexText::Of(table.keys64[k], WepKeyTable::kKey64Size)));
+    for (int k = 0; k < WepKeyTable::kKeys; ++k)
+        WriteEntry(file, k + 5,
+                   ScrambleKeyText(HexText::Of(table.keys128[k], WepKeyTable::kKey128Size)));
+    return file.Commit() != FALSE;
+}
+
+// A missing file is created with its one line, as a text-mode write on Windows gives it,
+// private to its user from the start (the keys are only obscured in it). Nothing is created
+// through a link that leads nowhere, nor over anything that is not a regular file.
+bool CreateWhenMissing() {
+    wholefile::Kind kind = wholefile::KindOf(KeyFilePath());
+    if (kind == wholefile::Kind::kRegular)
+        return true;
+    if (kind != wholefile::Kind::kMissing)
+        return false;
+    if (!g_folder.empty() && !wholefile::MakeFolders(g_folder))
+        return false;
+    wholefile::Attributes privateFile;
+    privateFile.mode = 0600;
+    privateFile.exactMode = true;
+    return wholefile::Replace(KeyFilePath(), "[OEM]\r\n", privateFile, nullptr) ==
+           wholefile::Replaced::kDone;
+}
+
+} // namespace
+
+std::string ScrambleKeyText(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size() && i < kPhraseLength; ++i) {
+        char c = static_cast<char>(static_cast<unsigned char>(text[i]) +
+                                   static_cast<unsigned char>(kPhrase[i]));
+        if (c == '\0')
+            break;
+        out += c;
+    }
+    return out;
+}
+
+std::string UnscrambleKeyText(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size() && i < kPhraseLength; ++i) {
+        char c = static_cast<char>(static_cast<unsigned char>(text[i]) -
+                                   static_cast<unsigned char>(kPhrase[i]));
+        if (c == '\0')
+            break;
+        out += c;
+    }
+    return out;
+}
+
+int ParseKeyText(const std::string& text, unsigned char* bytes, int count) {
+    size_t pos = 0;
+    for (int n = 0; n < count; ++n)
+        if (!HexText::ScanByte(text, &pos, &bytes[n]))
+            return n;
+    return count;
+}
+
+void SetKeyFileFolder(const std::string& folder) {
+    g_folder = folder;
+}
+
+std::string KeyFilePath() {
+    if (g_folder.empty())
+        return kFileName;
+    std::string path = g_folder;
+    if (path.back() != kSeparator && path.back() != '/')
+        path += kSeparator;
+    return path + kFileName;
+}
+
+std::string MenuKeyFileFolder() {
+#ifdef _WIN32
+    const char* local = std::getenv("LOCALAPPDATA");
+    return local && *local ? std::string(local) + "\\ap-utility" : std::string();
+#else
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data && data[0] == '/')
+        return std::string(data) + "/ap-utility";
+    const char* home = std::getenv("HOME");
+    return home && *home ? std::string(home) + "/.local/share/ap-utility" : std::string();
+#endif
+}
+
+KeyFileState KeyFileStateOf(const ConfigImage& image) {
+    switch (wholefile::KindOf(KeyFilePath())) {
+    case wholefile::Kind::kMissing:
+        return KeyFileState::kMissing;
+    case wholefile::Kind::kRegular:
+        break;
+    default:
+        return KeyFileState::kUnusable;
+    }
+    // There but unreadable: rebuilding it would empty it.
+    FILE* f = std::fopen(KeyFilePath().c_str(), "r");
+    if (!f)
+        return KeyFileState::kUnusable;
+    std::fclose(f);
+    CProfileBatch file(ProfilePath().c_str());
+    return ReadEntry(file, "0", "000000000000") == MacText(image) ? KeyFileState::kThisDevice
+                                                                  : KeyFileState::kOtherDevice;
+}
+
+bool KeyFileMatchesDevice() {
+    return KeyFileStateOf(*g_pConfigImage) == KeyFileState::kThisDevice;
+}
+
+bool WriteKeyFileFromImage() {
+    WepKeyTable table;
+    KeyTableFromImage(*g_pConfigImage, table);
+    return CreateWhenMissing() && WriteEntries(*g_pConfigImage, table);
+}
+
+bool SaveKeyFile() {
+    return WriteEntries(*g_pConfigImage, g_wepKeyTable);
+}
+
+void KeyTableFromImage(const ConfigImage& image, WepKeyTable& table) {
+    for (int k = 0; k < WepKeyTable::kKeys; ++k) {
+        for (int j = 0; j < WepKeyTable::kKey64Size; ++j)
+            table.keys64[k][j] = image.WepKeyByte(k, j);
+        for (int j = 0; j < WepKeyTable::kKey128Size; ++j)
+            table.keys128[k][j] = image.WepKeyByte(k, j);
+    }
+}
+
+int ActiveKeySize(BYTE wepType) {
+    return wepType == 1 ? WepKeyTable::kKey64Size : wepType == 2 ? WepKeyTable::kKey128Size : 0;
+}
+
+void StoreKeyGroup(ConfigImage& image, const WepKeyTable& table, int size) {
+    for (int k = 0; k < WepKeyTable::kKeys; ++k)
+        for (int j = 0; j < size; ++j)
+            image.SetWepKeyByte(
+                k, j, size == WepKeyTable::kKey64Size ? table.keys64[k][j] : table.keys128[k][j]);
+}
+
+void LoadKeyFile() {
+    CProfileBatch file(ProfilePath().c_str());
+    for (int k = 0; k < WepKeyTable::kKeys; ++k) {
+        std::string entry = std::to_string(k + 1);
+        std::string text = UnscrambleKeyText(ReadEntry(file, entry.c_str(), "0000000000"));
+        BYTE bytes[WepKeyTable::kKey64Size] = {};
+        ParseKeyText(text, bytes, WepKeyTable::kKey64Size);
+        std::memcpy(g_wepKeyTable.keys64[k], bytes, sizeof(bytes));
+    }
+    for (int k = 0; k < WepKeyTable::kKeys; ++k) {
+        std::string entry = std::to_string(k + 5);
+        std::string text =
+            UnscrambleKeyText(ReadEntry(file, entry.c_str(), "00000000000000000000000000"));
+        BYTE bytes[WepKeyTable::kKey128Size] = {};
+        ParseKeyText(text, bytes, WepKeyTable::kKey128Size);
+        std::memcpy(g_wepKeyTable.keys128[k], bytes, sizeof(bytes));
+    }
+}
+
+void SyncKeyFile() {
+    if (!g_pConfigImage)
+        return;
+    bool written = false;
+    switch (KeyFileStateOf(*g_pConfigImage)) {
+    case KeyFileState::kThisDevice:
+        written = true;
+        break;
+    case KeyFileState::kMissing:
+    case KeyFileState::kOtherDevice:
+        written = WriteKeyFileFromImage();
+        break;
+    case KeyFileState::kUnusable:
+        break;
+    }
+    // A file that cannot be written (a read-only folder, a full disk) must not leave the
+    // table with another access point's keys: it takes the access point's own slots.
+    if (written)
+        LoadKeyFile();
+    else
+        KeyTableFromImage(*g_pConfigImage, g_wepKeyTable);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "ConfigImage.h"
+#include "WepKeyTable.h"
+
+#include <string>
+
+// The local key file "OEM.tmp": the WEP key table kept between runs, tied to the access
+// point by its MAC address, key values scrambled. The one owner of the file for the dialogs
+// and ap-config alike. The operations without arguments act on g_pConfigImage and
+// g_wepKeyTable and report nothing to the user.
+
+// The folder that holds the file: the working folder (the default, "") or the one given.
+void SetKeyFileFolder(const std::string& folder);
+// The file's name as messages give it: "OEM.tmp" in the working folder, else the full path.
+std::string KeyFilePath();
+// The folder the installed menu entry runs the utility in, and so keeps its key file in:
+// $XDG_DATA_HOME/ap-utility (~/.local/share/ap-utility) on Linux, %LOCALAPPDATA%\ap-utility
+// on Windows. Empty when the environment names no such folder.
+std::string MenuKeyFileFolder();
+
+// What stands at the file's name, measured against the image's access point.
+enum class KeyFileState {
+    kMissing,     // nothing: it is created from the access point's own slots
+    kThisDevice,  // a file whose entry "0" is this access point's MAC address
+    kOtherDevice, // a file of another access point (or none named): rebuilt by the dialogs
+    kUnusable,    // a pipe, device, folder, unreadable file or a link leading nowhere: never
+                  // opened, never created through
+};
+KeyFileState KeyFileStateOf(const ConfigImage& image);
+
+// Brings the file in line with the attached access point and loads the key table from it;
+// when it cannot (an unusable file, a full disk) the table takes the access point's slots.
+void SyncKeyFile();
+// Stores the key table (and the access point's MAC address) in the file.
+bool SaveKeyFile();
+// Stores the access point's own key slots (and MAC address) in the file, creating it
+// (private to its user) when missing.
+bool WriteKeyFileFromImage();
+// Loads the key table from the file.
+void LoadKeyFile();
+// Whether the file's entry "0" is the access point's MAC address.
+bool KeyFileMatchesDevice();
+
+// The key table a freshly built file gives: both groups from the image's key slots.
+void KeyTableFromImage(const ConfigImage& image, WepKeyTable& table);
+// The key size of a WEP type: 5 (64-bit), 13 (128-bit), or 0 (disabled or unknown).
+int ActiveKeySize(BYTE wepType);
+// Copies the table's group of that key size (5 or 13) into bytes 0..size-1 of the slots,
+// as choosing a WEP type or editing a key does.
+void StoreKeyGroup(ConfigImage& image, const WepKeyTable& table, int size);
+
+std::string ScrambleKeyText(const std::string& text);
+std::string UnscrambleKeyText(const std::string& text);
+
+// Reads up to count two-digit hexadecimal numbers from text, skipping blanks before each;
+// stops at the first character that is not a hexadecimal digit. Returns how many were read.
+int ParseKeyText(const std::string& text, unsigned char* bytes, int count);

@@ -1,0 +1,35 @@
+// ap-config show and get: the fields in the pages' words, as text or JSON.
+#include "ApConfig.h"
+
+namespace {
+// show's name column.
+std::string Column(const std::string& name) {
+    return name + std::string(name.size() < 22 ? 22 - name.size() : 1, ' ');
+}
+} // namespace
+
+int ApConfig::Show() {
+    if (m_json) {
+        nlohmann::ordered_json j;
+        for (const std::string& name : ConfigFields::Names())
+            j[name] = ConfigFields::Json(m_image, name, m_firmware);
+        PrintLine(ConfigFields::JsonText(j));
+        return kExitDone;
+    }
+    for (const auto& [name, value] : ConfigFields::ShownLines(m_image, m_firmware))
+        PrintLine(Column(name) + value);
+    return kExitDone;
+}
+
+int ApConfig::Get() {
+    if (m_json) {
+        nlohmann::ordered_json j;
+        for (size_t i = 1; i < m_words.size(); ++i)
+            j[m_words[i]] = ConfigFields::Json(m_image, m_words[i], m_firmware);
+        PrintLine(ConfigFields::JsonText(j));
+        return kExitDone;
+    }
+    for (size_t i = 1; i < m_words.size(); ++i)
+        PrintLine(ConfigFields::Text(m_image, m_words[i], m_firmware));
+    return kExitDone;
+}
