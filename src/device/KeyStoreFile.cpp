@@ -168,7 +168,7 @@ bool WriteKeyFileFromImage() {
 }
 
 bool SaveKeyFile() {
-    return WriteEntries(*g_pConfigImage, g_wepKeyTable);
+    return CreateWhenMissing() && WriteEntries(*g_pConfigImage, g_wepKeyTable);
 }
 
 void KeyTableFromImage(const ConfigImage& image, WepKeyTable& table) {

@@ -1225,6 +1225,9 @@ TEST_F(RestoreCheckTest, RefusesEveryValueSetWouldRefuseAndWritesNothing) {
         Result r = RunApConfig({"restore", name});
         EXPECT_EQ(r.code, 2) << name;
         EXPECT_NE(r.err.find(refused), std::string::npos) << name << "\n" << r.err;
+        Result diff = RunApConfig({"diff", name});
+        EXPECT_NE(diff.err.find("would refuse"), std::string::npos) << diff.err;
+        EXPECT_NE(diff.err.find(refused), std::string::npos) << name << "\n" << diff.err;
     }
 
     // An ESSID no page lets in, shown escaped in the refusal.

@@ -68,6 +68,26 @@ TEST_F(KeyStoreFileTest, FirstRunCreatesTheFileFromTheDevice) {
     ExpectTableFromImage();
 }
 
+#ifndef _WIN32
+// The keys are only obscured in the file: it is the user's alone from its first byte,
+// whatever the umask, in the working folder as in a folder of its own made for it.
+TEST_F(KeyStoreFileTest, NewFileIsPrivateFromTheStart) {
+    mode_t old = umask(0);
+    SyncKeyFile();
+    SetKeyFileFolder("made/for/keys");
+    g_wepKeyTable.keys64[0][0] = 0x42;
+    bool saved = SaveKeyFile();
+    SetKeyFileFolder("");
+    umask(old);
+    ASSERT_TRUE(saved);
+    struct stat st {};
+    for (const char* path : {"OEM.tmp", "made/for/keys/OEM.tmp", "made/for/keys"}) {
+        ASSERT_EQ(stat(path, &st), 0) << path;
+        EXPECT_EQ(st.st_mode & 0777, S_ISDIR(st.st_mode) ? 0700u : 0600u) << path;
+    }
+}
+#endif
+
 TEST_F(KeyStoreFileTest, FirstRunFileByteForByte) {
     // Written out by hand from the file's rules: the header line, then entries "0" to "8"
     // in order, each line ended by CR LF. Entry 0 is the MAC address 02 0a bc de f0 12 in

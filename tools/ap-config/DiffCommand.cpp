@@ -2,6 +2,7 @@
 #include "ApConfig.h"
 
 #include "ChangeReport.h"
+#include "Console.h"
 
 int ApConfig::Diff() {
     ConfigImage backup = m_image;
@@ -11,5 +12,9 @@ int ApConfig::Diff() {
         PrintLine(ConfigFields::JsonText(ChangeReport::Json(changes, "accessPoint", "backup")));
     else
         Print(ChangeReport::Text(changes));
+    // What a restore of it would refuse, in the same words.
+    ConfigImage restored = m_backup.RestoredOver(m_image, false);
+    for (const std::string& refused : ConfigFields::CheckStored(restored, false))
+        Console::Err("ap-config: a restore of " + m_words[1] + " would refuse " + refused + "\n");
     return changes.empty() ? kExitDone : kExitBackupDiffers;
 }
