@@ -110,13 +110,10 @@ void CMainDlg::OnOK() {
 void CMainDlg::OnDefault() {
     if (!g_pConfigImage)
         return;
-    std::string password = g_pConfigImage->PasswordText();
-    ReadDefaultConfiguration();
-    for (int k = 0; k < WepKeyTable::kKeys; ++k) {
-        std::memset(g_wepKeyTable.keys64[k], 0x11 * (k + 1), WepKeyTable::kKey64Size);
-        std::memset(g_wepKeyTable.keys128[k], 0x11 * (k + 1), WepKeyTable::kKey128Size);
-    }
-    g_pConfigImage->SetPassword(password);
+    // A factory read that fails leaves the image as it was; the keys are reset all the same.
+    ConfigImage factory = *g_pConfigImage;
+    ReadDefaultConfiguration(factory.Bytes());
+    TakeFactorySettings(*g_pConfigImage, factory, g_wepKeyTable);
     for (CPageDialog* page :
          {static_cast<CPageDialog*>(&g_wirelessPage), static_cast<CPageDialog*>(&g_encryptionPage),
           static_cast<CPageDialog*>(&g_advancedPage), static_cast<CPageDialog*>(&g_ipConfigPage),

@@ -62,10 +62,8 @@ BOOL CConfigDialog::ReadConfiguration() {
     return TRUE;
 }
 
-BOOL CConfigDialog::ReadDefaultConfiguration() {
-    if (!g_pConfigImage)
-        return FALSE;
-    return ReadInto(g_pConfigImage->Bytes(), kSelectFactory, kMsgAttach);
+BOOL CConfigDialog::ReadDefaultConfiguration(BYTE* dest) {
+    return ReadInto(dest, kSelectFactory, kMsgAttach);
 }
 
 void CConfigDialog::StartWriteThread() {

@@ -25,8 +25,9 @@ public:
 
     // Reads the current configuration into this object's image and makes it current.
     BOOL ReadConfiguration();
-    // Reads the factory configuration into the current image.
-    BOOL ReadDefaultConfiguration();
+    // Reads the factory configuration into dest (untouched on failure, whose message has been
+    // shown).
+    BOOL ReadDefaultConfiguration(BYTE* dest);
     // Starts the writer of the current image; returns at once.
     void StartWriteThread();
     static UINT WriteThreadProc(LPVOID param);

@@ -18,6 +18,12 @@ TransferOutcome ReadConfigurationBlock(BYTE* dest, BYTE selector);
 TransferOutcome WriteConfigurationBlock(BYTE* block,
                                         const std::function<void()>& onOpened = nullptr);
 
+// The write of a read, change and write: on one handle (the device's sharing rule keeps any
+// other writer out meanwhile) reads the current configuration and sends block only when its
+// bytes 0..347 are still expected's. *changed tells when they were not: nothing was written
+// and the outcome is kRequestFailed.
+TransferOutcome WriteIfUnchanged(BYTE* block, const BYTE* expected, bool* changed);
+
 // The texts in which the dialogs report the outcomes.
 extern const char kMsgAttachOrInstallDriver[];
 extern const char kMsgAttach[];

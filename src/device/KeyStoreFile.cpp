@@ -191,6 +191,16 @@ void StoreKeyGroup(ConfigImage& image, const WepKeyTable& table, int size) {
                 k, j, size == WepKeyTable::kKey64Size ? table.keys64[k][j] : table.keys128[k][j]);
 }
 
+void TakeFactorySettings(ConfigImage& image, const ConfigImage& factory, WepKeyTable& table) {
+    std::string password = image.PasswordText();
+    image = factory;
+    for (int k = 0; k < WepKeyTable::kKeys; ++k) {
+        std::memset(table.keys64[k], 0x11 * (k + 1), WepKeyTable::kKey64Size);
+        std::memset(table.keys128[k], 0x11 * (k + 1), WepKeyTable::kKey128Size);
+    }
+    image.SetPassword(password);
+}
+
 void LoadKeyFile() {
     CProfileBatch file(ProfilePath().c_str());
     for (int k = 0; k < WepKeyTable::kKeys; ++k) {

@@ -50,6 +50,10 @@ int ActiveKeySize(BYTE wepType);
 // as choosing a WEP type or editing a key does.
 void StoreKeyGroup(ConfigImage& image, const WepKeyTable& table, int size);
 
+// "Default": the factory configuration over image, keeping the login password the image
+// held, and the key table's default keys (every byte of key k 0x11 * k, k = 1..4).
+void TakeFactorySettings(ConfigImage& image, const ConfigImage& factory, WepKeyTable& table);
+
 std::string ScrambleKeyText(const std::string& text);
 std::string UnscrambleKeyText(const std::string& text);
 

@@ -96,6 +96,9 @@ Result RunApConfig(const std::vector<std::string>& args, const char* password = 
     return Finish(Start(args, password, how));
 }
 
+// What a verified write prints: the unit's device name and MAC address.
+const char kVerified[] = "verified: DfuDevice0 02-1a-2b-3c-4d-5e\n";
+
 const char kAttachOrInstall[] =
     "Please Attach the Access Point USB Connector or Install the Access Point Driver !";
 
@@ -133,8 +136,9 @@ TEST_F(ApConfigTest, HelpListsEveryCommandWithAnExample) {
     Result r = RunApConfig({"--help"}, nullptr);
     EXPECT_EQ(r.code, 0);
     for (const char* example :
-         {"ap-config show", "ap-config get", "ap-config set", "ap-config backup",
-          "ap-config restore", "ap-config keys export", "ap-config passwd"})
+         {"ap-config --json show", "ap-config get", "ap-config set", "ap-config --all apply",
+          "ap-config reset", "ap-config backup", "ap-config restore", "ap-config keys export",
+          "ap-config passwd"})
         EXPECT_NE(r.out.find(std::string("e.g. ") + example), std::string::npos) << example;
     EXPECT_EQ(Stat("opens"), 0);
 }
@@ -168,10 +172,17 @@ TEST_F(ApConfigTest, UsageIsRefusedBeforeTheDeviceIsAsked) {
 TEST_F(ApConfigTest, OptionsBelongToTheirCommands) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
         {{"show", "--output", "x"}, "show does not take --output (it belongs to keys export)"},
-        {{"set", "--json", "channel=6"},
-         "set does not take --json (it belongs to show, get, diff)"},
+        {{"set", "--with-password", "channel=6"},
+         "set does not take --with-password (it belongs to backup, restore)"},
         {{"get", "--format", "plain", "essid"}, "get does not take --format"},
-        {{"--json", "show"}, "show does not take --json"},
+        {{"--device", "DfuDevice0", "--device", "DfuDevice1", "show"},
+         "--device is given 2 times: only apply acts on several units"},
+        {{"--all", "set", "channel=6"}, "--all belongs to apply"},
+        {{"--mac", "02:1a:2b:3c:4d:5e", "--device", "DfuDevice0", "show"},
+         "--mac chooses the unit itself"},
+        {{"--password-file", "-", "restore", "-"},
+         "--password-file - and restore - both want standard input"},
+        {{"apply"}, "apply takes one file name"},
         {{"show", "--frob"}, "unknown option --frob"},
         {{"show", "--frob=1"}, "unknown option --frob"},
         {{"frobnicate"}, "unknown command frobnicate"},
@@ -267,8 +278,8 @@ TEST_F(ApConfigTest, ManualPageAndCompletionFollowTheDeclarations) {
         EXPECT_EQ(TempWorkingFolder::Read("warnings"), "");
     }
     const std::vector<std::pair<std::string, std::string>> completions = {
-        {"", "show get set backup restore diff keys passwd list help --device --password-file "
-             "--key-folder --help --version\n"},
+        {"", "show get set apply reset backup restore diff keys passwd list help --device --mac "
+             "--all --password-file --key-folder --json --quiet --help --version\n"},
         {"set ch", "channel=\n"},
         {"get wepK", "wepKeys wepKey1 wepKey2 wepKey3 wepKey4\n"},
         {"keys ex", "export\n"},
@@ -601,7 +612,7 @@ TEST_F(ApConfigTest, SetStoresEveryAssignmentInOneVerifiedWrite) {
                             "ssidBroadcast=2",
                             "internationalRoaming=Enable"});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out, "verified\n");
+    EXPECT_EQ(r.out, kVerified);
     EXPECT_EQ(Stat("writes"), 1);
     auto c = Current();
     auto expect = factory;
@@ -695,7 +706,7 @@ TEST_F(ApConfigTest, WriteFaults) {
     emulator.Control("fail-writes 1");
     Result retried = RunApConfig({"set", "channel=3"});
     EXPECT_EQ(retried.code, 0) << retried.err;
-    EXPECT_EQ(retried.out, "verified\n");
+    EXPECT_EQ(retried.out, kVerified);
     EXPECT_EQ(retried.err, "");
     EXPECT_EQ(Stat("writes"), 2);
     EXPECT_EQ(Current()[28], 3);
@@ -839,7 +850,7 @@ TEST_F(ApConfigTest, BackupAndRestore) {
     ASSERT_EQ(RunApConfig({"set", "channel=1", "essid=changed"}, "fresh").code, 0);
     Result r = RunApConfig({"restore", "ap.json"}, "fresh");
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out, "verified\n");
+    EXPECT_EQ(r.out, kVerified);
     auto c = Current();
     EXPECT_EQ(c[28], 6);
     EXPECT_EQ(std::string(c.begin() + 32, c.begin() + 40), "wireless");
@@ -1116,7 +1127,7 @@ TEST_F(ApConfigTest, PasswdWithTheLoginRules) {
 
     Result ok = passwd("admin\n  first second\n  first second\n");
     ASSERT_EQ(ok.code, 0) << ok.err;
-    EXPECT_EQ(ok.out, "verified\nThe password has been successfully changed.\n");
+    EXPECT_EQ(ok.out, std::string(kVerified) + "The password has been successfully changed.\n");
     EXPECT_EQ(Stat("writes"), 1);
     EXPECT_EQ(RunApConfig({"get", "essid"}, "first").code, 0);
     EXPECT_EQ(RunApConfig({"get", "essid"}, "admin").code, 4);

@@ -74,12 +74,12 @@ TEST_F(TransferTest, ReadRetriesOnceAtOnce) {
 TEST_F(TransferTest, FactoryReadFillsTheCurrentImageOrNothing) {
     CConfigDialog holder(kOwnerTemplate, nullptr);
     ASSERT_EQ(emu.Control("absent on"), "ok");
-    EXPECT_FALSE(holder.ReadDefaultConfiguration());
+    EXPECT_FALSE(holder.ReadDefaultConfiguration(other->Bytes()));
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Please Attach the Access Point USB Connector"});
     for (size_t i = 0; i < kImageBufferSize; ++i)
         ASSERT_EQ(other->Bytes()[i], 0x5A);
     ASSERT_EQ(emu.Control("absent off"), "ok");
-    EXPECT_TRUE(holder.ReadDefaultConfiguration());
+    EXPECT_TRUE(holder.ReadDefaultConfiguration(other->Bytes()));
     EXPECT_EQ(g_pConfigImage, other.get()); // the factory read never changes which is current
     EXPECT_EQ(0, std::memcmp(other->Bytes(), emu.Dump("factory").data(), 889));
     EXPECT_EQ(other->Bytes()[889], 0x5A);
@@ -179,7 +179,7 @@ TEST_F(TransferTest, ReadsShowTheBusyCursor) {
     CConfigDialog holder(kOwnerTemplate, nullptr);
     EXPECT_TRUE(holder.ReadConfiguration());
     EXPECT_EQ(ui.busyBegins, 1);
-    EXPECT_TRUE(holder.ReadDefaultConfiguration());
+    EXPECT_TRUE(holder.ReadDefaultConfiguration(other->Bytes()));
     EXPECT_EQ(ui.busyBegins, 2);
     EXPECT_EQ(ui.busyDepth, 0);
 
@@ -188,7 +188,7 @@ TEST_F(TransferTest, ReadsShowTheBusyCursor) {
     ASSERT_EQ(emu.Control("fail-reads 2"), "ok");
     EXPECT_FALSE(holder.ReadConfiguration());
     ASSERT_EQ(emu.Control("absent on"), "ok");
-    EXPECT_FALSE(holder.ReadDefaultConfiguration());
+    EXPECT_FALSE(holder.ReadDefaultConfiguration(other->Bytes()));
     ui.onMessage = nullptr;
     EXPECT_EQ(ui.busyBegins, 4);
     EXPECT_EQ(depthAtMessage, (std::vector<int>{0, 0}));

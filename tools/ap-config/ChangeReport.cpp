@@ -20,10 +20,17 @@ nlohmann::ordered_json ChangeReport::Json(const std::vector<FieldChange>& change
                                           const char* firstName, const char* secondName) {
     nlohmann::ordered_json j = nlohmann::ordered_json::object();
     for (const FieldChange& c : changes) {
+        const ConfigField* f = FindConfigField(c.field);
+        // Numbers as numbers, as show --json gives them.
+        auto value = [&](const std::string& text) {
+            bool number = f && f->kind == FieldKind::kNumber && !text.empty() &&
+                          text.find_first_not_of("0123456789") == std::string::npos;
+            return number ? nlohmann::ordered_json(std::stoul(text)) : nlohmann::ordered_json(text);
+        };
         if (c.hidden)
             j[c.field] = "differs";
         else
-            j[c.field] = {{firstName, c.before}, {secondName, c.after}};
+            j[c.field] = {{firstName, value(c.before)}, {secondName, value(c.after)}};
     }
     return j;
 }

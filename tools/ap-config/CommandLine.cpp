@@ -17,15 +17,17 @@ const char kExitCodes[] =
     "            2 usage or a value refused, 3 written but the read-back differs,\n"
     "            4 wrong password, 5 the access point is in use by another program,\n"
     "            or the utility runs (set, restore, passwd without --force);\n"
-    "            6 diff: the backup and the access point differ\n";
+    "            6 diff: the backup and the access point differ,\n"
+    "            7 another program changed the access point since it was read\n"
+    "            (nothing written; --force writes over it)\n";
 
 // The options several commands take, in the same words for each.
-const char kForce[] = "changes even while the utility runs for this user";
+const char kForce[] = "changes even while the utility runs for this user,\nand over "
+                      "a change another program made since the read";
 const char kClamp[] = "numbers out of range are corrected as the Advanced page does";
 const char kNoKeyFile[] = "leaves the key file OEM.tmp alone";
 const char kTakeKeyFile[] = "rebuilds a key file of another access point for this one";
 const char kDryRun[] = "shows what would change and writes nothing";
-const char kJson[] = "JSON instead of text";
 
 // A command: its description, an example as the footer; the options of the whole program
 // (--device, --password-file) are taken after it too.
@@ -119,8 +121,14 @@ CommandLine::CommandLine(ApConfig& a)
     CLI::App& app = *m_app;
     app.set_help_flag();
     app.require_subcommand(0, 1);
-    app.add_option("--device", a.m_device, "the access point's device (default DfuDevice0)")
-        ->type_name("NAME");
+    app.add_option("--device", a.m_devices,
+                   "the access point's device (default DfuDevice0);\nrepeated for apply: each "
+                   "unit in turn")
+        ->type_name("NAME")
+        ->allow_extra_args(false);
+    app.add_option("--mac", a.m_mac, "the attached access point that holds this MAC address")
+        ->type_name("MAC");
+    app.add_flag("--all", a.m_all, "apply: every attached access point");
     app.add_option("--password-file", a.m_passwordFile,
                    "line 1: the password; for passwd lines 2 and 3: the new one\n"
                    "(else $AP_PASSWORD, else asked on the terminal)")
@@ -129,16 +137,17 @@ CommandLine::CommandLine(ApConfig& a)
                    "the folder of the key file OEM.tmp (default: the one the utility's\n"
                    "menu entry uses, ~/.local/share/ap-utility; \".\": this one)")
         ->type_name("DIR");
+    app.add_flag("--json", a.m_json,
+                 "one JSON document on standard output: what was shown or done\n"
+                 "(the changes, per unit), or the error, by code word and message");
+    app.add_flag("--quiet", a.m_quiet, "prints nothing on success");
     app.add_flag("-h,--help", a.m_help, "this text; help COMMAND: that command's");
     app.add_flag("--version", a.m_version, "the version of ap-config");
 
-    CLI::App* show =
-        Command(app, "show", "every field in the pages' words", "ap-config show --json");
-    show->add_flag("--json", a.m_json, kJson);
+    Command(app, "show", "every field in the pages' words", "ap-config --json show");
 
     CLI::App* get =
         Command(app, "get", "just those fields, one value a line", "ap-config get essid channel");
-    get->add_flag("--json", a.m_json, kJson);
     get->add_option("fields", a.m_args)->type_name("FIELD");
 
     CLI::App* set = Command(app, "set",
@@ -148,6 +157,25 @@ CommandLine::CommandLine(ApConfig& a)
     AddWriteFlags(*set, {a.m_clamp, a.m_noKeyFile, a.m_takeKeyFile, a.m_dryRun});
     set->add_flag("--force", a.m_force, kForce);
     set->add_option("assignments", a.m_args)->type_name("FIELD=VALUE");
+
+    CLI::App* apply = Command(app, "apply",
+                              "the fields a JSON object names, with the values\n"
+                              "show --json prints, set as set sets them; nothing\n"
+                              "is written where the unit holds them already;\n"
+                              "--all or --device repeated: each unit in turn",
+                              "ap-config --all apply office.json");
+    AddWriteFlags(*apply, {a.m_clamp, a.m_noKeyFile, a.m_takeKeyFile, a.m_dryRun});
+    apply->add_flag("--force", a.m_force, kForce);
+    apply->add_option("file", a.m_file)->type_name("FILE");
+
+    CLI::App* reset = Command(app, "reset",
+                              "the factory settings, as Default then Apply write\n"
+                              "them (the login password kept, the keys reset)",
+                              "ap-config reset --dry-run");
+    reset->add_flag("--dry-run", a.m_dryRun, kDryRun);
+    reset->add_flag("--no-key-file", a.m_noKeyFile, kNoKeyFile);
+    reset->add_flag("--take-key-file", a.m_takeKeyFile, kTakeKeyFile);
+    reset->add_flag("--force", a.m_force, kForce);
 
     CLI::App* backup = Command(app, "backup",
                                "the whole configuration as JSON with its SHA-256\n"
@@ -174,7 +202,6 @@ CommandLine::CommandLine(ApConfig& a)
                              "the fields where a backup and the access point differ\n"
                              "(exit 0 equal, 6 different)",
                              "ap-config diff ap1.json");
-    diff->add_flag("--json", a.m_json, kJson);
     diff->add_option("file", a.m_file)->type_name("FILE");
 
     CLI::App* keys = Command(app, "keys", "the WEP keys for clients", "");
@@ -251,13 +278,13 @@ bool CommandLine::Parse(const std::vector<std::string>& args) {
     m_config.m_words.insert(m_config.m_words.end(), m_config.m_args.begin(), m_config.m_args.end());
     if (!m_config.m_file.empty())
         m_config.m_words.push_back(m_config.m_file);
-    m_config.m_deviceGiven = m_app->count("--device") > 0;
     return true;
 }
 
 std::string CommandLine::Summary() const {
-    std::string out = "usage: ap-config [--device NAME] [--password-file FILE] COMMAND ...\n\n" +
-                      std::string(kAbout) + "\n\ncommands:\n";
+    std::string out =
+        "usage: ap-config [--device NAME] [--password-file FILE] [--json] COMMAND ...\n\n" +
+        std::string(kAbout) + "\n\ncommands:\n";
     for (const CLI::App* c : Commands(*m_app)) {
         std::string example = c->get_footer();
         out += Columns(Synopsis(*c), c->get_description() + "\ne.g. " + example, 2, 33);

@@ -7,6 +7,8 @@
 #ifdef _WIN32
 #include "SystemText.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #endif
 
@@ -59,4 +61,24 @@ bool Console::Finish(std::string* reason) {
         g_failure = errno ? std::strerror(errno) : "a write failed";
     *reason = g_failure;
     return g_failure.empty();
+}
+
+bool Console::ReadInput(size_t limit, std::string* text, std::string* error) {
+#ifdef _WIN32
+    _setmode(_fileno(stdin), _O_BINARY);
+#endif
+    text->clear();
+    char buffer[4096];
+    size_t n;
+    while (text->size() <= limit && (n = std::fread(buffer, 1, sizeof(buffer), stdin)) > 0)
+        text->append(buffer, n);
+    if (std::ferror(stdin)) {
+        *error = "cannot read standard input";
+        return false;
+    }
+    if (text->size() > limit) {
+        *error = "standard input holds more than " + std::to_string(limit) + " bytes";
+        return false;
+    }
+    return true;
 }

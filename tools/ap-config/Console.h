@@ -12,4 +12,7 @@ public:
     // Flushes standard output: false, with the system's reason for the first write that
     // failed, when anything written to it was lost.
     static bool Finish(std::string* reason);
+    // Reads standard input to its end, at most limit bytes: false, with the reason, when it
+    // holds more or cannot be read.
+    static bool ReadInput(size_t limit, std::string* text, std::string* error);
 };

@@ -15,5 +15,6 @@ int ApConfig::ExportKeys() {
     std::string unusable = KeyExport::Unusable(m_image, format);
     if (!unusable.empty())
         return Fail(kExitRefused, unusable + "; nothing was written");
+    m_report["format"] = m_format;
     return Output(KeyExport::Render(m_image, format)) ? kExitDone : kExitRefused;
 }

@@ -26,6 +26,8 @@ bool Opens(const std::string& name) {
     return there;
 }
 
+} // namespace
+
 std::vector<std::string> AttachedDevices() {
     std::vector<std::string> names;
     const char* address = std::getenv("AP_DEVICE_ADDR");
@@ -59,8 +61,6 @@ std::vector<std::string> AttachedDevices() {
     return names;
 }
 
-} // namespace
-
 int ApConfig::List() {
     std::vector<std::string> names = AttachedDevices();
     // The addresses need the login: only when a password is given, never asked for.
@@ -72,7 +72,9 @@ int ApConfig::List() {
     std::string typed, refused;
     bool convertible = given && Codepage1252::FromUtf8(lines[0], &typed, &refused);
     for (const std::string& name : names) {
+        nlohmann::ordered_json unit = {{"device", name}};
         if (!given) {
+            m_units.push_back(unit);
             PrintLine(name);
             continue;
         }
@@ -94,6 +96,12 @@ int ApConfig::List() {
             break;
         }
         PrintLine(name + std::string(name.size() < 12 ? 12 - name.size() : 1, ' ') + state);
+        bool known = state[0] != '(';
+        unit["macAddress"] = known ? nlohmann::ordered_json(state) : nullptr;
+        if (!known)
+            unit["state"] = state.substr(1, state.size() - 2);
+        m_units.push_back(unit);
     }
+    m_report = {{"units", m_units}};
     return kExitDone;
 }

@@ -12,9 +12,11 @@ int ApConfig::Passwd() {
     NewPasswordVerdict verdict = CheckNewPassword(newText, confirm, &word);
     if (verdict != NewPasswordVerdict::kAccepted)
         return Fail(kExitRefused, NewPasswordMessage(verdict));
-    m_image.SetPassword(word);
-    int code = WriteAndVerify(m_image);
+    ConfigImage changed = m_image;
+    changed.SetPassword(word);
+    int code = WriteAndVerify(changed);
     if (code == kExitDone)
         PrintLine("The password has been successfully changed.");
+    m_report["passwordChanged"] = code == kExitDone;
     return code;
 }

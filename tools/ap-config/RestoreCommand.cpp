@@ -1,9 +1,13 @@
 // ap-config restore: a backup checked, then written back over the same access point.
 #include "ApConfig.h"
 
+#include "Console.h"
+
 int ApConfig::ReadBackupFile() {
-    std::string error;
-    if (!m_backup.Load(m_words[1], &error))
+    std::string error, text;
+    if (m_words[1] == "-" ? !Console::ReadInput(BackupFile::kLargestFile, &text, &error) ||
+                                !m_backup.Parse(text, &error)
+                          : !m_backup.Load(m_words[1], &error))
         return Fail(kExitRefused, error + "; nothing was written");
     if (m_withPassword && !m_backup.passwords)
         return Fail(kExitRefused, m_words[1] + ": this backup holds no password (it was taken "
@@ -22,16 +26,9 @@ int ApConfig::Restore() {
     std::string why;
     if (m_withPassword && !StoredPasswordAcceptable(restored, &why))
         refusals.push_back("the login password refused: " + why);
-    if (!refusals.empty()) {
-        for (const std::string& r : refusals)
-            Fail(kExitRefused, m_words[1] + ": " + r);
+    for (const std::string& r : refusals)
+        Fail(kExitRefused, m_words[1] + ": " + r);
+    if (!refusals.empty())
         return Fail(kExitRefused, "nothing was written");
-    }
-    if (m_dryRun)
-        return DryRun(m_image, restored);
-    g_pConfigImage = &restored;
-    int code = WriteAndVerify(restored);
-    if (m_written)
-        SyncKeyFileAfterWrite(true);
-    return code;
+    return WriteChanges(restored, true, true);
 }

@@ -1,7 +1,6 @@
 // ap-config set: every value checked with the pages' rules, then one verified write.
 #include "ApConfig.h"
 
-#include "Console.h"
 #include "device/WepKeyTable.h"
 
 int ApConfig::Set() {
@@ -11,17 +10,9 @@ int ApConfig::Set() {
     ConfigImage changed = m_image;
     std::vector<std::string> refusals =
         ConfigFields::Apply(changed, g_wepKeyTable, m_assignments, m_clamp);
-    if (!refusals.empty()) {
-        for (const std::string& r : refusals)
-            Fail(kExitRefused, r);
-        Console::Err("ap-config: nothing was written\n");
-        return kExitRefused;
-    }
-    if (m_dryRun)
-        return DryRun(m_image, changed);
-    g_pConfigImage = &changed;
-    int code = WriteAndVerify(changed);
-    if (keys && m_written)
-        SyncKeyFileAfterWrite(false);
-    return code;
+    for (const std::string& r : refusals)
+        Fail(kExitRefused, r);
+    if (!refusals.empty())
+        return Fail(kExitRefused, "nothing was written");
+    return WriteChanges(changed, keys, false);
 }

@@ -9,27 +9,17 @@ std::string Column(const std::string& name) {
 } // namespace
 
 int ApConfig::Show() {
-    if (m_json) {
-        nlohmann::ordered_json j;
-        for (const std::string& name : ConfigFields::Names())
-            j[name] = ConfigFields::Json(m_image, name, m_firmware);
-        PrintLine(ConfigFields::JsonText(j));
-        return kExitDone;
-    }
+    for (const std::string& name : ConfigFields::Names())
+        m_report[name] = ConfigFields::Json(m_image, name, m_firmware);
     for (const auto& [name, value] : ConfigFields::ShownLines(m_image, m_firmware))
         PrintLine(Column(name) + value);
     return kExitDone;
 }
 
 int ApConfig::Get() {
-    if (m_json) {
-        nlohmann::ordered_json j;
-        for (size_t i = 1; i < m_words.size(); ++i)
-            j[m_words[i]] = ConfigFields::Json(m_image, m_words[i], m_firmware);
-        PrintLine(ConfigFields::JsonText(j));
-        return kExitDone;
-    }
-    for (size_t i = 1; i < m_words.size(); ++i)
+    for (size_t i = 1; i < m_words.size(); ++i) {
+        m_report[m_words[i]] = ConfigFields::Json(m_image, m_words[i], m_firmware);
         PrintLine(ConfigFields::Text(m_image, m_words[i], m_firmware));
+    }
     return kExitDone;
 }

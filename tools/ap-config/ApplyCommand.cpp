@@ -1,0 +1,76 @@
+// ap-config apply: a desired state, the fields a JSON object names with their values in the
+// forms show --json prints, set with set's rules; nothing is written where the unit already
+// holds them.
+#include "ApConfig.h"
+
+#include "Console.h"
+#include "PrivateFile.h"
+#include "device/WepKeyTable.h"
+
+namespace {
+
+// One entry of the object as set's FIELD=VALUE; false with the reason when it cannot be one.
+bool ToAssignments(const std::string& name, const nlohmann::json& value,
+                   std::vector<Assignment>* out, std::string* why) {
+    if (name == "wepKeys") {
+        if (!value.is_array() || value.size() > 4) {
+            *why = "wepKeys takes a list of up to four keys, as show --json prints it";
+            return false;
+        }
+        for (size_t k = 0; k < value.size(); ++k)
+            if (!ToAssignments("wepKey" + std::to_string(k + 1), value[k], out, why))
+                return false;
+        return true;
+    }
+    if (!ConfigFields::Writable(name)) {
+        *why = ConfigFields::Known(name)
+                   ? name + " is the unit's own (or read only): it is never applied"
+                   : "unknown field " + name +
+                         "; these can be applied: " + ConfigFields::WritableList();
+        return false;
+    }
+    if (value.is_string())
+        out->push_back({name, value.get<std::string>()});
+    else if (value.is_number_unsigned())
+        out->push_back({name, std::to_string(value.get<unsigned long long>())});
+    else {
+        *why = name + " takes a text or a whole number, not " + value.dump();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int ApConfig::ReadDesiredState() {
+    const std::string& file = m_words[1];
+    std::string text, error;
+    bool read = file == "-" ? Console::ReadInput(BackupFile::kLargestFile, &text, &error)
+                            : PrivateFile::Read(file, &text, &error);
+    if (!read)
+        return Fail(kExitRefused, "cannot read " + file + ": " + error + "; nothing was written");
+    nlohmann::json state = nlohmann::json::parse(text, nullptr, false);
+    if (state.is_discarded() || !state.is_object() || state.empty())
+        return Fail(kExitRefused, file + " is not a JSON object of fields and their values; "
+                                         "nothing was written");
+    for (const auto& [name, value] : state.items()) {
+        std::string why;
+        if (!ToAssignments(name, value, &m_assignments, &why))
+            return Fail(kExitRefused, file + ": " + why + "; nothing was written");
+    }
+    return kExitDone;
+}
+
+int ApConfig::Apply() {
+    bool keys = ConfigFields::TouchesKeys(m_assignments);
+    if (keys)
+        LoadKeyTable();
+    ConfigImage changed = m_image;
+    std::vector<std::string> refusals =
+        ConfigFields::Apply(changed, g_wepKeyTable, m_assignments, m_clamp);
+    for (const std::string& r : refusals)
+        Fail(kExitRefused, r);
+    if (!refusals.empty())
+        return Fail(kExitRefused, "nothing was written to " + UnitName());
+    return WriteChanges(changed, keys, false);
+}
