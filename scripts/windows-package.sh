@@ -306,25 +306,29 @@ echo "installer: the uninstall entry under HKCU with its fields, the program's i
 # The program folder once on the user's PATH, after the user's own entries.
 [ "$(user_path)" = "$user_path;$program_win" ] || fail "PATH is \"$(user_path)\""
 
-# Installed again over itself, while another program shows a dialog captioned "Login" (only
-# the utility's own instance mutex keeps the installer waiting), with a logo of the user's in
-# the working folder, and an uninstall still pending for the next logon (from a file that
-# was in use): the install goes on, keeps the logo, and the pending uninstall no longer runs.
+# Installed again over itself while another program shows a dialog captioned "Login": only
+# the utility's own instance mutex keeps the installer waiting.
 floor=$(printf '%s\n' "${AP_WINDOWS_OTHERS[@]}" | grep '/win32_login_floor\.exe$')
 wine "$floor" >/dev/null 2>&1 &
 other=$(wait_window Login) || fail "the other program showed no Login dialog"
+code=$(exit_code "$setup" /S)
+[ "$code" = 0 ] || fail "installing again beside another program's Login ended with exit code $code"
+press "$other" Escape
+wait_gone "$other" || fail "the other program's Login stays after Escape"
+[ "$(user_path)" = "$user_path;$program_win" ] || fail "installing again made PATH \"$(user_path)\""
+# And again, with a logo of the user's in the working folder and an uninstall still pending
+# for the next logon (from a file that was in use): the logo stays, and the pending uninstall
+# no longer runs.
 printf 'the user'"'"'s own logo' >"$local_dir/OEM/Logo.bmp"
 wine reg add "$runonce_key" /v "ap-utility uninstall" /d "\"$program_win\\Uninstall.exe\" /S" \
     /f >/dev/null
 code=$(exit_code "$setup" /S)
-[ "$code" = 0 ] || fail "installing again beside another program's Login ended with exit code $code"
-press "$other" Escape
-[ "$(user_path)" = "$user_path;$program_win" ] || fail "installing again made PATH \"$(user_path)\""
+[ "$code" = 0 ] || fail "installing again ended with exit code $code"
 [ "$(cat "$local_dir/OEM/Logo.bmp")" = "the user's own logo" ] ||
     fail "installing again replaced the user's logo"
 [ -z "$(reg_value "$runonce_key" "ap-utility uninstall")" ] ||
     fail "installing again left the uninstall pending for the next logon"
-echo "installer: again over itself beside another program's \"Login\": PATH unchanged," \
+echo "installer: again over itself beside another program's \"Login\": PATH unchanged;" \
      "the user's logo kept, the pending uninstall cleared"
 
 # A command prompt started afterwards finds ap-config by name, and it reaches the device.

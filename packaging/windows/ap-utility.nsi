@@ -23,7 +23,7 @@ RequestExecutionLevel user
 ; that, no window caption another program might show too, tells that it runs.
 !define INSTANCE_MUTEX "Local\ap-utility.instance"
 !define RUNNING_TEXT "${APPNAME} is running. Close it, then choose Retry; Cancel leaves everything as it is."
-!define IN_USE_TEXT "is in use (is ap-config running in a command prompt?). Close the program that uses it, then choose Retry; Cancel leaves everything as it is."
+!define IN_USE_TEXT "Is ap-config running in a command prompt? Close the program that uses the file, then choose Retry; Cancel leaves everything as it is."
 !define PREVIOUS ".previous"
 
 Name "${APPNAME} ${VERSION}"
@@ -94,7 +94,7 @@ Function ${UN}WaitUntilClosed
 !if "${UN}" == ""
             !insertmacro FOR_EACH_FILE FIRST_IN_USE
 !endif
-            StrCpy $1 "$0 ${IN_USE_TEXT}"
+            StrCpy $1 "A file of ${APPNAME} is in use:$\n$\n$0$\n$\n${IN_USE_TEXT}"
         ${EndIf}
         ${If} $0 == ""
             ${Break}
@@ -195,8 +195,9 @@ Section "Install"
     !insertmacro FOR_EACH_FILE PUT
     ${If} $R9 = 1
         !insertmacro FOR_EACH_FILE PUT_BACK
+        DetailPrint "Not all files could be written; the installed ones are kept as they were."
         MessageBox MB_OK|MB_ICONSTOP \
-            "The files of ${APPNAME} ${VERSION} could not all be written to $INSTDIR; what was there stays as it was." \
+            "The files of ${APPNAME} ${VERSION} could not all be written to$\n$\n$INSTDIR$\n$\nThe files there before are kept as they were." \
             /SD IDOK
         SetErrorLevel 2
         Abort
@@ -231,7 +232,7 @@ Section "Install"
     ${ElseIf} $0 <> 1
         DetailPrint "$INSTDIR was not added to PATH (ap-path: $0)"
         MessageBox MB_OK|MB_ICONINFORMATION \
-            "Your PATH is left as it was: $INSTDIR could not be added to it (it is too long, or could not be written). To run ap-config by name, add that folder under $\"Edit environment variables for your account$\"." \
+            "This folder could not be added to your PATH (it would be too long, or it could not be written):$\n$\n$INSTDIR$\n$\nYour PATH is left as it was. To run ap-config by name, add the folder under $\"Edit environment variables for your account$\"." \
             /SD IDOK
     ${EndIf}
 
