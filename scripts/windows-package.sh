@@ -480,14 +480,11 @@ echo "installer: PATHs of 1023, 1024, 4000, $((longest - 1)) and $longest charac
 set_user_path "$user_path"
 
 # A file something else holds open stays, and so do the uninstaller and its entry; at the
-# next logon the uninstaller runs again and removes the rest. Nothing is left to a delete at
-# the restart: that goes through HKLM's PendingFileRenameOperations, which a standard user
-# may not write on Windows (Wine lets every process write it, so the test looks there).
-pending() {
-    wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
-        /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' | grep -ic 'Programs\\ap-utility' || true
-}
-pending_before=$(pending)
+# next logon the uninstaller runs again and removes the rest. The uninstaller leaves nothing
+# to a delete at the restart: that goes through HKLM's PendingFileRenameOperations, which a
+# standard user may not write on Windows. (Wine cannot show the difference: cmd opens the
+# file for deleting too, so a delete there succeeds and takes effect when cmd closes it, and
+# Wine's processes may write HKLM.)
 wine "$setup" /S >/dev/null 2>&1
 mkfifo "$scratch/hold"
 sleep 60 >"$scratch/hold" &
@@ -509,7 +506,6 @@ code=$(exit_code "$program_dir/Uninstall.exe" /S "$(in_place)")
     fail "the uninstall entry went while a file stays"
 [ "$(reg_value "$runonce_key" "ap-utility uninstall")" = "\"$program_win\\Uninstall.exe\" /S" ] ||
     fail "no run of the uninstaller at the next logon"
-[ "$(pending)" = "$pending_before" ] || fail "the uninstaller left a delete to the restart"
 kill "$holder"; wait "$holder" 2>/dev/null || true
 wineserver -k; wineserver -w
 logon_run "ap-utility uninstall"
