@@ -61,16 +61,17 @@ UninstPage instfiles
     !insertmacro ${M} "OEM\Logo.bmp"
 !macroend
 
-; $0: the first of the files that is there but cannot be opened for writing alone, as while a
-; program runs from it or holds it open; empty when none is.
+; $0: the first of the files (its name in $INSTDIR) that is there but cannot be opened for
+; writing alone, as while a program runs from it or holds it open; empty when none is.
 !macro FIRST_IN_USE F
     ${If} $0 == ""
     ${AndIf} ${FileExists} "$INSTDIR\${F}"
-        System::Call 'kernel32::CreateFileW(w "$INSTDIR\${F}", i 0x40000000, i 0, p 0, i 3, i 0, p 0) i .r1'
-        ${If} $1 = -1
-            StrCpy $0 "$INSTDIR\${F}"
-        ${Else}
+        System::Call 'kernel32::CreateFileW(w "$INSTDIR\${F}", i 0x40000000, i 0, p 0, i 3, i 0, p 0) i .r1 ?e'
+        Pop $2
+        ${If} $1 <> -1
             System::Call 'kernel32::CloseHandle(i r1)'
+        ${ElseIf} $2 = 32 ; ERROR_SHARING_VIOLATION (a read-only file is not in use)
+            StrCpy $0 "${F}"
         ${EndIf}
     ${EndIf}
 !macroend
@@ -83,6 +84,7 @@ UninstPage instfiles
 Function ${UN}WaitUntilClosed
     Push $0
     Push $1
+    Push $2
     ${Do}
         StrCpy $0 ""
         System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${INSTANCE_MUTEX}") p .r0'
@@ -94,7 +96,7 @@ Function ${UN}WaitUntilClosed
 !if "${UN}" == ""
             !insertmacro FOR_EACH_FILE FIRST_IN_USE
 !endif
-            StrCpy $1 "A file of ${APPNAME} is in use:$\n$\n$0$\n$\n${IN_USE_TEXT}"
+            StrCpy $1 "$0 in$\n$\n$INSTDIR$\n$\nis in use. ${IN_USE_TEXT}"
         ${EndIf}
         ${If} $0 == ""
             ${Break}
@@ -104,6 +106,7 @@ Function ${UN}WaitUntilClosed
             Quit
         ${EndIf}
     ${Loop}
+    Pop $2
     Pop $1
     Pop $0
 FunctionEnd
