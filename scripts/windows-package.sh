@@ -147,6 +147,7 @@ set_user_path() { # VALUE, of any length (a registry file: a command line holds 
 program_dir="$(user_dir LOCALAPPDATA)/Programs/ap-utility"
 local_dir="$(user_dir LOCALAPPDATA)/ap-utility"
 menu_dir="$(user_dir APPDATA)/Microsoft/Windows/Start Menu/Programs/AP Utility"
+old_menu_dir="$(dirname "$menu_dir")/ap-utility" # where earlier versions put their shortcuts
 program_win=$(windows_path "$program_dir")
 # A clean start: no earlier installation, and a PATH of the user's own.
 rm -rf "$program_dir" "$local_dir" "$menu_dir"
@@ -237,7 +238,10 @@ if [ $with_utility = yes ]; then
          "nothing installed"
 fi
 
-# The install as the user sees it: the licence, the folder page, then the files.
+# The install as the user sees it: the licence, the folder page, then the files; it takes
+# over from an earlier version's Start-menu folder.
+mkdir -p "$old_menu_dir"
+touch "$old_menu_dir/ap-utility.lnk" "$old_menu_dir/Uninstall ap-utility.lnk" "$old_menu_dir/README.lnk"
 wine "$setup" >/dev/null 2>&1 &
 setup_pid=$!
 page=$(wait_window "$setup_caption: License Agreement") || fail "no licence page"
@@ -259,6 +263,7 @@ shipped=$( (cd "$stage" && find . -type f -exec md5sum {} + | sort -k2) )
 cmp -s "$program_dir/OEM/Logo.bmp" "$local_dir/OEM/Logo.bmp" ||
     fail "the working folder $local_dir lacks OEM/Logo.bmp"
 [ -f "$menu_dir/Uninstall AP Utility.lnk" ] || fail "no Start-menu entry in $menu_dir"
+[ ! -e "$old_menu_dir" ] || fail "the Start-menu folder of earlier versions stays"
 if [ $with_utility = yes ]; then
     lnk="$menu_dir/AP Utility.lnk"
     [ -f "$lnk" ] || fail "no Start-menu shortcut for ap-utility.exe"
