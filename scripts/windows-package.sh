@@ -137,12 +137,20 @@ reg_value() { # KEY NAME: the value's data, or nothing
 }
 user_path() { reg_value 'HKCU\Environment' Path; }
 has_user_path() { wine reg query 'HKCU\Environment' /v Path >/dev/null 2>&1; }
-set_user_path() { # VALUE, of any length (a registry file: a command line holds 32767 characters)
-    local escaped=${1//\\/\\\\}
-    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Environment]\r\n"Path"="%s"\r\n' "$escaped" \
-        >"$scratch/path.reg"
-    wine regedit /S "$(windows_path "$scratch/path.reg")" >/dev/null 2>&1
-    [ "$(user_path)" = "$1" ] || fail "could not set a PATH of ${#1} characters"
+path_type() { wine reg query 'HKCU\Environment' /v Path 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *Path *\(REG_[A-Z_]*\).*/\1/p'; }
+set_user_path() { # VALUE [REG_EXPAND_SZ]: of any length as REG_SZ (a registry file: a command
+                  # line holds 32767 characters)
+    if [ "${2:-}" = REG_EXPAND_SZ ]; then
+        wine reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d "$1" /f >/dev/null
+    else
+        local escaped=${1//\\/\\\\}
+        printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Environment]\r\n"Path"="%s"\r\n' "$escaped" \
+            >"$scratch/path.reg"
+        wine regedit /S "$(windows_path "$scratch/path.reg")" >/dev/null 2>&1
+    fi
+    [ "$(user_path)" = "$1" ] && [ "$(path_type)" = "${2:-REG_SZ}" ] ||
+        fail "could not set a PATH of ${#1} characters"
 }
 program_dir="$(user_dir LOCALAPPDATA)/Programs/ap-utility"
 local_dir="$(user_dir LOCALAPPDATA)/ap-utility"
@@ -441,24 +449,26 @@ echo "uninstaller: after Retry the programs, the shortcuts, the entry and the PA
 # The user's PATH, whatever its length, kept whole with the folder added and then taken off;
 # one the folder cannot be added to without passing the longest an environment variable may
 # be (32767 characters with its end) kept whole; an entry naming the folder that the user
-# had (in other case, with a trailing backslash) kept by the uninstaller too; a user without
-# a PATH left without one.
+# had (in other case, with a trailing backslash, or through a variable in an expandable
+# value) kept by the uninstaller too; empty entries and a trailing ";" given back as they
+# were; a user without a PATH left without one. The value's type stays.
 long_path() { # LENGTH: entries of the user's, that many characters in all
     local text="" i=0
     while [ ${#text} -lt "$1" ]; do text+="C:\\Users\\Tools\\entry$((i++));"; done
     text=${text:0:$1}
     echo "${text%?}x"
 }
-path_case() { # WHAT BEFORE AFTER_INSTALL: AFTER_UNINSTALL is BEFORE ("-": no value)
+path_case() { # WHAT BEFORE AFTER_INSTALL [TYPE]: AFTER_UNINSTALL is BEFORE ("-": no value)
     if [ "$2" = - ]; then
         wine reg delete 'HKCU\Environment' /v Path /f >/dev/null 2>&1 || true
     else
-        set_user_path "$2"
+        set_user_path "$2" "${4:-}"
     fi
     local code
     code=$(exit_code "$setup" /S)
     [ "$code" = 0 ] || fail "$1: the install ended with exit code $code"
     [ "$(user_path)" = "$3" ] || fail "$1: after the install PATH has $(user_path | wc -c) characters"
+    [ "$2" = - ] || [ "$(path_type)" = "${4:-REG_SZ}" ] || fail "$1: the install made PATH $(path_type)"
     code=$(exit_code "$program_dir/Uninstall.exe" /S "$(in_place)")
     [ "$code" = 0 ] || fail "$1: the uninstall ended with exit code $code"
     if [ "$2" = - ]; then
@@ -479,10 +489,15 @@ p=$(long_path $longest)
 path_case "a PATH of $longest characters" "$p" "$p"
 p="C:\\tools;${program_win^^}\\;C:\\more"
 path_case "the user's own entry" "$p" "$p"
+p='C:\tools;%LOCALAPPDATA%\Programs\ap-utility'
+path_case "the user's own entry through a variable" "$p" "$p" REG_EXPAND_SZ
+p='C:\tools;;%SystemRoot%\x;'
+path_case "empty entries and a trailing separator" "$p" "$p;$program_win" REG_EXPAND_SZ
 path_case "no PATH" - "$program_win"
 echo "installer: PATHs of 1023, 1024, 4000, $((longest - 1)) and $longest characters kept" \
-     "whole, the folder added where it fits; the user's own entry kept; no PATH left behind"
-set_user_path "$user_path"
+     "whole, with their type, the folder added where it fits; the user's own entry kept;" \
+     "no PATH left behind"
+set_user_path "$user_path" REG_EXPAND_SZ
 
 # A file something else holds open stays, and so do the uninstaller and its entry; at the
 # next logon the uninstaller runs again and removes the rest. The uninstaller leaves nothing

@@ -6,7 +6,8 @@
 //
 // Every other entry, the separators between them and the value's type stay as they were.
 // An entry names FOLDER when it is equal to it ignoring case, surrounding quotes and a
-// trailing backslash, as written or with its %VARIABLES% expanded.
+// trailing backslash, as written or, in a value of the expandable type, with its %VARIABLES%
+// expanded.
 // Exit codes: 0 changed, 1 nothing to change, 2 wrong arguments, 3 the value would pass the
 // longest an environment variable may be (nothing written), 4 the registry refused.
 #include <windows.h>
@@ -46,10 +47,10 @@ std::wstring Expanded(const std::wstring& entry) {
     return out;
 }
 
-bool Names(const std::wstring& entry, const std::wstring& folder) {
+bool Names(const std::wstring& entry, const std::wstring& folder, bool expand) {
     const std::wstring wanted = Canonical(folder);
     return _wcsicmp(Canonical(entry).c_str(), wanted.c_str()) == 0 ||
-           _wcsicmp(Canonical(Expanded(entry)).c_str(), wanted.c_str()) == 0;
+           (expand && _wcsicmp(Canonical(Expanded(entry)).c_str(), wanted.c_str()) == 0);
 }
 
 struct PathValue {
@@ -90,7 +91,8 @@ LONG Read(HKEY key, PathValue& value) {
 
 // The value with every entry naming the folder taken off, each other entry and the
 // separator before it kept as written.
-std::wstring Without(const std::wstring& text, const std::wstring& folder, bool& found) {
+std::wstring Without(const std::wstring& text, const std::wstring& folder, bool expand,
+                     bool& found) {
     std::wstring kept;
     bool first = true;
     size_t start = 0;
@@ -98,7 +100,7 @@ std::wstring Without(const std::wstring& text, const std::wstring& folder, bool&
         const size_t end = text.find(L';', start);
         const std::wstring entry =
             text.substr(start, end == std::wstring::npos ? end : end - start);
-        if (!entry.empty() && Names(entry, folder)) {
+        if (!entry.empty() && Names(entry, folder, expand)) {
             found = true;
         } else {
             if (!first) {
@@ -112,12 +114,6 @@ std::wstring Without(const std::wstring& text, const std::wstring& folder, bool&
         }
         start = end + 1;
     }
-}
-
-bool Contains(const std::wstring& text, const std::wstring& folder) {
-    bool found = false;
-    Without(text, folder, found);
-    return found;
 }
 
 void TellPrograms() {
@@ -135,19 +131,14 @@ int Run(const std::wstring& command, const std::wstring& folder) {
     PathValue value;
     int result = kRegistry;
     if (Read(key, value) == ERROR_SUCCESS) {
-        std::wstring text;
-        bool found = false;
-        if (command == L"add") {
-            found = Contains(value.text, folder);
-            text = value.text;
-            if (!text.empty() && text.back() != L';') {
-                text += L';';
-            }
-            text += folder;
-        } else {
-            text = Without(value.text, folder, found);
-        }
         const bool add = command == L"add";
+        bool found = false;
+        std::wstring text = Without(value.text, folder, value.type == REG_EXPAND_SZ, found);
+        if (add) {
+            // Always with its own separator, so that taking the entry off again gives back
+            // the value exactly, a trailing ";" included.
+            text = value.text.empty() ? folder : value.text + L';' + folder;
+        }
         if (add == found) {
             result = kUnchanged;
         } else if (text.size() > kMaxValue) {
