@@ -20,7 +20,7 @@ stage="$build/package/$name"
 setup="$dist/$name-setup.exe"
 symbols="$build/symbols"
 fail() { echo "windows-package: $*" >&2; exit 1; }
-has_debug_sections() { i686-w64-mingw32-objdump -h "$1" | grep -q ' \.debug_'; }
+has_debug_sections() { [ "$(i686-w64-mingw32-objdump -h "$1" | grep -c ' \.debug_')" -gt 0 ]; }
 
 if [ "${1:-}" != --on-display ]; then
     rm -rf "$build/package" "$symbols" && mkdir -p "$stage/OEM" "$build/package/tools" "$dist" "$symbols"
