@@ -42,6 +42,9 @@ cd "$work/run"
 # A new Wine server is kept running between the runs, as it is once any Windows program has
 # run; the first, uncounted run starts the Wine desktop and brings every program's files into
 # the page cache.
+# On a clone where Wine never ran the prefix does not exist yet, and wineserver alone does not
+# make one (it fails to enter the folder): wineboot makes it first.
+[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
 end_wineserver
 wineserver -p 60
 for exe in "$utility" "$floors/win32_login_floor.exe" "${steps[@]/#/$floors/win32_floor_}"; do

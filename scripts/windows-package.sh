@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # make windows-package: from the programs that make windows built, writes
-# dist/ap-utility-VERSION-win32.zip (the programs, OEM\Logo.bmp, README.txt) and
-# dist/ap-utility-VERSION-win32-setup.exe (NSIS), then checks both: the zip's listing, the
+# dist/ap-utility-VERSION-win32.zip (the programs, stripped, OEM\Logo.bmp, README.txt,
+# ap-config.md, LICENSE.txt) and dist/ap-utility-VERSION-win32-setup.exe (NSIS), keeping the
+# programs' symbols in build-win32/symbols/, then checks both: the zip's listing, the
 # installers' icon and privileges, the package scripts' apt lock, and then, under Wine on an
-# Xvfb display of its own, the installer and its uninstaller as a user meets them (a copy of
-# the utility running, the Retry/Cancel question, silent runs, the PATH entry, the uninstall
-# entry). With AP_SCREENSHOT_DIR set, takes a picture of every installer page there.
+# Xvfb display of its own, the installer and its uninstaller as a user meets them (the
+# licence, a copy of the utility or of ap-config running, the Retry/Cancel question, silent
+# runs, the user's PATH of any length and their own entries, their logo, an update that
+# cannot finish, a pending uninstall, the uninstall entry). With AP_SCREENSHOT_DIR set, takes
+# a picture of every installer page there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-win32"
@@ -15,17 +18,34 @@ source "$build/windows-programs.sh"
 name="ap-utility-$AP_VERSION-win32"
 stage="$build/package/$name"
 setup="$dist/$name-setup.exe"
+symbols="$build/symbols"
 fail() { echo "windows-package: $*" >&2; exit 1; }
+has_debug_sections() { [ "$(i686-w64-mingw32-objdump -h "$1" | grep -c ' \.debug_')" -gt 0 ]; }
 
 if [ "${1:-}" != --on-display ]; then
-    rm -rf "$build/package" && mkdir -p "$stage/OEM" "$dist"
+    rm -rf "$build/package" "$symbols" && mkdir -p "$stage/OEM" "$build/package/tools" "$dist" "$symbols"
+    # A program shipped without its symbols, which stay in build-win32/symbols/NAME.debug, the
+    # file its .gnu_debuglink section names, for a debugger reading a crash report.
+    strip_into() { # PROGRAM FOLDER
+        local base debug
+        base=$(basename "$1")
+        debug="$symbols/${base%.exe}.debug"
+        i686-w64-mingw32-objcopy --only-keep-debug "$1" "$debug"
+        i686-w64-mingw32-objcopy --strip-all --add-gnu-debuglink="$debug" "$1" "$2/$base"
+        ! has_debug_sections "$2/$base" || fail "$base keeps debug sections after stripping"
+        has_debug_sections "$debug" || fail "$debug holds no debug sections"
+    }
     names=()
     for exe in "${AP_WINDOWS_PROGRAMS[@]}"; do
-        cp "$exe" "$stage/" && names+=("$(basename "$exe")")
+        strip_into "$exe" "$stage" && names+=("$(basename "$exe")")
     done
+    strip_into "$AP_SETUP_PATH_TOOL" "$build/package/tools"
     cp "$AP_LOGO_FILE" "$stage/OEM/Logo.bmp"
-    sed -e "s/@VERSION@/$AP_VERSION/" -e "s/@PROGRAMS@/${names[*]}/" -e 's/$/\r/' \
+    with_crlf() { sed -e 's/\r*$/\r/' "$@"; }
+    with_crlf -e "s/@VERSION@/$AP_VERSION/" -e "s/@PROGRAMS@/${names[*]}/" \
         "$root/packaging/windows/README.txt" >"$stage/README.txt"
+    with_crlf "$root/docs/ap-config.md" >"$stage/ap-config.md"
+    with_crlf "$root/LICENSE" >"$stage/LICENSE.txt"
 
     zip_file="$dist/$name.zip"
     rm -f "$zip_file"
@@ -33,7 +53,8 @@ if [ "${1:-}" != --on-display ]; then
     utility=()
     [ -f "$stage/ap-utility.exe" ] && utility=(-DUTILITY)
     makensis -V2 -DVERSION="$AP_VERSION" -DSTAGE="$stage" -DOUTFILE="$setup" \
-        -DICON="$AP_ICON_FILE" "${utility[@]}" "$root/packaging/windows/ap-utility.nsi"
+        -DICON="$AP_ICON_FILE" -DPATH_TOOL="$build/package/tools/ap-path.exe" "${utility[@]}" \
+        "$root/packaging/windows/ap-utility.nsi"
 
     # The zip holds exactly the staged files.
     listing=$(unzip -Z1 "$zip_file" | grep -v '/$' | sort)
@@ -41,6 +62,17 @@ if [ "${1:-}" != --on-display ]; then
     if [ "$listing" != "$expected" ]; then
         echo "the zip holds:"; echo "$listing"; echo "instead of:"; echo "$expected"; exit 1
     fi
+    # ... and they are the programs, the logo and the documents the manual pages and the
+    # README name, with the licence as the repository carries it.
+    shipped=$(printf "$name/%s\n" "${names[@]}" OEM/Logo.bmp README.txt ap-config.md LICENSE.txt | sort)
+    [ "$listing" = "$shipped" ] || fail "the zip holds $listing"
+    unzip -p "$zip_file" "$name/LICENSE.txt" | tr -d '\r' | cmp -s - "$root/LICENSE" ||
+        fail "the zip's LICENSE.txt is not the repository's LICENSE"
+    for program in "${names[@]}"; do
+        unzip -p "$zip_file" "$name/$program" >"$build/package/shipped.exe"
+        ! has_debug_sections "$build/package/shipped.exe" || fail "the zip's $program has debug sections"
+    done
+    rm "$build/package/shipped.exe"
     unzip -l "$zip_file"
 
     # The installer runs as the user who starts it: its manifest asks for no elevation.
@@ -78,7 +110,13 @@ fi
 # From here on, on the Xvfb display, in the test Wine prefix.
 scratch=$(mktemp -d)
 source "$root/scripts/tcp-emulator.sh"
-finish() { wineserver -k 2>/dev/null || true; stop_tcp_emulator; rm -rf "$scratch"; }
+listener_pid=""
+finish() {
+    wineserver -k 2>/dev/null || true
+    stop_tcp_emulator
+    if [ -n "$listener_pid" ]; then kill "$listener_pid" 2>/dev/null || true; fi
+    rm -rf "$scratch"
+}
 trap finish EXIT
 source "$root/scripts/wine-env.sh"
 end_wineserver
@@ -97,14 +135,33 @@ reg_value() { # KEY NAME: the value's data, or nothing
     wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
         sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
 }
+user_path() { reg_value 'HKCU\Environment' Path; }
+has_user_path() { wine reg query 'HKCU\Environment' /v Path >/dev/null 2>&1; }
+path_type() { wine reg query 'HKCU\Environment' /v Path 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *Path *\(REG_[A-Z_]*\).*/\1/p'; }
+set_user_path() { # VALUE [REG_EXPAND_SZ]: of any length as REG_SZ (a registry file: a command
+                  # line holds 32767 characters)
+    if [ "${2:-}" = REG_EXPAND_SZ ]; then
+        wine reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d "$1" /f >/dev/null
+    else
+        local escaped=${1//\\/\\\\}
+        printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Environment]\r\n"Path"="%s"\r\n' "$escaped" \
+            >"$scratch/path.reg"
+        wine regedit /S "$(windows_path "$scratch/path.reg")" >/dev/null 2>&1
+    fi
+    [ "$(user_path)" = "$1" ] && [ "$(path_type)" = "${2:-REG_SZ}" ] ||
+        fail "could not set a PATH of ${#1} characters"
+}
 program_dir="$(user_dir LOCALAPPDATA)/Programs/ap-utility"
 local_dir="$(user_dir LOCALAPPDATA)/ap-utility"
-menu_dir="$(user_dir APPDATA)/Microsoft/Windows/Start Menu/Programs/ap-utility"
+menu_dir="$(user_dir APPDATA)/Microsoft/Windows/Start Menu/Programs/AP Utility"
+old_menu_dir="$(dirname "$menu_dir")/ap-utility" # where earlier versions put their shortcuts
 program_win=$(windows_path "$program_dir")
 # A clean start: no earlier installation, and a PATH of the user's own.
 rm -rf "$program_dir" "$local_dir" "$menu_dir"
 wine reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
 wine reg delete "$runonce_key" /f >/dev/null 2>&1 || true
+wine reg delete 'HKCU\Software\ap-utility' /f >/dev/null 2>&1 || true
 user_path='C:\tools;%SystemRoot%\extra'
 wine reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d "$user_path" /f >/dev/null
 
@@ -145,7 +202,26 @@ close_utility() { press "$1" Escape; wait_gone "$1" || fail "the login stays aft
 # Runs a Windows program and prints its exit code.
 exit_code() { local code=0; wine "$@" >/dev/null 2>&1 || code=$?; echo "$code"; }
 in_place() { echo "_?=$(winepath -s "$program_win" | tr -d '\r')"; }
+# Runs the RunOnce command NAME and takes it off, as Explorer does at the next logon.
+logon_run() {
+    local command
+    command=$(reg_value "$runonce_key" "$1")
+    [ -n "$command" ] || fail "no \"$1\" for the next logon"
+    wine reg delete "$runonce_key" /v "$1" /f >/dev/null
+    printf '%s\r\n' "$command" >"$scratch/logon.bat"
+    wine cmd /c "$(windows_path "$scratch/logon.bat")" >/dev/null 2>&1
+    wineserver -w
+}
 installed_files() { (cd "$program_dir" 2>/dev/null && find . -type f | sort); }
+# Every installed file with its contents, to tell that a refused run changed none.
+installed_state() { (cd "$program_dir" 2>/dev/null && find . -type f -exec md5sum {} + | sort -k2); }
+# A refused install: exit code 2, every installed file as it was ($1: the state before).
+expect_refused() { # STATE WHAT
+    local code
+    code=$(exit_code "$setup" /S)
+    [ "$code" = 2 ] || fail "$2: a silent install ended with exit code $code, not 2"
+    [ "$(installed_state)" = "$1" ] || fail "$2: a refused silent install changed the files"
+}
 
 # Installing while a copy of the utility runs: a silent run fails and installs nothing, the
 # installer's question offers Retry and Cancel, and Cancel installs nothing either.
@@ -170,10 +246,16 @@ if [ $with_utility = yes ]; then
          "nothing installed"
 fi
 
-# The install as the user sees it: the folder page, then the files.
+# The install as the user sees it: the licence, the folder page, then the files; it takes
+# over from an earlier version's Start-menu folder.
+mkdir -p "$old_menu_dir"
+touch "$old_menu_dir/ap-utility.lnk" "$old_menu_dir/Uninstall ap-utility.lnk" "$old_menu_dir/README.lnk"
 wine "$setup" >/dev/null 2>&1 &
 setup_pid=$!
-page=$(wait_window "$setup_caption: Installation Folder") || fail "no installer window"
+page=$(wait_window "$setup_caption: License Agreement") || fail "no licence page"
+shot "$page" installer-licence
+press "$page" Return # I Agree
+wait_window "$setup_caption: Installation Folder" >/dev/null || fail "no folder page"
 shot "$page" installer-folder
 press "$page" Return # Install
 wait_window "$setup_caption: Completed" >/dev/null || fail "the installer did not complete"
@@ -181,22 +263,25 @@ shot "$page" installer-done
 press "$page" Return # Close
 wait "$setup_pid" || fail "the installer ended with exit code $?"
 
-for f in "${names[@]}" OEM/Logo.bmp README.txt Uninstall.exe; do
-    [ -f "$program_dir/$f" ] || fail "$f did not land in $program_dir"
-done
+# The installed files are the zip's, the uninstaller besides.
+shipped=$( (cd "$stage" && find . -type f -exec md5sum {} + | sort -k2) )
+[ "$(installed_state | grep -v ' ./Uninstall.exe$')" = "$shipped" ] ||
+    fail "the installed files are not the zip's: $(installed_files)"
+[ -f "$program_dir/Uninstall.exe" ] || fail "no Uninstall.exe in $program_dir"
 cmp -s "$program_dir/OEM/Logo.bmp" "$local_dir/OEM/Logo.bmp" ||
     fail "the working folder $local_dir lacks OEM/Logo.bmp"
-[ -f "$menu_dir/Uninstall ap-utility.lnk" ] || fail "no Start-menu entry in $menu_dir"
+[ -f "$menu_dir/Uninstall AP Utility.lnk" ] || fail "no Start-menu entry in $menu_dir"
+[ ! -e "$old_menu_dir" ] || fail "the Start-menu folder of earlier versions stays"
 if [ $with_utility = yes ]; then
-    lnk="$menu_dir/ap-utility.lnk"
+    lnk="$menu_dir/AP Utility.lnk"
     [ -f "$lnk" ] || fail "no Start-menu shortcut for ap-utility.exe"
     strings -el "$lnk" | grep -qi 'AppData\\Local\\ap-utility$' ||
         fail "the shortcut does not start in the working folder"
 fi
 ! wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ap-utility' \
     >/dev/null 2>&1 || fail "an uninstall entry for all users"
-echo "installer: the programs in %LOCALAPPDATA%\\Programs\\ap-utility, the working folder" \
-     "with the logo, the Start-menu entries"
+echo "installer: the licence page; the programs and documents in" \
+     "%LOCALAPPDATA%\\Programs\\ap-utility, the working folder with the logo, the Start-menu entries"
 
 # The uninstall entry: who made it, its icon, its size, where to read about it.
 readme_win="$program_win\\README.txt"
@@ -231,19 +316,89 @@ for exe in "$setup" "$program_dir/Uninstall.exe"; do
 done
 echo "installer: the uninstall entry under HKCU with its fields, the program's icon"
 
-# The program folder once on the user's PATH, after the user's own entries; a command prompt
-# started afterwards finds ap-config by name, and it reaches the device.
-[ "$(reg_value 'HKCU\Environment' Path)" = "$user_path;$program_win" ] ||
-    fail "PATH is \"$(reg_value 'HKCU\Environment' Path)\""
-code=$(exit_code "$setup" /S) # installed again over itself
+# The program folder once on the user's PATH, after the user's own entries.
+[ "$(user_path)" = "$user_path;$program_win" ] || fail "PATH is \"$(user_path)\""
+
+# Installed again over itself while another program shows a dialog captioned "Login": only
+# the utility's own instance mutex keeps the installer waiting.
+floor=$(printf '%s\n' "${AP_WINDOWS_OTHERS[@]}" | grep '/win32_login_floor\.exe$')
+wine "$floor" >/dev/null 2>&1 &
+other=$(wait_window Login) || fail "the other program showed no Login dialog"
+code=$(exit_code "$setup" /S)
+[ "$code" = 0 ] || fail "installing again beside another program's Login ended with exit code $code"
+press "$other" Escape
+wait_gone "$other" || fail "the other program's Login stays after Escape"
+[ "$(user_path)" = "$user_path;$program_win" ] || fail "installing again made PATH \"$(user_path)\""
+# And again, with a logo of the user's in the working folder and an uninstall still pending
+# for the next logon (from a file that was in use): the logo stays, and the pending uninstall
+# no longer runs.
+printf 'the user'"'"'s own logo' >"$local_dir/OEM/Logo.bmp"
+wine reg add "$runonce_key" /v "ap-utility uninstall" /d "\"$program_win\\Uninstall.exe\" /S" \
+    /f >/dev/null
+code=$(exit_code "$setup" /S)
 [ "$code" = 0 ] || fail "installing again ended with exit code $code"
-[ "$(reg_value 'HKCU\Environment' Path)" = "$user_path;$program_win" ] ||
-    fail "installing again made PATH \"$(reg_value 'HKCU\Environment' Path)\""
+[ "$(cat "$local_dir/OEM/Logo.bmp")" = "the user's own logo" ] ||
+    fail "installing again replaced the user's logo"
+[ -z "$(reg_value "$runonce_key" "ap-utility uninstall")" ] ||
+    fail "installing again left the uninstall pending for the next logon"
+echo "installer: again over itself beside another program's \"Login\": PATH unchanged;" \
+     "the user's logo kept, the pending uninstall cleared"
+
+# A command prompt started afterwards finds ap-config by name, and it reaches the device.
 start_tcp_emulator "$root/build/tools/ap-emulator" "$scratch" || exit 1
 shown=$(cd "$scratch" && AP_PASSWORD=admin wine cmd /c "ap-config show" 2>&1 | tr -d '\r')
 grep -qE "^channel +Channel 6$" <<<"$shown" || fail "ap-config by name in a new prompt showed: $shown"
 stop_tcp_emulator
 echo "installer: PATH holds the program folder once; \"ap-config show\" works by name"
+
+# An update while ap-config runs (here waiting for a device that accepted its connection and
+# never answers) is refused before any file is replaced: silently with exit code 2, and
+# interactively with the Retry/Cancel question, whose Cancel changes nothing either. The
+# installed files are made to differ from the installer's first (bytes after a program's or
+# the logo's end change nothing they show), so that a file replaced would show.
+while read -r file; do printf 'installed before' >>"$program_dir/$file"; done \
+    < <(installed_files | grep -v '^./Uninstall.exe$')
+before=$(installed_state)
+python3 -c '
+import socket, sys, time
+s = socket.socket()
+s.bind(("127.0.0.1", 0))
+s.listen(1)
+print(s.getsockname()[1], flush=True)
+c, _ = s.accept()
+print("connected", flush=True)
+time.sleep(600)' >"$scratch/listener" &
+listener_pid=$!
+for _ in $(seq 1 100); do [ -s "$scratch/listener" ] && break; sleep 0.1; done
+AP_DEVICE_ADDR="127.0.0.1:$(head -1 "$scratch/listener")" AP_DEVICE_TOKEN=unused AP_PASSWORD=admin \
+    wine "$program_dir/ap-config.exe" show >/dev/null 2>&1 &
+config_pid=$!
+for _ in $(seq 1 600); do grep -q connected "$scratch/listener" && break; sleep 0.1; done
+grep -q connected "$scratch/listener" || fail "ap-config did not connect"
+expect_refused "$before" "beside a running ap-config"
+wine "$setup" >/dev/null 2>&1 &
+setup_pid=$!
+box=$(wait_window "$setup_caption") || fail "no question while ap-config runs"
+shot "$box" installer-in-use
+press "$box" Escape # Cancel
+code=0; wait "$setup_pid" || code=$?
+[ "$code" = 2 ] || fail "Cancel beside a running ap-config ended with exit code $code"
+[ "$(installed_state)" = "$before" ] || fail "Cancel beside a running ap-config changed the files"
+kill "$listener_pid"; wait "$listener_pid" 2>/dev/null || true; listener_pid=""
+wait "$config_pid" 2>/dev/null || true
+echo "installer: an update beside a running ap-config refused (silent and Cancel: exit 2)," \
+     "no file replaced"
+
+# An update that cannot write one of its files (here the OEM folder is a file, which the
+# check for files in use does not see) puts back the files it had set aside: the version
+# there before stays whole, with nothing of the attempt left.
+rm -r "$program_dir/OEM" && echo "not a folder" >"$program_dir/OEM"
+expect_refused "$(installed_state)" "with a file that cannot be written"
+[ -z "$(find "$program_dir" -name '*.previous')" ] || fail "a failed update left $(installed_files)"
+rm "$program_dir/OEM"
+code=$(exit_code "$setup" /S)
+[ "$code" = 0 ] || fail "installing after the failed update ended with exit code $code"
+echo "installer: an update that cannot finish leaves the installed version whole"
 
 # Uninstalling while a copy runs: the silent uninstaller fails and changes nothing; the
 # question's Retry goes on once the copy is closed.
@@ -254,7 +409,7 @@ if [ $with_utility = yes ]; then
     [ "$code" != 0 ] || fail "a silent uninstall beside a running copy succeeded"
     [ "$(installed_files)" = "$before" ] || fail "a refused silent uninstall removed files"
     [ -n "$(reg_value "$uninstall_key" DisplayName)" ] && [ -d "$menu_dir" ] &&
-        [ "$(reg_value 'HKCU\Environment' Path)" = "$user_path;$program_win" ] ||
+        [ "$(user_path)" = "$user_path;$program_win" ] ||
         fail "a refused silent uninstall changed the entry, the shortcuts or PATH"
     echo "uninstaller: silent beside a running copy: exit $code, nothing changed"
     wine "$program_dir/Uninstall.exe" >/dev/null 2>&1 &
@@ -276,15 +431,80 @@ for _ in $(seq 1 300); do [ ! -e "$program_dir" ] && break; sleep 0.1; done
 [ ! -e "$program_dir" ] || fail "the uninstaller left $(installed_files)"
 [ ! -e "$menu_dir" ] || fail "the uninstaller left the Start-menu folder"
 [ -z "$(reg_value "$uninstall_key" DisplayName)" ] || fail "the uninstall entry stays"
-[ "$(reg_value 'HKCU\Environment' Path)" = "$user_path" ] ||
-    fail "after uninstalling PATH is \"$(reg_value 'HKCU\Environment' Path)\""
+[ "$(user_path)" = "$user_path" ] || fail "after uninstalling PATH is \"$(user_path)\""
 [ -f "$local_dir/OEM.tmp" ] || fail "the uninstaller removed the user's key file"
+# The entry's uninstaller ran from its copy in %TEMP%\~nsuN.tmp, which the next logon removes
+# with its folder. (Wine deletes the copy itself when its server ends, as it lets every
+# process ask for deletes at the restart; the folder stays there too, and goes at the logon.)
+wineserver -w
+copy=$(reg_value "$runonce_key" "ap-utility uninstaller copy" | sed -n 's/.* del \/f \/q "\([^"]*\)".*/\1/p')
+copy_dir=$(dirname "$(winepath -u "$copy" 2>/dev/null)")
+[[ "$copy" == *'\~nsu'*'.tmp\Un.exe' ]] && [ -d "$copy_dir" ] ||
+    fail "no removal of the uninstaller's copy at the next logon (\"$copy\")"
+logon_run "ap-utility uninstaller copy"
+[ ! -e "$copy_dir" ] || fail "the logon left the uninstaller's copy in $copy_dir"
 echo "uninstaller: after Retry the programs, the shortcuts, the entry and the PATH entry gone," \
-     "the working folder kept"
+     "the working folder kept; its copy in %TEMP% goes at the next logon"
 
-# A file something else holds open stays until the next restart, and so do the uninstaller
-# and its entry; the restart removes the file, and the uninstaller run at the next logon
-# the rest.
+# The user's PATH, whatever its length, kept whole with the folder added and then taken off;
+# one the folder cannot be added to without passing the longest an environment variable may
+# be (32767 characters with its end) kept whole; an entry naming the folder that the user
+# had (in other case, with a trailing backslash, or through a variable in an expandable
+# value) kept by the uninstaller too; empty entries and a trailing ";" given back as they
+# were; a user without a PATH left without one. The value's type stays.
+long_path() { # LENGTH: entries of the user's, that many characters in all
+    local text="" i=0
+    while [ ${#text} -lt "$1" ]; do text+="C:\\Users\\Tools\\entry$((i++));"; done
+    text=${text:0:$1}
+    echo "${text%?}x"
+}
+path_case() { # WHAT BEFORE AFTER_INSTALL [TYPE]: AFTER_UNINSTALL is BEFORE ("-": no value)
+    if [ "$2" = - ]; then
+        wine reg delete 'HKCU\Environment' /v Path /f >/dev/null 2>&1 || true
+    else
+        set_user_path "$2" "${4:-}"
+    fi
+    local code
+    code=$(exit_code "$setup" /S)
+    [ "$code" = 0 ] || fail "$1: the install ended with exit code $code"
+    [ "$(user_path)" = "$3" ] || fail "$1: after the install PATH has $(user_path | wc -c) characters"
+    [ "$2" = - ] || [ "$(path_type)" = "${4:-REG_SZ}" ] || fail "$1: the install made PATH $(path_type)"
+    code=$(exit_code "$program_dir/Uninstall.exe" /S "$(in_place)")
+    [ "$code" = 0 ] || fail "$1: the uninstall ended with exit code $code"
+    if [ "$2" = - ]; then
+        ! has_user_path || fail "$1: the uninstall left PATH \"$(user_path)\""
+    else
+        [ "$(user_path)" = "$2" ] || fail "$1: after the uninstall PATH has $(user_path | wc -c) characters"
+    fi
+}
+for length in 1023 1024 4000; do
+    p=$(long_path $length)
+    path_case "a PATH of $length characters" "$p" "$p;$program_win"
+done
+# The longest PATH that takes ";" and the folder (32766 characters then), and one longer.
+longest=$((32767 - ${#program_win} - 1))
+p=$(long_path $((longest - 1)))
+path_case "a PATH of $((longest - 1)) characters" "$p" "$p;$program_win"
+p=$(long_path $longest)
+path_case "a PATH of $longest characters" "$p" "$p"
+p="C:\\tools;${program_win^^}\\;C:\\more"
+path_case "the user's own entry" "$p" "$p"
+p='C:\tools;%LOCALAPPDATA%\Programs\ap-utility'
+path_case "the user's own entry through a variable" "$p" "$p" REG_EXPAND_SZ
+p='C:\tools;;%SystemRoot%\x;'
+path_case "empty entries and a trailing separator" "$p" "$p;$program_win" REG_EXPAND_SZ
+path_case "no PATH" - "$program_win"
+echo "installer: PATHs of 1023, 1024, 4000, $((longest - 1)) and $longest characters kept" \
+     "whole, with their type, the folder added where it fits; the user's own entry kept;" \
+     "no PATH left behind"
+set_user_path "$user_path" REG_EXPAND_SZ
+
+# A file something else holds open stays, and so do the uninstaller and its entry; at the
+# next logon the uninstaller runs again and removes the rest. The uninstaller leaves nothing
+# to a delete at the restart: that goes through HKLM's PendingFileRenameOperations, which a
+# standard user may not write on Windows. (Wine cannot show the difference: cmd opens the
+# file for deleting too, so a delete there succeeds and takes effect when cmd closes it, and
+# Wine's processes may write HKLM.)
 wine "$setup" /S >/dev/null 2>&1
 mkfifo "$scratch/hold"
 sleep 60 >"$scratch/hold" &
@@ -308,18 +528,11 @@ code=$(exit_code "$program_dir/Uninstall.exe" /S "$(in_place)")
     fail "no run of the uninstaller at the next logon"
 kill "$holder"; wait "$holder" 2>/dev/null || true
 wineserver -k; wineserver -w
-wineboot -r >/dev/null 2>&1 # a restart: the deletions left pending
-wineserver -w
-[ ! -e "$program_dir/README.txt" ] || fail "the restart did not remove the file left in use"
-# The next logon runs (and takes off) the RunOnce commands, as Explorer does.
-logon=$(reg_value "$runonce_key" "ap-utility uninstall")
-wine reg delete "$runonce_key" /v "ap-utility uninstall" /f >/dev/null
-command=${logon#\"}
-wine "${command%%\"*}" ${command#*\" } >/dev/null 2>&1
-wineserver -w
+logon_run "ap-utility uninstall"
 for _ in $(seq 1 300); do [ ! -e "$program_dir" ] && break; sleep 0.1; done
 [ ! -e "$program_dir" ] || fail "after the logon the uninstaller left $(installed_files)"
 [ -z "$(reg_value "$uninstall_key" DisplayName)" ] || fail "after the logon the entry stays"
-echo "uninstaller: a file in use removed at the restart, the entry with it"
+echo "uninstaller: a file in use removed at the next logon, the entry with it"
 wine reg delete 'HKCU\Environment' /v Path /f >/dev/null
+wine reg delete "$runonce_key" /f >/dev/null 2>&1 || true
 rm -rf "$local_dir"
