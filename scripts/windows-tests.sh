@@ -77,7 +77,7 @@ apctl="$root/build/tools/apctl"
 AP_PASSWORD=admin wine "$apconfig" get essid channel | tr -d '\r' | grep -qx "Channel 6" ||
     { echo "ap-config.exe get over loopback did not show channel 6"; exit 1; }
 result=$(AP_PASSWORD=admin wine "$apconfig" set channel=9 essid=winenet --no-key-file 2>&1 | tr -d '\r')
-grep -q "^verified$" <<<"$result" || { echo "ap-config.exe set: $result"; exit 1; }
+grep -q "^verified: " <<<"$result" || { echo "ap-config.exe set: $result"; exit 1; }
 # The dump is "ok " and the image in hexadecimal; the channel is the image's byte 28.
 image=$(AP_DEVICE_DIR="$scratch/devices" "$apctl" dump current | sed 's/^ok //' | tr -d ' \n' |
     tr 'A-F' 'a-f')
