@@ -6,6 +6,7 @@
 #include "TempFolder.h"
 #include "Unprivileged.h"
 #include "device/ConfigImage.h"
+#include "device/ConfigTransfer.h"
 #include "device/DeviceChannel.h"
 #include "device/KeyStoreFile.h"
 #include "device/WepKeyTable.h"
@@ -42,6 +43,7 @@ struct Launch {
     long fileSizeLimit = -1;
     // The key file's folder; null: the default, which $XDG_DATA_HOME (./data) decides.
     const char* keyFolder = ".";
+    const char* in = nullptr; // standard input, else none
 };
 
 // Starts ap-config with args in the working folder, without a controlling terminal, with
@@ -56,6 +58,10 @@ pid_t Start(const std::vector<std::string>& args, const char* password, Launch h
             rlimit limit{static_cast<rlim_t>(how.fileSizeLimit),
                          static_cast<rlim_t>(how.fileSizeLimit)};
             setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (how.in) {
+            int in = open(how.in, O_RDONLY);
+            dup2(in, 0);
         }
         int out = open(how.out, O_WRONLY | O_CREAT | O_TRUNC, 0600);
         int err = open("ap-config.err", O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -135,10 +141,9 @@ protected:
 TEST_F(ApConfigTest, HelpListsEveryCommandWithAnExample) {
     Result r = RunApConfig({"--help"}, nullptr);
     EXPECT_EQ(r.code, 0);
-    for (const char* example :
-         {"ap-config --json show", "ap-config get", "ap-config set", "ap-config --all apply",
-          "ap-config reset", "ap-config backup", "ap-config restore", "ap-config keys export",
-          "ap-config passwd"})
+    for (const char* example : {"ap-config --json show", "ap-config get", "ap-config set",
+                                "ap-config --all apply", "ap-config reset", "ap-config backup",
+                                "ap-config restore", "ap-config keys export", "ap-config passwd"})
         EXPECT_NE(r.out.find(std::string("e.g. ") + example), std::string::npos) << example;
     EXPECT_EQ(Stat("opens"), 0);
 }
@@ -441,7 +446,11 @@ public:
     // asJob: started as a shell starts a job, in a process group of its own in the
     // foreground, by a parent that stays (a stop signal stops only such a group). The parent
     // writes "[stopped]" when it stops, continues it on SIGUSR1 and ends with its status.
-    explicit PasswordPrompt(bool asJob = false) {
+    explicit PasswordPrompt(bool asJob = false, std::vector<std::string> args = {"get", "essid"}) {
+        std::vector<char*> argv{const_cast<char*>("ap-config")};
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
         m_pid = forkpty(&m_master, nullptr, nullptr, nullptr);
         if (m_pid == 0) {
             unsetenv("AP_PASSWORD");
@@ -458,7 +467,7 @@ public:
                     signal(SIGTTOU, SIG_DFL);
                 }
                 sigprocmask(SIG_UNBLOCK, &usr1, nullptr);
-                execl(AP_CONFIG_PATH, "ap-config", "get", "essid", static_cast<char*>(nullptr));
+                execv(AP_CONFIG_PATH, argv.data());
                 _exit(127);
             }
             int status = 0, signal = 0;
@@ -1423,6 +1432,153 @@ TEST_F(ApConfigTest, DiffAndDryRunShowWhatDiffersWithoutPasswords) {
     for (const Result* r : {&plain, &with, &json, &set, &restore})
         for (const char* secret : {"admin", "fresh", "61646d696e", "6672657368"})
             EXPECT_EQ(r->out.find(secret), std::string::npos) << secret;
+}
+
+// A change never undoes another program's: the password is asked before the unit is read,
+// and a write goes ahead only while the unit still holds what was read.
+TEST_F(ApConfigTest, NoLostUpdate) {
+    PasswordPrompt slow(false, {"--key-folder", ".", "set", "channel=2"});
+    ASSERT_TRUE(slow.Prompted()) << slow.Output();
+    Result other = RunApConfig({"set", "beaconPeriod=300"});
+    ASSERT_EQ(other.code, 0) << other.err;
+    slow.Type("admin\n");
+    int status = slow.Wait();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << slow.Output();
+    auto c = Current();
+    EXPECT_EQ(c[28], 2);
+    EXPECT_EQ(c[162] | c[163] << 8, 300);
+
+    // The last read and the write share one handle: a unit changed since the command's read
+    // is not written over.
+    SetDeviceName("DfuDevice0");
+    setenv("AP_DEVICE_DIR", emulator.DeviceDir().c_str(), 1);
+    ConfigImage read;
+    ASSERT_EQ(ReadConfigurationBlock(read.Bytes(), kSelectCurrent), TransferOutcome::kOk);
+    LoadWith(162, {0x90, 0x01});
+    ConfigImage changed = read;
+    changed.Bytes()[28] = 9;
+    emulator.Control("reset-stats");
+    bool differed = false;
+    EXPECT_EQ(WriteIfUnchanged(changed.Bytes(), read.Bytes(), &differed),
+              TransferOutcome::kRequestFailed);
+    EXPECT_TRUE(differed);
+    EXPECT_EQ(Stat("writes"), 0);
+    EXPECT_EQ(Stat("opens"), 1);
+    ASSERT_EQ(ReadConfigurationBlock(read.Bytes(), kSelectCurrent), TransferOutcome::kOk);
+    changed = read;
+    changed.Bytes()[28] = 9;
+    EXPECT_EQ(WriteIfUnchanged(changed.Bytes(), read.Bytes(), &differed), TransferOutcome::kOk);
+    EXPECT_FALSE(differed);
+    EXPECT_EQ(Current()[28], 9);
+}
+
+// apply: only the named fields, in show --json's forms, on one unit or several; a unit
+// that already holds them is not written.
+TEST_F(ApConfigTest, ApplyADesiredStateToUnits) {
+    TempWorkingFolder::Write("state.json", R"({"channel": "Channel 3", "beaconPeriod": 200,
+        "wepType": "64-bit", "wepKeys": ["a1b2c3d4e5"], "essid": "office"})");
+    emulator.Control("reset-stats");
+    Result dry = RunApConfig({"--json", "apply", "--dry-run", "state.json"});
+    ASSERT_EQ(dry.code, 0) << dry.err;
+    auto j = nlohmann::json::parse(dry.out);
+    EXPECT_EQ(j["result"], "dry run");
+    EXPECT_EQ(j["changes"]["beaconPeriod"], nlohmann::json({{"before", 100}, {"after", 200}}));
+    EXPECT_EQ(Stat("writes"), 0);
+
+    Result r = RunApConfig({"apply", "state.json"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, kVerified);
+    auto c = Current();
+    EXPECT_EQ(c[28], 3);
+    EXPECT_EQ(c[70], 1);
+    EXPECT_EQ(c[72], 0xA1);
+    EXPECT_EQ(std::string(c.begin() + 32, c.begin() + 38), "office");
+    Result again = RunApConfig({"apply", "state.json"});
+    EXPECT_EQ(again.code, 0);
+    EXPECT_EQ(again.out, "unchanged: DfuDevice0 02-1a-2b-3c-4d-5e\n");
+    EXPECT_EQ(Stat("writes"), 1);
+
+    // Refused before the unit is asked: its own values, and what show never prints.
+    for (const auto& [state, why] : std::vector<std::pair<std::string, std::string>>{
+             {R"({"macAddress": "02-00-00-00-00-01"})", "macAddress is the unit's own"},
+             {R"({"regulationDomain": "ETSI"})", "regulationDomain is the unit's own"},
+             {R"({"channel": true})", "takes a text or a whole number"},
+             {R"({"nosuch": 1})", "unknown field nosuch"},
+             {"[1]", "not a JSON object"}}) {
+        TempWorkingFolder::Write("bad.json", state);
+        Result bad = RunApConfig({"apply", "bad.json"});
+        EXPECT_EQ(bad.code, 2) << state;
+        EXPECT_NE(bad.err.find(why), std::string::npos) << bad.err;
+    }
+    EXPECT_EQ(Stat("writes"), 1);
+
+    // Several units, one of them absent: each reported, the absent one's failure the exit
+    // code, the other written all the same.
+    TempWorkingFolder::Write("channel.json", R"({"channel": 5})");
+    Result several = RunApConfig(
+        {"--json", "--device", "DfuDevice0", "--device", "DfuDevice7", "apply", "channel.json"});
+    EXPECT_EQ(several.code, 1) << several.err;
+    auto units = nlohmann::json::parse(several.out)["units"];
+    ASSERT_EQ(units.size(), 2u) << several.out;
+    EXPECT_EQ(units[0]["device"], "DfuDevice0");
+    EXPECT_EQ(units[0]["macAddress"], "02-1a-2b-3c-4d-5e");
+    EXPECT_EQ(units[0]["result"], "verified");
+    EXPECT_EQ(units[1]["error"]["code"], "device");
+    EXPECT_EQ(Current()[28], 5);
+    Result all = RunApConfig({"--all", "--quiet", "apply", "-"}, "admin",
+                             Launch{"ap-config.out", -1, ".", "channel.json"});
+    EXPECT_EQ(all.code, 0) << all.err;
+    EXPECT_EQ(all.out + all.err, "");
+}
+
+// reset writes the factory settings as Default then Apply do: the login password stays,
+// the keys take their default values; a unit is found by its MAC address.
+TEST_F(ApConfigTest, ResetAndTheUnitByItsMacAddress) {
+    TempWorkingFolder::Write("pw", "admin\nfresh\nfresh\n");
+    ASSERT_EQ(RunApConfig({"--password-file", "pw", "passwd"}).code, 0);
+    ASSERT_EQ(RunApConfig({"set", "channel=1", "wepType=128-bit"}, "fresh").code, 0);
+    Result r = RunApConfig({"--mac", "02:1A:2B:3C:4D:5E", "reset"}, "fresh");
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, kVerified);
+    auto c = Current();
+    EXPECT_EQ(c[28], factory[28]);
+    EXPECT_EQ(c[70], factory[70]);
+    EXPECT_EQ(std::string(c.begin() + 196, c.begin() + 202), std::string("fresh\0", 6));
+    EXPECT_EQ(Entry("1"), ScrambleKeyText("1111111111"));
+    EXPECT_EQ(Entry("8"), ScrambleKeyText(std::string(26, '4')));
+    Result none = RunApConfig({"--mac", "02-00-00-00-00-09", "show"}, "fresh");
+    EXPECT_EQ(none.code, 1);
+    EXPECT_NE(none.err.find("no attached access point holds the MAC address"), std::string::npos);
+}
+
+// Results a program can read: one JSON document, on failure an error object with the exit
+// code's word; standard input where a file is read.
+TEST_F(ApConfigTest, JsonResultsAndStandardInput) {
+    for (const auto& [args, password, code, word] :
+         std::vector<std::tuple<std::vector<std::string>, const char*, int, std::string>>{
+             {{"--json", "get", "essid"}, "wrong", 4, "wrong-password"},
+             {{"--json", "set", "channel=99"}, "admin", 2, "refused"},
+             {{"--json", "--device", "DfuDevice5", "show"}, "admin", 1, "device"},
+             {{"--json", "frobnicate"}, "admin", 2, "refused"}}) {
+        Result r = RunApConfig(args, password);
+        EXPECT_EQ(r.code, code) << testing::PrintToString(args);
+        auto j = nlohmann::json::parse(r.out, nullptr, false);
+        EXPECT_EQ(j["error"]["code"], word) << r.out;
+        EXPECT_EQ(j["error"]["exitCode"], code);
+    }
+    ASSERT_EQ(RunApConfig({"backup", "b.json"}).code, 0);
+    Launch fromFile{"ap-config.out", -1, ".", "b.json"};
+    Result diff = RunApConfig({"diff", "-"}, "admin", fromFile);
+    EXPECT_EQ(diff.code, 0) << diff.err;
+    Result restore = RunApConfig({"--json", "restore", "-"}, "admin", fromFile);
+    EXPECT_EQ(restore.code, 0) << restore.err;
+    EXPECT_EQ(nlohmann::json::parse(restore.out)["result"], "verified");
+    TempWorkingFolder::Write("pw", "admin\n");
+    Result typed = RunApConfig({"--password-file", "-", "get", "essid"}, nullptr,
+                               Launch{"ap-config.out", -1, ".", "pw"});
+    EXPECT_EQ(typed.out, "wireless\n") << typed.err;
+    Result list = RunApConfig({"--json", "list"}, nullptr);
+    EXPECT_EQ(nlohmann::json::parse(list.out)["units"][0]["device"], "DfuDevice0");
 }
 
 } // namespace

@@ -267,7 +267,7 @@ bool CommandLine::Parse(const std::vector<std::string>& args) {
     try {
         m_app->parse(reversed);
     } catch (const CLI::ParseError& e) {
-        Console::Err("ap-config: " + Explain(e) + " (see ap-config --help)\n");
+        m_config.Fail(kExitRefused, Explain(e) + " (see ap-config --help)");
         return false;
     }
     m_config.m_words.clear();
