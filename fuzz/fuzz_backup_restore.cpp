@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         BackupFile written = BackupFile::FromImage(image, "1.0.2.0", withPasswords);
         BackupFile back;
         if (!back.Parse(written.ToJson(), &why) || back.block != written.block ||
-            back.passwords != withPasswords)
+            back.passwords != written.passwords || (!withPasswords && back.passwords))
             __builtin_trap();
         CheckRestore(back, unit);
     }

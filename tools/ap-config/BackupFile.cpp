@@ -59,7 +59,7 @@ BackupFile BackupFile::FromImage(const ConfigImage& image, const std::string& fi
         for (const ConfigField& f : ConfigFieldTable())
             if (f.secret)
                 std::fill_n(b.block.begin() + f.offset, f.width, 0);
-    b.passwords = withPasswords;
+    b.passwords = b.HoldsPasswords();
     b.firmwareVersion = firmware;
     b.macAddress = MacOf(b.block.data());
     b.date = UtcNow();
@@ -145,12 +145,7 @@ bool BackupFile::Parse(const std::string& text, std::string* why) {
         *why = "the SHA-256 of the configuration does not match: the file is damaged";
         return false;
     }
-    passwords = std::any_of(ConfigFieldTable().begin(), ConfigFieldTable().end(),
-                            [&](const ConfigField& f) {
-                                return f.secret && std::any_of(block.begin() + f.offset,
-                                                               block.begin() + f.offset + f.width,
-                                                               [](BYTE b) { return b != 0; });
-                            });
+    passwords = HoldsPasswords();
     if (p && p->get<bool>() != passwords) {
         *why = std::string("the entry \"passwords\" says ") + (passwords ? "false" : "true") +
                " but the configuration holds " + (passwords ? "passwords" : "none");
@@ -189,6 +184,15 @@ bool BackupFile::Load(const std::string& path, std::string* why) {
         return false;
     }
     return true;
+}
+
+bool BackupFile::HoldsPasswords() const {
+    return std::any_of(ConfigFieldTable().begin(), ConfigFieldTable().end(),
+                       [&](const ConfigField& f) {
+                           return f.secret && std::any_of(block.begin() + f.offset,
+                                                          block.begin() + f.offset + f.width,
+                                                          [](BYTE b) { return b != 0; });
+                       });
 }
 
 ConfigImage BackupFile::RestoredOver(const ConfigImage& current, bool withPassword) const {

@@ -18,6 +18,8 @@ public:
     std::string macAddress; // as the block's MAC address field, "02-1a-2b-3c-4d-5e"
     std::string date;       // UTC, ISO 8601
     bool passwords = false; // the block holds the passwords (else they are zero)
+    // Whether any password byte of the block is not zero: what "passwords" must say.
+    bool HoldsPasswords() const;
 
     // The image's block; without withPasswords the password fields and their lengths are
     // stored as zero bytes.
