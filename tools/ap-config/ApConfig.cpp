@@ -401,7 +401,7 @@ int ApConfig::RunOnUnit(const std::string& device) {
     }
     static const std::pair<const char*, int (ApConfig::*)()> kCommands[] = {
         {"show", &ApConfig::Show},       {"get", &ApConfig::Get},
-        {"set", &ApConfig::Set},         {"apply", &ApConfig::Apply},
+        {"set", &ApConfig::Set},         {"apply", &ApConfig::Set},
         {"reset", &ApConfig::Reset},     {"backup", &ApConfig::Backup},
         {"restore", &ApConfig::Restore}, {"keys", &ApConfig::ExportKeys},
         {"diff", &ApConfig::Diff},       {"passwd", &ApConfig::Passwd},

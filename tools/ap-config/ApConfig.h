@@ -56,8 +56,8 @@ private:
     // The commands, one source file each (ShowCommand.cpp, SetCommand.cpp, ...).
     int Show();
     int Get();
-    int Set();
-    int Apply();
+    int Set(); // and apply, once its file is read
+
     int Reset();
     int Backup();
     int Restore();

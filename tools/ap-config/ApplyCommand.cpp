@@ -1,11 +1,10 @@
 // ap-config apply: a desired state, the fields a JSON object names with their values in the
-// forms show --json prints, set with set's rules; nothing is written where the unit already
-// holds them.
+// forms show --json prints, read here as set's FIELD=VALUE; set (SetCommand.cpp) then checks
+// and writes them, nothing where the unit already holds them.
 #include "ApConfig.h"
 
 #include "Console.h"
 #include "PrivateFile.h"
-#include "device/WepKeyTable.h"
 
 namespace {
 
@@ -59,18 +58,4 @@ int ApConfig::ReadDesiredState() {
             return Fail(kExitRefused, file + ": " + why + "; nothing was written");
     }
     return kExitDone;
-}
-
-int ApConfig::Apply() {
-    bool keys = ConfigFields::TouchesKeys(m_assignments);
-    if (keys)
-        LoadKeyTable();
-    ConfigImage changed = m_image;
-    std::vector<std::string> refusals =
-        ConfigFields::Apply(changed, g_wepKeyTable, m_assignments, m_clamp);
-    for (const std::string& r : refusals)
-        Fail(kExitRefused, r);
-    if (!refusals.empty())
-        return Fail(kExitRefused, "nothing was written to " + UnitName());
-    return WriteChanges(changed, keys, false);
 }
