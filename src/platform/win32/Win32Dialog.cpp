@@ -113,6 +113,24 @@ bool SwitchTabs(const MSG& msg) {
     return true;
 }
 
+// A page on the tabs of the dialog around it: the tabs' header grows down to the page's top,
+// less the body's frame. The header's height follows the tabs' font, the page's place the
+// dialog units, which scale apart: at 144 dots per inch a band of the tabs' body would show
+// between them.
+void MeetTabsHeader(HWND page) {
+    HWND parent = GetParent(page);
+    HWND tabs = parent ? FindWindowExW(parent, nullptr, WC_TABCONTROLW, nullptr) : nullptr;
+    RECT header{}, placed{};
+    if (!tabs || !TabCtrl_GetItemRect(tabs, 0, &header))
+        return;
+    MapWindowPoints(tabs, nullptr, reinterpret_cast<POINT*>(&header), 2);
+    GetWindowRect(page, &placed);
+    constexpr LONG kFrame = 2;
+    const LONG gap = placed.top - header.bottom - kFrame;
+    if (gap > 0)
+        TabCtrl_SetItemSize(tabs, 0, header.bottom - header.top + gap);
+}
+
 } // namespace
 
 // Enter and Escape go to the innermost dialog, as when each dialog filters its own keys:
@@ -178,6 +196,8 @@ BOOL CDialog::Create(UINT idTemplate, CWnd* parent) {
         CreateDialogIndirectParamW(win32::Instance(), reinterpret_cast<LPCDLGTEMPLATEW>(data.Get()),
                                    parent ? parent->GetSafeHwnd() : nullptr, &DialogBackend::Proc,
                                    reinterpret_cast<LPARAM>(this));
+    if (h && GetImpl().hostedChild)
+        MeetTabsHeader(h);
     return h != nullptr;
 }
 
