@@ -72,8 +72,8 @@ for _ in $(seq 1 1000); do
     xdotool search --onlyvisible --name "^$main_caption\$" >/dev/null 2>&1 && break
     if xdotool search --onlyvisible --name '^Login$' >/dev/null 2>&1; then
         seen=$(now_ms)
-        # The login through the read: disabled, and drawn so.
-        if [ -z "${waiting_shot:-}" ] && [ $((seen - started)) -gt 2000 ]; then
+        # The login through the main dialog's read (the second): disabled, and drawn so.
+        if [ -z "${waiting_shot:-}" ] && [ $((seen - started)) -gt $((delay * 3 / 2)) ]; then
             shot "$w" login-waiting
             waiting_shot=1
         fi

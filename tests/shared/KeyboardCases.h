@@ -8,7 +8,6 @@
 // the shown page's fields (those enabled), then the tab strip again.
 #pragma once
 
-#include "platform/Win32Types.h"
 #include "resources/Dialog102Ids.h"
 #include "resources/Dialog129Ids.h"
 #include "resources/Dialog130Ids.h"
