@@ -52,6 +52,8 @@ struct PageWalk {
     std::vector<int> back = {};
 };
 
+// The Encryption page's fields with the 128-bit keys (wide) or the 64-bit keys enabled: the
+// lists, then each key's bytes from the left.
 inline std::vector<int> KeyFields(bool wide) {
     std::vector<int> ids = {IDC_WEP_TYPE, IDC_AUTH_TYPE, IDC_ACTIVE_KEY};
     for (int k = 0; k < 4; ++k)
