@@ -2,11 +2,13 @@
 # The Windows build under Wine beside bare Win32 floors (bench/floors/), as whole processes
 # (`wine PROGRAM`, the Wine server kept running) watched by bench_probe (from the Linux build)
 # on the display it is run on: run it under xvfb-run. Two sets of runs, each interleaved:
-# - pairs of ap-utility.exe and the bare floor (win32_login_floor.exe): start-up to the
-#   "Login" window mapped and drawn, peak resident size there; then the password typed and
-#   Enter, to the main dialog drawn (the utility logs in to an ap-emulator over the loopback
-#   transport; the floor opens an empty dialog of the main dialog's size), peak resident size
-#   once it has stopped drawing;
+# - runs of ap-utility.exe, the floor with the utility's manifest (win32_floor_manifest.exe,
+#   the yardstick: the same dialog with the common controls 6 the utility's dialogs are made
+#   of) and the bare floor (win32_login_floor.exe), in turn: start-up to the "Login" window
+#   mapped and drawn, peak resident size there; then the password typed and Enter, to the
+#   main dialog drawn (the utility logs in to an ap-emulator over the loopback transport; a
+#   floor opens an empty dialog of the main dialog's size), peak resident size once it has
+#   stopped drawing;
 # - rounds of start-up alone: the utility, the bare floor and the floor at each step towards
 #   the utility's start-up (win32_floor_STEP.exe), each step beside the one before it, so
 #   that each row says what one step costs.
@@ -54,6 +56,7 @@ done
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 for _ in $(seq 1 "$pairs"); do
     measure utility --type admin --next "$main_caption" -- wine "$utility"
+    measure manifest --type admin --next "Main floor" -- wine "$floors/win32_floor_manifest.exe"
     measure floor --type admin --next "Main floor" -- wine "$floors/win32_login_floor.exe"
 done
 for _ in $(seq 1 "$pairs"); do
@@ -84,14 +87,22 @@ steps_table() { # name
     echo "rounds; median ratio and its quartiles. $(nproc) cores; load average at the start"
     echo "$load_start, at the end $(cut -d' ' -f1-3 /proc/loadavg)."
     echo
-    echo "| what | utility | floor | ratio | spread | pairs |"
-    echo "|---|---|---|---|---|---|"
-    row "start-up to login drawn" ms utility floor first_painted
-    row "processor time of the process at login drawn" ms utility floor first_cpu
-    row "peak resident size at login drawn" MB utility floor first_kib
-    row "Enter on the login to main dialog drawn" ms utility floor next_painted
-    row "peak resident size at main dialog" MB utility floor next_kib
-    echo
+    for floor in manifest floor; do
+        if [ "$floor" = manifest ]; then
+            echo "Beside the floor with the utility's manifest (the yardstick):"
+        else
+            echo "Beside the bare floor (no manifest):"
+        fi
+        echo
+        echo "| what | utility | floor | ratio | spread | pairs |"
+        echo "|---|---|---|---|---|---|"
+        row "start-up to login drawn" ms utility "$floor" first_painted
+        row "processor time of the process at login drawn" ms utility "$floor" first_cpu
+        row "peak resident size at login drawn" MB utility "$floor" first_kib
+        row "Enter on the login to main dialog drawn" ms utility "$floor" next_painted
+        row "peak resident size at main dialog" MB utility "$floor" next_kib
+        echo
+    done
     echo "Start-up alone, each step towards the utility beside the step before it:"
     echo
     steps_table first_painted

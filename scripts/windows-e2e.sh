@@ -67,11 +67,16 @@ delay=4000
 apctl delay-ms "$delay" >/dev/null
 type_text admin; xdotool key Return
 now_ms() { date +%s%3N; }
-seen=$(now_ms) longest=0
+seen=$(now_ms) longest=0 started=$(now_ms)
 for _ in $(seq 1 1000); do
     xdotool search --onlyvisible --name "^$main_caption\$" >/dev/null 2>&1 && break
     if xdotool search --onlyvisible --name '^Login$' >/dev/null 2>&1; then
         seen=$(now_ms)
+        # The login through the main dialog's read (the second): disabled, and drawn so.
+        if [ -z "${waiting_shot:-}" ] && [ $((seen - started)) -gt $((delay * 3 / 2)) ]; then
+            shot "$w" login-waiting
+            waiting_shot=1
+        fi
     elif [ $(($(now_ms) - seen)) -gt "$longest" ]; then
         longest=$(($(now_ms) - seen))
     fi

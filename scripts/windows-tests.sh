@@ -38,8 +38,8 @@ if grep -q '^\[  SKIPPED \]' "$ui_log"; then
     exit 1
 fi
 
-# The hexadecimal fields once more at 144 dots per inch (the prefix's LogPixels, set back
-# to 96 before the result is looked at).
+# The hexadecimal fields and the tabs' header over the page once more at 144 dots per inch
+# (the prefix's LogPixels, set back to 96 before the result is looked at).
 set_dpi() {
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
     wineserver -w
@@ -47,11 +47,12 @@ set_dpi() {
 set_dpi 144
 dpi_log="$build/win_ui_tests-144dpi.log"
 AP_TEST_DPI=144 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" wine "$build/tests/windows/win_ui_tests.exe" \
-    --gtest_filter=Win32Pages.HexFieldsHoldTheWidestPairWhole >"$dpi_log" 2>&1 || true
+    --gtest_filter='Win32Pages.HexFieldsHoldTheWidestPairWhole:Win32Pages.TheTabsHeaderMeetsThePage' \
+    >"$dpi_log" 2>&1 || true
 set_dpi 96
-grep -q '^\[  PASSED  \] 1 test' "$dpi_log" ||
+grep -q '^\[  PASSED  \] 2 tests' "$dpi_log" ||
     { echo "win_ui_tests.exe at 144 dpi failed (see $dpi_log)"; exit 1; }
-echo "win_ui_tests.exe: the hexadecimal fields hold every pair at 144 dpi"
+echo "win_ui_tests.exe: the hexadecimal fields hold every pair and the tabs' header meets the page at 144 dpi"
 
 # ap-config.exe: a console program; without the access point's driver every command ends
 # with exit code 1 and the utility's message.

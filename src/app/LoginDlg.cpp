@@ -83,7 +83,8 @@ void CLoginDlg::OnOK() {
 
 void CLoginDlg::Accept() {
     if (m_next) {
-        EnableWindow(FALSE);
+        // Drawn disabled before the read holds the program, which may take seconds.
+        ShowDisabledNow();
         m_next->ReadBeforeOpening();
     }
     EndDialog(IDOK);

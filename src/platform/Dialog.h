@@ -32,6 +32,9 @@ public:
     void SubclassDlgItem(int id, CWnd& control);
     // Moves the focus to a control (WM_NEXTDLGCTL with its handle).
     void GotoDlgCtrl(CWnd* control);
+    // Disables the dialog and every control of it, and draws them so at once: for work that
+    // holds the user-interface thread, whose event loop would repaint them only afterwards.
+    void ShowDisabledNow();
     UINT GetTemplateId() const { return m_nIDTemplate; }
     bool IsModalRunning() const { return m_bModal && !m_bEnded; }
 

@@ -1,11 +1,12 @@
 // The login and main dialogs driven as a user would, against a real emulator.
+#include "../shared/KeyboardCases.h"
 #include "Emulator.h"
 #include "GuiTest.h"
 #include "TempFolder.h"
 #include "app/ConfigApp.h"
-#include "device/KeyStoreFile.h"
 #include "app/LoginDlg.h"
 #include "app/MainDlg.h"
+#include "device/KeyStoreFile.h"
 #include "device/ProgressDlg.h"
 #include "device/WepKeyTable.h"
 #include "pages/EncryptionPage.h"
@@ -303,6 +304,79 @@ TEST_F(AppTest, MainDialogOpensOnWirelessAndApplyWritesTheImage) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+// The control that has the focus in window: its dialog's template and its id (the tabs and
+// an address field hold it in a part of theirs).
+std::pair<UINT, int> FocusedControl(QWidget* window) {
+    for (QWidget* w = window->focusWidget(); w; w = w->parentWidget()) {
+        if (!w->objectName().startsWith(QLatin1String("ctl")))
+            continue;
+        auto* dialog = dynamic_cast<CDialog*>(qt::FromWidget(w->parentWidget()));
+        return {dialog ? dialog->GetTemplateId() : 0u, w->objectName().mid(3).toInt()};
+    }
+    return {0u, 0};
+}
+
+TEST_F(AppTest, TheKeyboardAloneReachesEveryFieldAndApplies) {
+    using KeyboardCases::Key;
+    CMainDlg main;
+    theApp.m_pMainWnd = &main;
+    const std::vector<KeyboardCases::Step> steps = KeyboardCases::Script();
+    WhenModal([&] {
+        QWidget* window = qt::GetWidget(main);
+        MoveFocusTo(window->focusWidget());
+        EXPECT_EQ(FocusedControl(window), std::make_pair(IDD_MAIN, IDOK));
+        for (size_t i = 0; i < steps.size() && main.IsModalRunning(); ++i) {
+            const KeyboardCases::Step& step = steps[i];
+            QWidget* focus = window->focusWidget();
+            ASSERT_NE(focus, nullptr) << "before step " << i;
+            switch (step.key) {
+            case Key::kTab:
+                QTest::keyClick(focus, Qt::Key_Tab);
+                break;
+            case Key::kShiftTab:
+                QTest::keyClick(focus, Qt::Key_Backtab, Qt::ShiftModifier);
+                break;
+            case Key::kCtrlTab:
+                QTest::keyClick(focus, Qt::Key_Tab, Qt::ControlModifier);
+                break;
+            case Key::kCtrlShiftTab:
+                QTest::keyClick(focus, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+                break;
+            case Key::kDown:
+                QTest::keyClick(focus, Qt::Key_Down);
+                break;
+            case Key::kUp:
+                QTest::keyClick(focus, Qt::Key_Up);
+                break;
+            case Key::kReturn:
+                QTest::keyClick(focus, Qt::Key_Return);
+                break;
+            case Key::kEscape:
+                QTest::keyClick(focus, Qt::Key_Escape);
+                break;
+            case Key::kText:
+                QTest::keyClicks(focus, QString::fromLatin1(step.text));
+                break;
+            }
+            if (step.dialog &&
+                FocusedControl(window) != std::make_pair(step.dialog, step.control)) {
+                ADD_FAILURE() << "after step " << i << " the focus is on control "
+                              << FocusedControl(window).second << " of dialog "
+                              << FocusedControl(window).first << ", not " << step.control << " of "
+                              << step.dialog;
+                break;
+            }
+        }
+        CancelIfRunning(main);
+    });
+    EXPECT_EQ(main.DoModal(), IDCANCEL);
+    theApp.m_pMainWnd = nullptr;
+    auto device = emu.Dump("current");
+    for (const KeyboardCases::Stored& stored : KeyboardCases::kStored)
+        EXPECT_EQ(device.at(stored.offset), stored.value) << "at " << stored.offset;
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 TEST_F(AppTest, DefaultKeepsThePasswordAndCancelWritesNothing) {
     SetDevicePassword(196, "secret", 6);
     auto device = emu.Dump("current");
@@ -416,19 +490,40 @@ TEST_F(AppTest, StartUpShowsTheMainDialogOnlyAfterOk) {
     EXPECT_EQ(AfxGetMainWnd(), nullptr);
 }
 
-// The main dialog's opening read may take seconds: the login stays on screen, disabled,
-// under the busy cursor, until the read is over, so a window of the program is up all along.
+// Whether a widget has been painted while it was disabled.
+class DisabledPaintWatch : public QObject {
+public:
+    bool painted = false;
+    bool paintedDisabled = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        painted = painted || event->type() == QEvent::Paint;
+        if (event->type() == QEvent::Paint && !static_cast<QWidget*>(watched)->isEnabled())
+            paintedDisabled = true;
+        return false;
+    }
+};
+
+// The main dialog's opening read may take seconds: the login stays on screen, disabled and
+// drawn so, under the busy cursor, until the read is over, so a window of the program is up
+// all along.
 TEST_F(AppTest, TheLoginStaysUpDisabledThroughTheMainDialogsRead) {
     std::vector<std::string> upAtEachRead; // the program's windows shown as a read starts
+    DisabledPaintWatch okButton;
+    std::vector<bool> drawnDisabled; // whether the login's OK was, as each read starts
     ui.onBusyBegin = [&] {
         std::string up;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->isVisible())
                 up += w->windowTitle().toStdString() + (w->isEnabled() ? ";" : " (disabled);");
         upAtEachRead.push_back(up);
+        drawnDisabled.push_back(okButton.paintedDisabled);
     };
     WhenModal([&] {
         CDialog* login = CDialog::TopModal();
+        Control<QWidget>(*login, IDOK)->installEventFilter(&okButton);
+        PumpUntil([&] { return okButton.painted; }); // the login on screen
         TypeInto(Control<QLineEdit>(*login, IDC_PASSWORD), "admin");
         WhenModal([&] { Click(*CDialog::TopModal(), IDCANCEL); });
         Click(*login, IDOK);
@@ -436,6 +531,7 @@ TEST_F(AppTest, TheLoginStaysUpDisabledThroughTheMainDialogsRead) {
     EXPECT_FALSE(theApp.InitInstance());
     // The login's own read, then the main dialog's.
     EXPECT_EQ(upAtEachRead, (std::vector<std::string>{"Login;", "Login (disabled);"}));
+    EXPECT_EQ(drawnDisabled, (std::vector<bool>{false, true}));
 }
 
 TEST_F(AppTest, ASecondCopyBeepsAndEnds) {

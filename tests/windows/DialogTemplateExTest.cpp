@@ -198,6 +198,11 @@ TEST_P(DialogTemplateExTest, TheDialogManagerBuildsEveryControlAsTheTemplateSays
     EXPECT_EQ((style & WS_CAPTION) == WS_CAPTION, !!(t->style & kCaption));
     EXPECT_EQ(!!(style & WS_SYSMENU), !!(t->style & kCaption));
     EXPECT_EQ(!!(exStyle & WS_EX_APPWINDOW), !!(t->style & kAppWindow));
+    // A page's controls are in the tab order of the dialog around it.
+    EXPECT_EQ(!!(style & DS_CONTROL), child);
+    if (child) {
+        EXPECT_TRUE(exStyle & WS_EX_CONTROLPARENT);
+    }
     char caption[128] = {};
     GetWindowTextA(dialog, caption, sizeof caption);
     EXPECT_STREQ(caption, t->caption);

@@ -259,6 +259,21 @@ TEST_F(Win32Backend, OnInitDialogReturningTrueFocusesTheFirstTabStopAndFalseKeep
     EXPECT_EQ(kept.focusId, IDOK);
 }
 
+// A disabled window leaves its controls drawn as they were: ShowDisabledNow disables each.
+TEST_F(Win32Backend, ShowDisabledNowDisablesTheDialogAndEachControl) {
+    TestDialog d;
+    ASSERT_TRUE(d.Create(kChildTemplate, &m_host));
+    d.ShowDisabledNow();
+    EXPECT_FALSE(IsWindowEnabled(d.GetSafeHwnd()));
+    size_t controls = 0;
+    for (HWND c = GetWindow(d.GetSafeHwnd(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        EXPECT_FALSE(IsWindowEnabled(c)) << GetDlgCtrlID(c);
+        ++controls;
+    }
+    EXPECT_EQ(controls, kChildDialog.items.size());
+    d.DestroyWindow();
+}
+
 TEST_F(Win32Backend, AMessagePostedToADestroyedWindowReachesNothing) {
     TestDialog d;
     ASSERT_TRUE(d.Create(kChildTemplate, &m_host));

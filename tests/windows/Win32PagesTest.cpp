@@ -11,10 +11,13 @@
 #include "pages/EncryptionPage.h"
 #include "pages/WirelessPage.h"
 #include "platform/UiServices.h"
+#include "platform/win32/DialogTemplateEx.h"
 #include "platform/win32/Win32Window.h"
+#include "resources/Dialog102Ids.h"
 #include "resources/Dialog131Ids.h"
 
 #include <algorithm>
+#include <commctrl.h>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -271,6 +274,41 @@ TEST_F(Win32Pages, HexFieldsHoldTheWidestPairWhole) {
         }
         p.page->DestroyWindow();
     }
+}
+
+INT_PTR CALLBACK QuietMainProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+// The tabs' header reaches down to the page: its height follows its font, the page's place
+// the dialog units, and between them no band of the tabs' body may show at any number of
+// dots per inch. windows-tests.sh runs this at 96 and at 144 (AP_TEST_DPI).
+TEST_F(Win32Pages, TheTabsHeaderMeetsThePage) {
+    DialogTemplateEx data(*FindDialogTemplate(IDD_MAIN));
+    struct MainWnd : CWnd {
+        explicit MainWnd(HWND h) { SetHandle(h); }
+    } main(CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
+                                      reinterpret_cast<LPCDLGTEMPLATEW>(data.Get()), nullptr,
+                                      &QuietMainProc, 0));
+    ASSERT_NE(main.GetSafeHwnd(), nullptr);
+    HWND tabs = ::GetDlgItem(main.GetSafeHwnd(), IDC_TAB);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(L"Wireless");
+    TabCtrl_InsertItem(tabs, 0, &item);
+    ASSERT_TRUE(g_wirelessPage.Create(IDD_WIRELESS, &main));
+    RECT header{}, page{};
+    TabCtrl_GetItemRect(tabs, 0, &header);
+    MapWindowPoints(tabs, main.GetSafeHwnd(), reinterpret_cast<POINT*>(&header), 2);
+    GetWindowRect(g_wirelessPage.GetSafeHwnd(), &page);
+    MapWindowPoints(nullptr, main.GetSafeHwnd(), reinterpret_cast<POINT*>(&page), 2);
+    // The body's frame is two pixels below the header; the page starts on it or right under it.
+    EXPECT_GE(page.top - header.bottom, 0) << "header " << header.top << ".." << header.bottom;
+    EXPECT_LE(page.top - header.bottom, 2) << "header " << header.top << ".." << header.bottom;
+    g_wirelessPage.DestroyWindow();
+    HWND mainHandle = main.GetSafeHwnd();
+    main.Detach();
+    DestroyWindow(mainHandle);
 }
 
 } // namespace

@@ -25,6 +25,10 @@ IpAddressWidget::IpAddressWidget(QWidget* parent) : QFrame(parent) {
         field->setValidator(validator);
         field->installEventFilter(this);
         field->setObjectName(QStringLiteral("field%1").arg(i));
+        // The control is one tab stop, as the platform's: Tab leaves it from any part, and
+        // the parts are reached by typing (a dot, a space, a third digit) or by a click.
+        if (i > 0)
+            field->setFocusPolicy(Qt::ClickFocus);
         connect(field, &QLineEdit::textEdited, this, [this, i] { OnFieldEdited(i); });
         m_fields[static_cast<size_t>(i)] = field;
         layout->addWidget(field, 1);

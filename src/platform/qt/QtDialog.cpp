@@ -297,6 +297,9 @@ void CDialog::RunModal(const DialogTemplate& t, CWnd* owner) {
     dialog->setWindowModality(Qt::ApplicationModal);
 
     HWND ownerHandle = owner ? owner->GetSafeHwnd() : nullptr;
+    // A disabled window loses its focus; the owner has it back where it was, as the
+    // platform's dialog manager gives it back on activation.
+    QPointer<QWidget> ownerFocus = ownerWidget ? ownerWidget->window()->focusWidget() : nullptr;
     bool reenableOwner = false;
     if (owner && owner->IsWindowEnabled()) {
         owner->EnableWindow(FALSE);
@@ -309,8 +312,11 @@ void CDialog::RunModal(const DialogTemplate& t, CWnd* owner) {
     if (!m_bEnded)
         dialog->exec();
     GetImpl().modal = nullptr;
-    if (reenableOwner && IsWindow(ownerHandle))
+    if (reenableOwner && IsWindow(ownerHandle)) {
         owner->EnableWindow(TRUE);
+        if (ownerFocus && ownerFocus->isEnabled())
+            ownerFocus->setFocus(Qt::ActiveWindowFocusReason);
+    }
 }
 
 void CDialog::EndModalLoop(int result) {
@@ -359,4 +365,11 @@ bool CDialog::AttachDlgItem(int id, CWnd& control) {
 void CDialog::GotoDlgCtrl(CWnd* control) {
     if (control && qt::GetWidget(*control))
         qt::GetWidget(*control)->setFocus(Qt::TabFocusReason);
+}
+
+void CDialog::ShowDisabledNow() {
+    if (QWidget* w = qt::GetWidget(*this)) {
+        w->setEnabled(false); // and with it every control
+        w->repaint();
+    }
 }

@@ -2,8 +2,36 @@
 
 #include "platform/Wnd.h"
 
+#include <QApplication>
 #include <QFrame>
+#include <QKeyEvent>
+#include <QPointer>
 #include <QTabBar>
+
+namespace {
+
+// Ctrl+Tab and Ctrl+Shift+Tab, seen before the focused control (a list would take the tab
+// character as the start of an item's name).
+class TabSwitchKeys : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!(key->modifiers() & Qt::ControlModifier) ||
+            (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab))
+            return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        TabWidget* tabs = widget ? widget->window()->findChild<TabWidget*>() : nullptr;
+        if (!tabs || !tabs->isEnabled())
+            return false;
+        const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+        tabs->PickBy(back ? -1 : 1);
+        return true;
+    }
+};
+
+} // namespace
 
 TabWidget::TabWidget(QWidget* parent) : QWidget(parent) {
     m_frame = new QFrame(this);
@@ -17,6 +45,20 @@ TabWidget::TabWidget(QWidget* parent) : QWidget(parent) {
         if (notify)
             notify(TCN_SELCHANGE);
     });
+    static QPointer<TabSwitchKeys> keys; // one for the application, which owns it
+    if (!keys && qApp) {
+        keys = new TabSwitchKeys;
+        keys->setParent(qApp);
+        qApp->installEventFilter(keys);
+    }
+}
+
+void TabWidget::PickBy(int steps) {
+    const int count = m_bar->count();
+    if (count < 1)
+        return;
+    m_bar->setCurrentIndex(((m_bar->currentIndex() + steps) % count + count) % count);
+    m_bar->setFocus(Qt::TabFocusReason);
 }
 
 int TabWidget::InsertItem(int index, const QString& text) {

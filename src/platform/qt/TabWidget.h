@@ -1,6 +1,7 @@
 // The tab control: a row of tabs over a framed display area. A tab the user picks is
 // reported (TCN_SELCHANGE); CTabCtrl changes it inside a ProgramChange, so a selection the
-// program makes reaches no handler.
+// program makes reaches no handler. Ctrl+Tab and Ctrl+Shift+Tab anywhere in the window pick
+// the next and the previous tab, as the user's click does, and leave the focus on the tabs.
 #pragma once
 
 #include "platform/Messages.h"
@@ -20,6 +21,8 @@ public:
     int SetCurSel(int index);
     int GetItemCount() const;
     QTabBar* Bar() const { return m_bar; }
+    // The user's pick of the tab steps away from the current one (after the last, the first).
+    void PickBy(int steps);
     std::function<void(UINT)> notify;
 
 protected:

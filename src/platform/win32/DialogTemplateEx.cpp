@@ -128,7 +128,9 @@ DWORD Win32DialogStyle(const DialogTemplate& dialogTemplate) {
     const DWORD flags = dialogTemplate.style;
     DWORD style = DS_SETFONT;
     if (flags & kChild) {
-        style |= WS_CHILD;
+        // A child dialog is hosted like a control: the dialog around it walks its controls
+        // with Tab and Shift+Tab as its own.
+        style |= WS_CHILD | DS_CONTROL;
     } else {
         style |= WS_POPUP | DS_MODALFRAME | DS_CENTER;
         if (flags & kCaption)
@@ -140,7 +142,10 @@ DWORD Win32DialogStyle(const DialogTemplate& dialogTemplate) {
 }
 
 DWORD Win32DialogExStyle(const DialogTemplate& dialogTemplate) {
-    return dialogTemplate.style & kAppWindow ? WS_EX_APPWINDOW : 0;
+    DWORD exStyle = dialogTemplate.style & kAppWindow ? WS_EX_APPWINDOW : 0;
+    if (dialogTemplate.style & kChild)
+        exStyle |= WS_EX_CONTROLPARENT;
+    return exStyle;
 }
 
 DialogTemplateEx::DialogTemplateEx(const DialogTemplate& t) {

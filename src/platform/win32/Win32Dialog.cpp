@@ -94,16 +94,69 @@ INT_PTR CALLBACK DialogBackend::Proc(HWND hDlg, UINT message, WPARAM wParam, LPA
     }
 }
 
+namespace {
+
+// Ctrl+Tab and Ctrl+Shift+Tab anywhere in a window with tabs show the next and the previous
+// page, as the user's pick of that tab does (the tab control notifies its dialog), and leave
+// the focus on the tabs.
+bool SwitchTabs(const MSG& msg) {
+    if (msg.wParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0)
+        return false;
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    HWND tabs = root ? FindWindowExW(root, nullptr, WC_TABCONTROLW, nullptr) : nullptr;
+    const int count = tabs ? TabCtrl_GetItemCount(tabs) : 0;
+    if (count < 1 || !IsWindowEnabled(tabs))
+        return false;
+    const int step = GetKeyState(VK_SHIFT) < 0 ? count - 1 : 1;
+    TabCtrl_SetCurFocus(tabs, (TabCtrl_GetCurSel(tabs) + step) % count);
+    SendMessageW(root, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tabs), TRUE);
+    return true;
+}
+
+// A page on the tabs of the dialog around it: the tabs' header grows down to the page's top,
+// less the body's frame. The header's height follows the tabs' font, the page's place the
+// dialog units, which scale apart: at 144 dots per inch a band of the tabs' body would show
+// between them.
+void MeetTabsHeader(HWND page) {
+    HWND parent = GetParent(page);
+    HWND tabs = parent ? FindWindowExW(parent, nullptr, WC_TABCONTROLW, nullptr) : nullptr;
+    RECT header{}, placed{};
+    if (!tabs || !TabCtrl_GetItemRect(tabs, 0, &header))
+        return;
+    MapWindowPoints(tabs, nullptr, reinterpret_cast<POINT*>(&header), 2);
+    GetWindowRect(page, &placed);
+    constexpr LONG kFrame = 2;
+    const LONG gap = placed.top - header.bottom - kFrame;
+    if (gap > 0)
+        TabCtrl_SetItemSize(tabs, 0, header.bottom - header.top + gap);
+}
+
+} // namespace
+
 // Enter and Escape go to the innermost dialog, as when each dialog filters its own keys:
 // in a page they reach the page's (empty) OnOK and OnCancel, never the dialog around it.
+// The dialog manager itself would hand them to the outermost dialog, as a page is hosted
+// like a control (DS_CONTROL); a control that asks for the key (an open list) still gets it.
 LRESULT CALLBACK DialogBackend::KeyFilter(int code, WPARAM wParam, LPARAM lParam) {
     auto* msg = reinterpret_cast<MSG*>(lParam);
+    if (code >= 0 && msg && msg->message == WM_KEYDOWN && SwitchTabs(*msg))
+        return TRUE;
     if (code >= 0 && msg && msg->message == WM_KEYDOWN &&
         (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE)) {
         HWND inner = InnermostDialog(msg->hwnd);
-        if (inner && (GetWindowLongPtrW(inner, GWL_STYLE) & WS_CHILD) &&
-            IsDialogMessageW(inner, msg))
+        if (inner && (GetWindowLongPtrW(inner, GWL_STYLE) & WS_CHILD)) {
+            const LRESULT wants =
+                SendMessageW(msg->hwnd, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg));
+            if (wants & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE))
+                return CallNextHookEx(nullptr, code, wParam, lParam);
+            if (msg->wParam == VK_ESCAPE)
+                SendMessageW(inner, WM_COMMAND, IDCANCEL, 0);
+            else if (wants & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))
+                SendMessageW(msg->hwnd, BM_CLICK, 0, 0);
+            else
+                SendMessageW(inner, WM_COMMAND, IDOK, 0);
             return TRUE;
+        }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -134,14 +187,17 @@ BOOL CDialog::Create(UINT idTemplate, CWnd* parent) {
     const DialogTemplate* t = FindDialogTemplate(idTemplate);
     if (!t || GetSafeHwnd())
         return FALSE;
-    // A hidden child dialog (a page, hosted like a control: DS_CONTROL) takes no default
-    // focus, so the focus stays where the user is, on the tabs.
+    // A hidden child dialog (a page, hosted like a control: DS_CONTROL, its controls in the
+    // tab order of the dialog around it) takes no default focus, so the focus stays where
+    // the user is, on the tabs.
     GetImpl().hostedChild = (t->style & kChild) && !(t->style & kVisible);
     DialogTemplateEx data(*t);
     HWND h =
         CreateDialogIndirectParamW(win32::Instance(), reinterpret_cast<LPCDLGTEMPLATEW>(data.Get()),
                                    parent ? parent->GetSafeHwnd() : nullptr, &DialogBackend::Proc,
                                    reinterpret_cast<LPARAM>(this));
+    if (h && GetImpl().hostedChild)
+        MeetTabsHeader(h);
     return h != nullptr;
 }
 
@@ -162,4 +218,15 @@ void CDialog::GotoDlgCtrl(CWnd* control) {
     if (control && control->GetSafeHwnd())
         SendMessageW(GetSafeHwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control->GetSafeHwnd()),
                      TRUE);
+}
+
+void CDialog::ShowDisabledNow() {
+    HWND h = GetSafeHwnd();
+    if (!h)
+        return;
+    ::EnableWindow(h, FALSE);
+    // A disabled window leaves its controls drawn as they were: each is disabled itself.
+    for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        ::EnableWindow(c, FALSE);
+    RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
