@@ -58,8 +58,8 @@ echo "win_ui_tests.exe: the hexadecimal fields hold every pair and the tabs' hea
 # with exit code 1 and the utility's message.
 apconfig="$build/tools/ap-config/ap-config.exe"
 help=$(wine "$apconfig" --help)
-for command in show get set backup restore "keys export" passwd; do
-    grep -q "e.g. ap-config $command" <<<"$help" || { echo "ap-config.exe --help lacks $command"; exit 1; }
+for command in show get set apply reset backup restore "keys export" passwd; do
+    grep -qE "e\.g\. ap-config (--[a-z]+ )*$command" <<<"$help" || { echo "ap-config.exe --help lacks $command"; exit 1; }
 done
 set +e
 message=$(env -u AP_DEVICE_ADDR AP_PASSWORD=admin wine "$apconfig" show 2>&1 >/dev/null)
