@@ -41,7 +41,7 @@ share/metainfo/org.example.aputility.metainfo.xml"
 for size in 16 32 48 64 128 256; do
     expected+=" share/icons/hicolor/${size}x$size/apps/ap-utility.png"
 done
-for page in docs/man/*.1; do expected+=" share/man/man1/$(basename "$page").gz"; done
+for page in docs/man/*.1 docs/man/*.1.in; do expected+=" share/man/man1/$(basename "$page" .in).gz"; done
 [ -f packaging/linux/ap-config.bash-completion ] &&
     expected+=" share/bash-completion/completions/ap-config"
 (cd "$work/stage/opt/ap-check" && find . -type f -o -type l | sed 's|^\./||' | sort) >"$work/installed"
@@ -83,7 +83,7 @@ dpkg -L "$package" >"$work/files"
 for program in ap-utility ap-emulator apctl ap-config; do
     [ "$(command -v "$program")" = "/usr/bin/$program" ] || fail "$program is not in /usr/bin"
 done
-man -w ap-utility ap-emulator apctl >/dev/null
+man -w ap-utility ap-emulator apctl ap-config >/dev/null
 # The user manager's view of the unit (it needs a runtime folder; root in CI has none).
 mkdir -m 700 "$work/runtime"
 XDG_RUNTIME_DIR="$work/runtime" systemd-analyze verify --user \

@@ -43,10 +43,11 @@ foreach(size 16 32 48 64 128 256)
 endforeach()
 
 # Manual pages and the changelog, compressed as Debian ships them (man reads them so too).
-# Every page in docs/man/ is taken, so pages added there are installed without a change here.
+# Every page in docs/man/ is taken, so pages added there are installed without a change here;
+# ap-config's is made from its template docs/man/ap-config.1.in (tools/ap-config).
 file(GLOB man_pages CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/man/*.1)
 set(gz_files "")
-foreach(source ${man_pages} ${linux}/changelog)
+foreach(source ${man_pages} ${AP_CONFIG_MANUAL} ${linux}/changelog)
     get_filename_component(name ${source} NAME)
     add_custom_command(OUTPUT ${out}/${name}.gz
         COMMAND sh -c "gzip -9nc \"$0\" > \"$1\"" ${source} ${out}/${name}.gz
@@ -72,7 +73,7 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
 
 # Everything the rules above install, built by `make install` and `make deb` (and by ALL).
 add_custom_target(install-files ALL DEPENDS ${icon_files} ${gz_files})
-add_dependencies(install-files ap-utility ap-emulator apctl ap-config logo)
+add_dependencies(install-files ap-utility ap-emulator apctl ap-config ap-config-page logo)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ap-utility)

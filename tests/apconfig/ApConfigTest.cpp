@@ -1,6 +1,7 @@
 // ap-config as a process against the real emulator: every command with its refusals and
 // the device's faults.
 #include "Emulator.h"
+#include "ManualPage.h"
 #include "PipeReaderWatch.h"
 #include "Sha256.h"
 #include "TempFolder.h"
@@ -232,13 +233,15 @@ TEST_F(ApConfigTest, VersionAndHelpOfOneCommand) {
     EXPECT_EQ(Stat("opens"), 0);
 }
 
-// The words a shell offers after the given command line, from the bash completion.
+// The words a shell offers after the given command line, from the bash completion; the line
+// is split into words as bash splits it, "=" a word of its own.
 std::string Completed(const std::string& line) {
     std::string script = "source " AP_SOURCE_DIR "/packaging/linux/ap-config.bash-completion; "
-                         "read -ra w <<<\"$1\"; COMP_WORDS=(" AP_CONFIG_PATH " \"${w[@]}\"); "
-                         "[[ -z $1 || $1 == *' ' ]] && COMP_WORDS+=(''); "
-                         "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _ap_config; "
-                         "echo \"${COMPREPLY[*]}\" > completed";
+                         "read -ra w <<<\"${1//=/ = }\"; COMP_WORDS=(" AP_CONFIG_PATH
+                         " \"${w[@]}\"); [[ -z $1 || $1 == *' ' ]] && COMP_WORDS+=(''); "
+                         "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "
+                         "COMP_LINE=\"" AP_CONFIG_PATH " $1\"; COMP_POINT=${#COMP_LINE}; "
+                         "_ap_config; echo \"${COMPREPLY[*]}\" > completed";
     pid_t pid = fork();
     if (pid == 0) {
         execl("/bin/bash", "bash", "-c", script.c_str(), "_", line.c_str(),
@@ -249,11 +252,13 @@ std::string Completed(const std::string& line) {
     return TempWorkingFolder::Read("completed");
 }
 
-// The manual page and the completion name what the program declares, and man reads the
-// page without a warning.
+// The manual page, the guide and the completion name what the program declares, and man
+// reads the page without a warning. Completion never opens the access point.
 TEST_F(ApConfigTest, ManualPageAndCompletionFollowTheDeclarations) {
-    std::string page = TempWorkingFolder::Read(AP_SOURCE_DIR "/docs/man/ap-config.1");
+    std::string page = TempWorkingFolder::Read(AP_CONFIG_MANUAL);
+    std::string guide = TempWorkingFolder::Read(AP_SOURCE_DIR "/docs/ap-config.md");
     ASSERT_NE(page, "");
+    ASSERT_NE(guide, "");
     auto roff = [](std::string word) {
         for (size_t at = 0; (at = word.find('-', at)) != std::string::npos; at += 2)
             word.insert(at, "\\");
@@ -269,16 +274,17 @@ TEST_F(ApConfigTest, ManualPageAndCompletionFollowTheDeclarations) {
         ASSERT_EQ(words.code, 0) << words.err;
         std::istringstream list(words.out);
         for (std::string w; std::getline(list, w);) {
-            std::string inPage = w.rfind("--", 0) == 0 ? roff(w) : "\n.B " + w;
-            if (w.back() == '=')
+            if (w.back() == '=' || w.front() == '<')
                 continue;
             EXPECT_NE(page.find(w.rfind("--", 0) == 0 ? roff(w) : w), std::string::npos)
+                << testing::PrintToString(command) << ": " << w;
+            EXPECT_NE(guide.find(w), std::string::npos)
                 << testing::PrintToString(command) << ": " << w;
         }
     }
     if (std::system("command -v man > /dev/null") == 0) {
-        std::string check = "man --warnings -E UTF-8 -l " AP_SOURCE_DIR
-                            "/docs/man/ap-config.1 2> warnings > /dev/null";
+        std::string check =
+            "man --warnings -E UTF-8 -l " AP_CONFIG_MANUAL " 2> warnings > /dev/null";
         EXPECT_EQ(std::system(check.c_str()), 0);
         EXPECT_EQ(TempWorkingFolder::Read("warnings"), "");
     }
@@ -292,9 +298,121 @@ TEST_F(ApConfigTest, ManualPageAndCompletionFollowTheDeclarations) {
         {"show --j", "--json\n"},
         {"--device DfuDevice0 restore --w", "--with-password\n"},
         {"help pa", "passwd\n"},
+        // After FIELD=, the values of set's table; free text offers none.
+        {"set channel=1", "1 10 11 12 13 14\n"},
+        {"set authType=", "Open\\ System Shared\\ Key Both\\ Type\n"},
+        {"set rateMode=5", "5.5\\ Mbps\n"},
+        {"set fragmentThreshold=", "256 2346\n"},
+        {"set --dry-run preambleType=L", "Long\n"},
+        {"set essid=", "\n"},
+        {"get channel=", "\n"},
+        {"keys export --format=w", "wpa_supplicant\n"},
+        // The device names as list finds them, without a password and without opening one;
+        // an option's value is no command word.
+        {"--device ", "DfuDevice0\n"},
+        {"--device DfuDevice0 get ess", "essid\n"},
+        {"--key-folder show get ess", "essid\n"},
+        // Files (and folders, to reach them) after the commands that read or write one and
+        // the options of a file; only folders for the key folder.
+        {"diff off", "office.d office.json\n"},
+        {"restore off", "office.d office.json\n"},
+        {"backup off", "office.d office.json\n"},
+        {"restore office.json off", "\n"},
+        {"restore office.json --w", "--with-password\n"},
+        {"--password-file pw", "pw.txt\n"},
+        {"keys export --output=off", "office.d office.json\n"},
+        {"--key-folder o", "office.d\n"},
     };
+    TempWorkingFolder::Write("office.json", "{}\n");
+    TempWorkingFolder::Write("pw.txt", "admin\n");
+    std::filesystem::create_directory("office.d");
     for (const auto& [line, offered] : completions)
         EXPECT_EQ(Completed(line), offered) << line;
+    EXPECT_EQ(Stat("opens"), 0);
+}
+
+// The field reference of the page and of the guide is made from the table set's rules walk;
+// the guide holds it as the generator prints it.
+TEST_F(ApConfigTest, TheFieldReferenceComesFromTheTable) {
+    std::string page = TempWorkingFolder::Read(AP_CONFIG_MANUAL);
+    std::string guide = TempWorkingFolder::Read(AP_SOURCE_DIR "/docs/ap-config.md");
+    EXPECT_NE(page.find(ManualPage::FieldsRoff()), std::string::npos);
+    EXPECT_EQ(page.find("@FIELDS@"), std::string::npos);
+    ASSERT_NE(guide.find(ManualPage::FieldsMarkdown()), std::string::npos)
+        << "docs/ap-config.md differs from ap-config-manual --markdown";
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"`channel`", "FCC 1 to 11; DOC 1 to 11; ETSI 1 to 13; SPAIN 10 to 11; FRANCE 10 to 13; "
+                      "MKK 14 or 1 to 14"},
+        {"`rateMode`", "`1 Mbps`, `2 Mbps`, `5.5 Mbps`, `11 Mbps`, `Auto` (or 1, 2, 5.5, 11)"},
+        {"`operationalMode`", "`WBridge Point to MultiPoint` (1)"},
+        {"`fragmentThreshold`", "`256` to `2346`"},
+        {"`rtsThreshold`", "`0` to `2347`"},
+        {"`beaconPeriod`", "`20` to `1000`"},
+        {"`preambleType`", "`Short` (1), `Long` (2)"},
+        {"`wepKey1`, `wepKey2`, `wepKey3`, `wepKey4`", "10 for `64-bit`, 26 for `128-bit`"},
+        {"`essid`", "at most 32 Windows-1252 bytes"},
+        {"`macAddress`", "Read only"},
+        {"`regulationDomain`", "Read only"},
+    };
+    for (const auto& [field, values] : rows) {
+        size_t row = guide.find("\n| " + field + " |");
+        ASSERT_NE(row, std::string::npos) << field;
+        std::string line = guide.substr(row + 1, guide.find('\n', row + 1) - row - 1);
+        EXPECT_NE(line.find(values), std::string::npos) << line;
+    }
+}
+
+// Each exit code means one thing, the same in --help, the manual page and the guide: each
+// lists the codes 0 to 7 in order, and each entry holds the words of this table.
+TEST_F(ApConfigTest, ExitCodesAreTheSameInHelpPageAndGuide) {
+    const std::vector<std::string> meanings = {
+        "done",           "device failure", "usage",  "read-back differs",
+        "wrong password", "in use",         "differ", "another program changed"};
+    auto lower = [](std::string s) {
+        for (char& c : s)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
+    // Each entry: its code, and the text from there to the next code.
+    auto entries = [](const std::string& text, const std::regex& start) {
+        std::vector<std::pair<int, size_t>> starts;
+        for (std::sregex_iterator m(text.begin(), text.end(), start), end; m != end; ++m)
+            starts.push_back({std::stoi((*m)[1]), static_cast<size_t>(m->position(0))});
+        std::vector<std::pair<int, std::string>> out;
+        for (size_t i = 0; i < starts.size(); ++i) {
+            size_t next = i + 1 < starts.size() ? starts[i + 1].second : text.size();
+            out.push_back(
+                {starts[i].first, text.substr(starts[i].second, next - starts[i].second)});
+        }
+        return out;
+    };
+    Result help = RunApConfig({"--help"}, nullptr);
+    std::string page = TempWorkingFolder::Read(AP_CONFIG_MANUAL);
+    std::string guide = TempWorkingFolder::Read(AP_SOURCE_DIR "/docs/ap-config.md");
+    size_t codes = help.out.find("exit codes:");
+    size_t status = page.find(".SH EXIT STATUS\n");
+    size_t table = guide.find("## Exit codes\n");
+    ASSERT_NE(codes, std::string::npos);
+    ASSERT_NE(status, std::string::npos);
+    ASSERT_NE(table, std::string::npos);
+    std::string helpText = help.out.substr(codes);
+    std::string pageText = page.substr(status, page.find("\n.SH ", status + 1) - status);
+    std::string guideText = guide.substr(table, guide.find("\n## ", table + 1) - table);
+    const std::vector<std::pair<std::string, std::vector<std::pair<int, std::string>>>> docs = {
+        {"--help", entries(helpText, std::regex("(?:codes:|,|;)\\s+([0-9]) "))},
+        {"manual page", entries(pageText, std::regex("\n\\.TP\n\\.B ([0-9])\n"))},
+        {"docs/ap-config.md", entries(guideText, std::regex("\n\\| ([0-9]) \\|"))},
+    };
+    for (const auto& [doc, list] : docs) {
+        ASSERT_EQ(list.size(), meanings.size()) << doc;
+        for (size_t code = 0; code < meanings.size(); ++code) {
+            EXPECT_EQ(list[code].first, static_cast<int>(code)) << doc;
+            std::string text = std::regex_replace(lower(list[code].second),
+                                                  std::regex("\\\\f[bri]|\n\\.[a-z]+ ?|\\s+"), " ");
+            EXPECT_NE(text.find(meanings[code]), std::string::npos)
+                << doc << ", exit " << code << ": " << text;
+        }
+    }
 }
 
 // A loop over --device names must not reach the same unit through AP_DEVICE_ADDR each time.

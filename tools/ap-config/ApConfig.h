@@ -25,6 +25,11 @@ const char* ExitWord(int code);
 // The device names of the attached access points, as list finds them.
 std::vector<std::string> AttachedDevices();
 
+// The device names list finds without opening any device: the device sockets in the device
+// folder (Linux). None where only opening a device tells (Windows, the loopback transport of
+// AP_DEVICE_ADDR), so that the shell completion never reaches an access point.
+std::vector<std::string> DeviceSocketNames();
+
 // One run of ap-config: the options, the configuration read at the start, the commands.
 class ApConfig {
 public:

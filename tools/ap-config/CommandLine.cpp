@@ -341,31 +341,86 @@ std::string CommandLine::HelpOf(const std::vector<std::string>& command) const {
     return "";
 }
 
+namespace {
+
+// The option of command (or of a command above it) named name, or null.
+const CLI::Option* OptionNamed(const CLI::App& command, const std::string& name) {
+    for (const CLI::App* a = &command; a; a = a->get_parent())
+        for (const CLI::Option* o : a->get_options())
+            if (!o->get_positional() && o->check_name(name))
+                return o;
+    return nullptr;
+}
+
+// What may stand for a value declared as "a|b|FILE": the literal words as they are, FILE as
+// "<file>" and DIR as "<folder>" (the shell lists those itself), --device's NAME as the device
+// names list finds without opening one; other placeholders (MAC, NAME) offer nothing.
+std::vector<std::string> ValuesOf(const CLI::Option& option) {
+    if (option.check_name("--device"))
+        return DeviceSocketNames();
+    std::vector<std::string> out;
+    std::string list = option.get_type_name() + "|";
+    for (size_t at = 0, bar; (bar = list.find('|', at)) != std::string::npos; at = bar + 1) {
+        std::string part = list.substr(at, bar - at);
+        bool placeholder =
+            !part.empty() &&
+            part.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ=.") == std::string::npos;
+        if (!placeholder)
+            out.push_back(part);
+        else if (part == "FILE")
+            out.push_back("<file>");
+        else if (part == "DIR")
+            out.push_back("<folder>");
+    }
+    return out;
+}
+
+} // namespace
+
 std::vector<std::string> CommandLine::Completions(const std::vector<std::string>& words) const {
     std::vector<std::string> out;
     const CLI::App* c = m_app.get();
-    for (const std::string& w : words) {
-        // An option last: its values, when it declares a list of them ("a|b|c").
-        for (const CLI::Option* o : c->get_options())
-            if (w == words.back() && !o->get_positional() && o->check_name(w)) {
-                std::string list = o->get_type_name() + "|";
-                for (size_t at = 0, bar; (bar = list.find('|', at)) != std::string::npos;
-                     at = bar + 1)
-                    out.push_back(list.substr(at, bar - at));
-                return list.find('|') + 1 < list.size() ? out : std::vector<std::string>{};
-            }
-        for (const CLI::App* s : c->get_subcommands([](const CLI::App*) { return true; }))
-            if (s->get_name() == w && !s->get_group().empty())
-                c = s;
+    size_t arguments = 0; // the command's arguments given so far
+    bool optionsEnded = false;
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string& w = words[i];
+        bool last = i + 1 == words.size();
+        const CLI::Option* o = nullptr;
+        if (!optionsEnded && w == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && w.size() > 1 && w[0] == '-' &&
+                   (o = OptionNamed(*c, w.substr(0, w.find('=')))) && !o->get_type_name().empty()) {
+            // An option that takes a value last (or "--option=" last): its values; else
+            // the value, the next word or after "=", is passed over.
+            if (last)
+                return ValuesOf(*o);
+            i += w.find('=') == std::string::npos ? 1 : 0;
+        } else if (w.empty() || w[0] != '-' || optionsEnded) {
+            const CLI::App* sub = nullptr;
+            for (const CLI::App* s : c->get_subcommands([](const CLI::App*) { return true; }))
+                if (s->get_name() == w && !s->get_group().empty() && arguments == 0)
+                    sub = s;
+            // FIELD= last: the values set takes for the field.
+            if (last && !sub && !w.empty() && w.back() == '=')
+                return c->get_name() == "set" ? ConfigFields::ValueWords(w.substr(0, w.size() - 1))
+                                              : std::vector<std::string>{};
+            c = sub ? sub : c;
+            arguments = sub ? 0 : arguments + 1;
+        }
     }
     for (const CLI::App* s : c->get_subcommands([](const CLI::App*) { return true; }))
-        if (!s->get_group().empty())
+        if (!s->get_group().empty() && arguments == 0)
             out.push_back(s->get_name());
     for (const CLI::App* a = c; a; a = a->get_parent())
         for (const CLI::Option* o : a->get_options())
             if (!o->get_positional())
                 for (const std::string& n : o->get_lnames())
                     out.push_back("--" + n);
+    // A command's file: the shell lists the files (and "-" when the command takes it).
+    for (const CLI::Option* o : c->get_options())
+        if (o->get_positional() && arguments < static_cast<size_t>(o->get_items_expected_max()))
+            for (const std::string& v : ValuesOf(*o))
+                out.push_back(v);
     std::vector<std::string> fields = ConfigFields::Names();
     for (int k = 1; k <= 4; ++k)
         fields.push_back("wepKey" + std::to_string(k));

@@ -21,6 +21,14 @@ struct FieldChange {
     bool hidden = false;       // a password or a reserved stretch: only that it differs
 };
 
+// One row of the field reference (the manual page's FIELDS): the name or names, and the
+// values they take in words, literal values in `backquotes`.
+struct FieldReference {
+    std::string names;
+    bool settable;
+    std::string values;
+};
+
 // The fields of the configuration image by their names, in the pages' words: shown, parsed
 // with the pages' rules and stored as the pages store them. Everything here walks the one
 // table of the block (device/ConfigFieldTable.h).
@@ -35,6 +43,14 @@ public:
     static bool Writable(const std::string& name);
     // The writable names, for messages.
     static std::string WritableList();
+
+    // The values the shell completion offers after FIELD= of a settable field: a list's words
+    // (the channels as the numbers some regulation domain offers), a range's ends; none for
+    // a text, an address or hexadecimal bytes.
+    static std::vector<std::string> ValueWords(const std::string& name);
+    // Every field of show with the values set takes, from the same table and words as set's
+    // rules, in show order (the key slots as one row).
+    static std::vector<FieldReference> Reference();
 
     // A field's value as text for a terminal (UTF-8; control bytes as \xNN); wepKeys gives
     // one line per key.

@@ -28,31 +28,40 @@ bool Opens(const std::string& name) {
 
 } // namespace
 
-std::vector<std::string> AttachedDevices() {
+std::vector<std::string> DeviceSocketNames() {
     std::vector<std::string> names;
+#ifndef _WIN32
+    const char* address = std::getenv("AP_DEVICE_ADDR");
+    if (address && *address)
+        return names;
+    std::string dir = devproto::DeviceDir();
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d)) {
+            std::string name = e->d_name;
+            struct stat st {};
+            bool numbered = name.size() > 9 && name.rfind("DfuDevice", 0) == 0 &&
+                            name.find_first_not_of("0123456789", 9) == std::string::npos;
+            if (numbered && lstat((dir + "/" + name).c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
+                names.push_back(name);
+        }
+        closedir(d);
+    }
+    // DfuDevice2 before DfuDevice10.
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+#endif
+    return names;
+}
+
+std::vector<std::string> AttachedDevices() {
     const char* address = std::getenv("AP_DEVICE_ADDR");
 #ifndef _WIN32
     // The device sockets in the device folder, unless the loopback transport is asked for.
-    if (!address || !*address) {
-        std::string dir = devproto::DeviceDir();
-        if (DIR* d = opendir(dir.c_str())) {
-            while (dirent* e = readdir(d)) {
-                std::string name = e->d_name;
-                struct stat st {};
-                bool numbered = name.size() > 9 && name.rfind("DfuDevice", 0) == 0 &&
-                                name.find_first_not_of("0123456789", 9) == std::string::npos;
-                if (numbered && lstat((dir + "/" + name).c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
-                    names.push_back(name);
-            }
-            closedir(d);
-        }
-        // DfuDevice2 before DfuDevice10.
-        std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-            return a.size() != b.size() ? a.size() < b.size() : a < b;
-        });
-        return names;
-    }
+    if (!address || !*address)
+        return DeviceSocketNames();
 #endif
+    std::vector<std::string> names;
     // The loopback transport reaches its one unit whatever the name: listed once.
     int last = address && *address ? 0 : 9;
     for (int i = 0; i <= last; ++i)
