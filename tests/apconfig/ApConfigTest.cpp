@@ -317,6 +317,8 @@ TEST_F(ApConfigTest, ManualPageAndCompletionFollowTheDeclarations) {
         {"diff off", "office.d office.json\n"},
         {"restore off", "office.d office.json\n"},
         {"backup off", "office.d office.json\n"},
+        {"--all apply off", "office.d office.json\n"},
+        {"--mac ", "\n"},
         {"restore office.json off", "\n"},
         {"restore office.json --w", "--with-password\n"},
         {"--password-file pw", "pw.txt\n"},

@@ -745,9 +745,10 @@ std::vector<FieldReference> ConfigFields::Reference() {
                     slot = k;
                 }
             rows.push_back({slots, true, SettableValues(*slot)});
-            rows.push_back({name, false,
+            rows.push_back({name, true,
                             "the four key slots as one list (`show --json`, `get`), each as the "
-                            "active WEP type reads it; set as " +
+                            "active WEP type reads it; `apply` takes such a list of up to four "
+                            "keys, `set` each key as " +
                                 slots});
         } else if (f) {
             rows.push_back(
