@@ -365,11 +365,15 @@ TEST_F(ApConfigTest, TheFieldReferenceComesFromTheTable) {
 }
 
 // Each exit code means one thing, the same in --help, the manual page and the guide: each
-// lists the codes 0 to 7 in order, and each entry holds the words of this table.
+// lists the codes 0 to 7 in order, and each entry holds the words of this table; the page
+// and the guide name the word of --json's error object too.
 TEST_F(ApConfigTest, ExitCodesAreTheSameInHelpPageAndGuide) {
     const std::vector<std::string> meanings = {
         "done",           "device failure", "usage",  "read-back differs",
         "wrong password", "in use",         "differ", "another program changed"};
+    const std::vector<std::string> words = {
+        "",       "device",  "refused",          "read-back-differs", "wrong-password",
+        "in-use", "differs", "changed-meanwhile"};
     auto lower = [](std::string s) {
         for (char& c : s)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -413,6 +417,11 @@ TEST_F(ApConfigTest, ExitCodesAreTheSameInHelpPageAndGuide) {
                                                   std::regex("\\\\f[bri]|\n\\.[a-z]+ ?|\\s+"), " ");
             EXPECT_NE(text.find(meanings[code]), std::string::npos)
                 << doc << ", exit " << code << ": " << text;
+            if (doc != "--help" && code > 0) {
+                EXPECT_NE(std::regex_replace(text, std::regex("\\\\-"), "-").find(words[code]),
+                          std::string::npos)
+                    << doc << ", exit " << code << ": " << text;
+            }
         }
     }
 }
