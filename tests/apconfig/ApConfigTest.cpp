@@ -330,6 +330,10 @@ TEST_F(ApConfigTest, ManualPageAndCompletionFollowTheDeclarations) {
     std::filesystem::create_directory("office.d");
     for (const auto& [line, offered] : completions)
         EXPECT_EQ(Completed(line), offered) << line;
+    // --device is refused with the loopback transport: no name to offer.
+    setenv("AP_DEVICE_ADDR", "127.0.0.1:9", 1);
+    EXPECT_EQ(Completed("--device "), "\n");
+    unsetenv("AP_DEVICE_ADDR");
     EXPECT_EQ(Stat("opens"), 0);
 }
 

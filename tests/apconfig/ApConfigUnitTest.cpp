@@ -1,10 +1,12 @@
-// The pieces of ap-config that need no access point: the digest of the backups and the code
-// page of the names.
+// The pieces of ap-config that need no access point: the digest of the backups, the code
+// page of the names, the manual page's template.
 #include "Codepage1252.h"
+#include "ManualPage.h"
 #include "Sha256.h"
 
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -69,6 +71,32 @@ TEST(Codepage1252Test, RefusesWhatItCannotHoldAndBrokenUtf8) {
     for (const char* broken : {"\xC3", "\xC0\x80", "\xED\xA0\x80", "\xE2\x82", "\xFF", "a\x80"}) {
         EXPECT_FALSE(Codepage1252::FromUtf8(broken, &bytes, &refused)) << broken;
         EXPECT_EQ(refused, "invalid UTF-8");
+    }
+}
+
+// The field reference takes the place of a line of its own that is just the placeholder; a
+// template without one is refused rather than installed without its fields.
+TEST(ManualPageTest, TheFieldsReplaceTheirLineOnly) {
+    const std::vector<std::pair<std::string, bool>> templates = {
+        {".SH FIELDS\n@FIELDS@\n.SH FILES\n", true},
+        {"@FIELDS@\n", true},
+        {".SH FIELDS\n.SH FILES\n", false},
+        {".SH FIELDS\nsee @FIELDS@\n", false},
+        {".SH FIELDS\n@FIELDS@", false},
+    };
+    for (const auto& [pageTemplate, fills] : templates) {
+        std::string page = "untouched";
+        EXPECT_EQ(ManualPage::Fill(pageTemplate, &page), fills) << pageTemplate;
+        if (!fills) {
+            EXPECT_EQ(page, "untouched");
+            continue;
+        }
+        size_t at = pageTemplate.find("@FIELDS@");
+        EXPECT_EQ(page.substr(0, at), pageTemplate.substr(0, at));
+        EXPECT_EQ(page.find("@FIELDS@"), std::string::npos);
+        EXPECT_NE(page.find(".TP\n.B channel\n"), std::string::npos) << page;
+        EXPECT_EQ(page.substr(page.size() - (pageTemplate.size() - at - 9)),
+                  pageTemplate.substr(at + 9));
     }
 }
 
