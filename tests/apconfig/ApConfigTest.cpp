@@ -320,6 +320,7 @@ TEST_F(ApConfigTest, ManualPageAndCompletionFollowTheDeclarations) {
         {"--all apply off", "office.d office.json\n"},
         {"--mac ", "\n"},
         {"restore office.json off", "\n"},
+        {"diff - off", "\n"},
         {"restore office.json --w", "--with-password\n"},
         {"--password-file pw", "pw.txt\n"},
         {"keys export --output=off", "office.d office.json\n"},

@@ -354,7 +354,7 @@ const CLI::Option* OptionNamed(const CLI::App& command, const std::string& name)
 
 // What may stand for a value declared as "a|b|FILE": the literal words as they are, FILE as
 // "<file>" and DIR as "<folder>" (the shell lists those itself), --device's NAME as the device
-// names list finds without opening one; other placeholders (MAC, NAME) offer nothing.
+// names list finds without opening one; other placeholders (MAC, FIELD) offer nothing.
 std::vector<std::string> ValuesOf(const CLI::Option& option) {
     if (option.check_name("--device"))
         return DeviceSocketNames();
@@ -395,7 +395,8 @@ std::vector<std::string> CommandLine::Completions(const std::vector<std::string>
             if (last)
                 return ValuesOf(*o);
             i += w.find('=') == std::string::npos ? 1 : 0;
-        } else if (w.empty() || w[0] != '-' || optionsEnded) {
+        } else if (w.size() < 2 || w[0] != '-' || optionsEnded) {
+            // A command, or an argument of the command ("-" included: standard input).
             const CLI::App* sub = nullptr;
             for (const CLI::App* s : c->get_subcommands([](const CLI::App*) { return true; }))
                 if (s->get_name() == w && !s->get_group().empty() && arguments == 0)

@@ -29,7 +29,9 @@ public:
     // One command's synopsis, description, example and options; empty for an unknown one.
     std::string HelpOf(const std::vector<std::string>& command) const;
     // The words a shell completes after `ap-config` and the given words: the commands, or
-    // a command's options and, for get and set, the field names.
+    // a command's options and, for get and set, the field names; after an option its
+    // values, after set's FIELD= the field's values, after --device the device names (none
+    // opened); "<file>" and "<folder>" where the shell lists file or folder names.
     std::vector<std::string> Completions(const std::vector<std::string>& words) const;
 
 private:
