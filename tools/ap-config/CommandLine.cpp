@@ -283,7 +283,8 @@ bool CommandLine::Parse(const std::vector<std::string>& args) {
 
 std::string CommandLine::Summary() const {
     std::string out =
-        "usage: ap-config [--device NAME] [--password-file FILE] [--json] COMMAND ...\n\n" +
+        "usage: ap-config [--device NAME | --mac MAC | --all] [--password-file FILE] [--json | "
+        "--quiet] COMMAND ...\n\n" +
         std::string(kAbout) + "\n\ncommands:\n";
     for (const CLI::App* c : Commands(*m_app)) {
         std::string example = c->get_footer();
