@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConfigLayout.h"
 #include "ConfigWords.h"
 #include "platform/Win32Types.h"
 
@@ -28,14 +29,12 @@ enum class FieldList {
     kRegulation, // the regulation domains (never set)
 };
 
-// One field of the configuration block (bytes 0 to 347).
-struct ConfigField {
+// One field of the configuration block (bytes 0 to 347), at its place in the layout.
+struct ConfigField : FieldPlace {
     const char* name; // the image field's name, as show prints it
     // The shown field this one belongs to (essidLength: essid), or null: a change of it is
     // reported under that name.
     const char* partOf;
-    UINT offset;
-    UINT width;
     FieldKind kind;
     FieldList list;
     const WordList* words;      // FieldList::kWords

@@ -5,59 +5,39 @@
 
 ConfigImage* g_pConfigImage = nullptr;
 
-WORD ConfigImage::U16(size_t at) const {
-    return static_cast<WORD>(m_bytes[at] | (m_bytes[at + 1] << 8));
-}
-
-void ConfigImage::SetU16(size_t at, WORD v) {
-    m_bytes[at] = static_cast<BYTE>(v);
-    m_bytes[at + 1] = static_cast<BYTE>(v >> 8);
-}
-
-DWORD ConfigImage::U32(size_t at) const {
-    return static_cast<DWORD>(m_bytes[at]) | (static_cast<DWORD>(m_bytes[at + 1]) << 8) |
-           (static_cast<DWORD>(m_bytes[at + 2]) << 16) |
-           (static_cast<DWORD>(m_bytes[at + 3]) << 24);
-}
-
-void ConfigImage::SetU32(size_t at, DWORD v) {
-    for (size_t i = 0; i < 4; ++i)
-        m_bytes[at + i] = static_cast<BYTE>(v >> (8 * i));
-}
-
-std::string ConfigImage::Text(size_t at, size_t width, size_t limit) const {
-    size_t n = std::min(width, limit);
-    const BYTE* begin = m_bytes.data() + at;
+std::string ConfigImage::Text(FieldPlace at, size_t limit) const {
+    size_t n = std::min<size_t>(at.width, limit);
+    const BYTE* begin = m_bytes.data() + at.offset;
     const BYTE* end = std::find(begin, begin + n, 0);
     return std::string(begin, end);
 }
 
-void ConfigImage::SetText(size_t at, size_t width, const std::string& text) {
-    size_t n = std::min(width, text.size());
-    std::memcpy(m_bytes.data() + at, text.data(), n);
-    if (n < width)
-        m_bytes[at + n] = 0;
+void ConfigImage::SetText(FieldPlace at, const std::string& text) {
+    size_t n = std::min<size_t>(at.width, text.size());
+    std::memcpy(m_bytes.data() + at.offset, text.data(), n);
+    if (n < at.width)
+        m_bytes[at.offset + n] = 0;
 }
 
 std::string ConfigImage::Essid() const {
-    return Text(32, 32, EssidLength());
+    return Text(layout::kEssid, EssidLength());
 }
 
 void ConfigImage::SetEssid(const std::string& text) {
-    size_t n = std::min<size_t>(text.size(), 32);
+    size_t n = std::min<size_t>(text.size(), layout::kEssid.width);
     SetEssidLength(static_cast<BYTE>(n));
-    SetText(32, 32, text.substr(0, n));
+    SetText(layout::kEssid, text.substr(0, n));
 }
 
 void ConfigImage::TerminateEssid() {
-    if (EssidLength() < 32)
-        m_bytes[32 + EssidLength()] = 0;
+    if (EssidLength() < layout::kEssid.width)
+        m_bytes[layout::kEssid.offset + EssidLength()] = 0;
 }
 
 void ConfigImage::SetPassword(const std::string& text) {
-    std::string t = text.substr(0, 19);
-    SetText(196, 20, t);
-    SetU32(192, static_cast<DWORD>(t.size()));
+    std::string t = text.substr(0, layout::kPassword.width - 1);
+    SetText(layout::kPassword, t);
+    SetNumber(layout::kPasswordLength, static_cast<DWORD>(t.size()));
 }
 
 namespace {

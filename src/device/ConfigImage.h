@@ -1,9 +1,13 @@
 #pragma once
 
+#include "ConfigLayout.h"
+#include "platform/LittleEndian.h"
 #include "platform/Win32Types.h"
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <iterator>
 #include <string>
 
 constexpr size_t kImageBufferSize = 16385;
@@ -11,102 +15,114 @@ constexpr UINT kConfigBlockLength = 348; // what a write sends
 constexpr UINT kImageReadLength = 889;   // what a read fills
 
 // The access point's configuration block, byte for byte as the device keeps it, with one
-// accessor per field. Texts never spill past their fields; numbers are little-endian.
+// accessor per field, each at its place in the layout (ConfigLayout.h). Texts never spill past
+// their fields; numbers are little-endian.
 class ConfigImage {
 public:
     BYTE* Bytes() { return m_bytes.data(); }
     const BYTE* Bytes() const { return m_bytes.data(); }
 
-    std::array<BYTE, 6> MacAddress() const { return Array<6>(8); }
-    std::array<BYTE, 4> IpAddress() const { return Array<4>(14); }
-    void SetIpAddress(const std::array<BYTE, 4>& a) { SetArray(14, a); }
-    std::array<BYTE, 4> SubnetMask() const { return Array<4>(18); }
-    void SetSubnetMask(const std::array<BYTE, 4>& a) { SetArray(18, a); }
-    BYTE Channel() const { return m_bytes[28]; }
-    void SetChannel(BYTE v) { m_bytes[28] = v; }
-    BYTE PreambleType() const { return m_bytes[29]; }
-    void SetPreambleType(BYTE v) { m_bytes[29] = v; }
-    BYTE RateMode() const { return m_bytes[30]; }
-    void SetRateMode(BYTE v) { m_bytes[30] = v; }
-    BYTE EssidLength() const { return m_bytes[31]; }
-    void SetEssidLength(BYTE v) { m_bytes[31] = v; }
+    std::array<BYTE, 6> MacAddress() const { return Array<6>(layout::kMacAddress); }
+    std::array<BYTE, 4> IpAddress() const { return Array<4>(layout::kIpAddress); }
+    void SetIpAddress(const std::array<BYTE, 4>& a) { SetArray(layout::kIpAddress, a); }
+    std::array<BYTE, 4> SubnetMask() const { return Array<4>(layout::kSubnetMask); }
+    void SetSubnetMask(const std::array<BYTE, 4>& a) { SetArray(layout::kSubnetMask, a); }
+    BYTE Channel() const { return Number<BYTE>(layout::kChannel); }
+    void SetChannel(BYTE v) { SetNumber(layout::kChannel, v); }
+    BYTE PreambleType() const { return Number<BYTE>(layout::kPreambleType); }
+    void SetPreambleType(BYTE v) { SetNumber(layout::kPreambleType, v); }
+    BYTE RateMode() const { return Number<BYTE>(layout::kRateMode); }
+    void SetRateMode(BYTE v) { SetNumber(layout::kRateMode, v); }
+    BYTE EssidLength() const { return Number<BYTE>(layout::kEssidLength); }
+    void SetEssidLength(BYTE v) { SetNumber(layout::kEssidLength, v); }
     // The ESSID: its first min(essidLength, 32) bytes, ending early at a zero byte.
     std::string Essid() const;
     // Stores up to 32 bytes of text and keeps essidLength in step.
     void SetEssid(const std::string& text);
     // Zero byte just after a short ESSID, as the page does when it loads.
     void TerminateEssid();
-    WORD FragmentThreshold() const { return U16(64); }
-    void SetFragmentThreshold(WORD v) { SetU16(64, v); }
-    WORD RtsThreshold() const { return U16(66); }
-    void SetRtsThreshold(WORD v) { SetU16(66, v); }
-    BYTE AuthType() const { return m_bytes[68]; }
-    void SetAuthType(BYTE v) { m_bytes[68] = v; }
-    BYTE SsidBroadcast() const { return m_bytes[69]; }
-    void SetSsidBroadcast(BYTE v) { m_bytes[69] = v; }
-    BYTE WepType() const { return m_bytes[70]; }
-    void SetWepType(BYTE v) { m_bytes[70] = v; }
-    BYTE ActiveKeyId() const { return m_bytes[71]; }
-    void SetActiveKeyId(BYTE v) { m_bytes[71] = v; }
-    static constexpr int kKeySlots = 4;
-    static constexpr int kKeySlotSize = 13;
+    WORD FragmentThreshold() const { return Number<WORD>(layout::kFragmentThreshold); }
+    void SetFragmentThreshold(WORD v) { SetNumber(layout::kFragmentThreshold, v); }
+    WORD RtsThreshold() const { return Number<WORD>(layout::kRtsThreshold); }
+    void SetRtsThreshold(WORD v) { SetNumber(layout::kRtsThreshold, v); }
+    BYTE AuthType() const { return Number<BYTE>(layout::kAuthType); }
+    void SetAuthType(BYTE v) { SetNumber(layout::kAuthType, v); }
+    BYTE SsidBroadcast() const { return Number<BYTE>(layout::kSsidBroadcast); }
+    void SetSsidBroadcast(BYTE v) { SetNumber(layout::kSsidBroadcast, v); }
+    BYTE WepType() const { return Number<BYTE>(layout::kWepType); }
+    void SetWepType(BYTE v) { SetNumber(layout::kWepType, v); }
+    BYTE ActiveKeyId() const { return Number<BYTE>(layout::kActiveKeyId); }
+    void SetActiveKeyId(BYTE v) { SetNumber(layout::kActiveKeyId, v); }
+    static constexpr int kKeySlots = static_cast<int>(std::size(layout::kWepKey));
+    static constexpr int kKeySlotSize = static_cast<int>(layout::kWepKey[0].width);
     // Byte j (0..12) of key slot k (0..3) of wepKeys.
     BYTE WepKeyByte(int slot, int index) const { return m_bytes[KeyOffset(slot, index)]; }
     void SetWepKeyByte(int slot, int index, BYTE v) { m_bytes[KeyOffset(slot, index)] = v; }
-    std::string ApName() const { return Text(124, 32); }
-    void SetApName(const std::string& text) { SetText(124, 32, text); }
-    std::array<BYTE, 4> OperationalRates() const { return Array<4>(156); }
-    void SetOperationalRates(const std::array<BYTE, 4>& a) { SetArray(156, a); }
-    BYTE RegulationDomain() const { return m_bytes[160]; }
-    WORD BeaconPeriod() const { return U16(162); }
-    void SetBeaconPeriod(WORD v) { SetU16(162, v); }
-    WORD AntennaSelect() const { return U16(164); }
-    void SetAntennaSelect(WORD v) { SetU16(164, v); }
-    BYTE OperationalMode() const { return m_bytes[166]; }
-    void SetOperationalMode(BYTE v) { m_bytes[166] = v; }
-    DWORD PasswordLength() const { return U32(192); }
+    std::string ApName() const { return Text(layout::kApName); }
+    void SetApName(const std::string& text) { SetText(layout::kApName, text); }
+    std::array<BYTE, 4> OperationalRates() const { return Array<4>(layout::kOperationalRates); }
+    void SetOperationalRates(const std::array<BYTE, 4>& a) {
+        SetArray(layout::kOperationalRates, a);
+    }
+    BYTE RegulationDomain() const { return Number<BYTE>(layout::kRegulationDomain); }
+    WORD BeaconPeriod() const { return Number<WORD>(layout::kBeaconPeriod); }
+    void SetBeaconPeriod(WORD v) { SetNumber(layout::kBeaconPeriod, v); }
+    WORD AntennaSelect() const { return Number<WORD>(layout::kAntennaSelect); }
+    void SetAntennaSelect(WORD v) { SetNumber(layout::kAntennaSelect, v); }
+    BYTE OperationalMode() const { return Number<BYTE>(layout::kOperationalMode); }
+    void SetOperationalMode(BYTE v) { SetNumber(layout::kOperationalMode, v); }
+    DWORD PasswordLength() const { return Number<DWORD>(layout::kPasswordLength); }
     // The login password as the login compares it: its first passwordLength bytes (at most
     // the 20-byte field), ending early at a zero byte.
-    std::string Password() const { return Text(196, 20, PasswordLength()); }
+    std::string Password() const { return Text(layout::kPassword, PasswordLength()); }
     // The password text up to its zero byte, at most 19 characters (what "Default" keeps).
-    std::string PasswordText() const { return Text(196, 19); }
+    std::string PasswordText() const {
+        return Text(layout::kPassword, layout::kPassword.width - 1);
+    }
     // Stores text (at most 19 bytes) with its terminator, and its length.
     void SetPassword(const std::string& text);
-    DWORD AltPasswordLength() const { return U32(216); }
-    std::string AltPassword() const { return Text(220, 20, AltPasswordLength()); }
-    std::array<BYTE, 4> Gateway() const { return Array<4>(240); }
-    void SetGateway(const std::array<BYTE, 4>& a) { SetArray(240, a); }
-    DWORD DhcpClient() const { return U32(248); }
-    void SetDhcpClient(DWORD v) { SetU32(248, v); }
-    DWORD PrimaryPort() const { return U32(252); }
-    void SetPrimaryPort(DWORD v) { SetU32(252, v); }
-    std::array<BYTE, 6> PreferredBssid() const { return Array<6>(266); }
-    void SetPreferredBssidByte(int index, BYTE v) { m_bytes[266 + Clamp(index, 6)] = v; }
-    BYTE InternationalRoaming() const { return m_bytes[276]; }
-    void SetInternationalRoaming(BYTE v) { m_bytes[276] = v; }
+    DWORD AltPasswordLength() const { return Number<DWORD>(layout::kAltPasswordLength); }
+    std::string AltPassword() const { return Text(layout::kAltPassword, AltPasswordLength()); }
+    std::array<BYTE, 4> Gateway() const { return Array<4>(layout::kGateway); }
+    void SetGateway(const std::array<BYTE, 4>& a) { SetArray(layout::kGateway, a); }
+    DWORD DhcpClient() const { return Number<DWORD>(layout::kDhcpClient); }
+    void SetDhcpClient(DWORD v) { SetNumber(layout::kDhcpClient, v); }
+    DWORD PrimaryPort() const { return Number<DWORD>(layout::kPrimaryPort); }
+    void SetPrimaryPort(DWORD v) { SetNumber(layout::kPrimaryPort, v); }
+    std::array<BYTE, 6> PreferredBssid() const { return Array<6>(layout::kPreferredBssid); }
+    void SetPreferredBssidByte(int index, BYTE v) {
+        m_bytes[layout::kPreferredBssid.offset + Clamp(index, 6)] = v;
+    }
+    BYTE InternationalRoaming() const { return Number<BYTE>(layout::kInternationalRoaming); }
+    void SetInternationalRoaming(BYTE v) { SetNumber(layout::kInternationalRoaming, v); }
 
 private:
     static size_t Clamp(int i, int n) {
         return static_cast<size_t>(i < 0 ? 0 : i >= n ? n - 1 : i);
     }
     static size_t KeyOffset(int slot, int index) {
-        return 72 + kKeySlotSize * Clamp(slot, kKeySlots) + Clamp(index, kKeySlotSize);
+        return layout::kWepKey[Clamp(slot, kKeySlots)].offset + Clamp(index, kKeySlotSize);
     }
-    WORD U16(size_t at) const;
-    void SetU16(size_t at, WORD v);
-    DWORD U32(size_t at) const;
-    void SetU32(size_t at, DWORD v);
-    std::string Text(size_t at, size_t width, size_t limit = SIZE_MAX) const;
-    void SetText(size_t at, size_t width, const std::string& text);
-    template <size_t N> std::array<BYTE, N> Array(size_t at) const {
+    // A number over its place's width, little-endian (the one helper of the tree).
+    template <typename T> T Number(FieldPlace at) const {
+        return static_cast<T>(littleendian::Get(m_bytes.data() + at.offset, at.width));
+    }
+    void SetNumber(FieldPlace at, DWORD v) {
+        littleendian::Put(m_bytes.data() + at.offset, at.width, v);
+    }
+    // The text of the place's first min(width, limit) bytes, ending early at a zero byte.
+    std::string Text(FieldPlace at, size_t limit = SIZE_MAX) const;
+    // Stores at most the place's width of text, a zero byte after a shorter text.
+    void SetText(FieldPlace at, const std::string& text);
+    template <size_t N> std::array<BYTE, N> Array(FieldPlace at) const {
         std::array<BYTE, N> a{};
         for (size_t i = 0; i < N; ++i)
-            a[i] = m_bytes[at + i];
+            a[i] = m_bytes[at.offset + i];
         return a;
     }
-    template <size_t N> void SetArray(size_t at, const std::array<BYTE, N>& a) {
+    template <size_t N> void SetArray(FieldPlace at, const std::array<BYTE, N>& a) {
         for (size_t i = 0; i < N; ++i)
-            m_bytes[at + i] = a[i];
+            m_bytes[at.offset + i] = a[i];
     }
 
     std::array<BYTE, kImageBufferSize> m_bytes{};

@@ -4,6 +4,8 @@
 // builds for Windows too.
 #pragma once
 
+#include "LittleEndian.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -31,16 +33,9 @@ std::string DeviceDir();
 // "\\.\NAME" -> DeviceDir()/NAME; an empty text for a name of another form.
 std::string SocketPathForDevice(const std::string& deviceName);
 
-inline void PutU32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    p[2] = static_cast<uint8_t>(v >> 16);
-    p[3] = static_cast<uint8_t>(v >> 24);
-}
-inline uint32_t GetU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
+// The wire's numbers, read and written by the tree's one little-endian helper.
+using littleendian::GetU32;
+using littleendian::PutU32;
 
 // The frames a client sends.
 void EncodeOpen(uint8_t out[kOpenFrameSize], uint32_t access, uint32_t share);

@@ -21,6 +21,9 @@ void PutU32(DeviceModel::Config& c, size_t at, uint32_t v) {
 
 } // namespace
 
+// The offsets here are the emulator's own, written apart from the layout the programs use
+// (src/device/ConfigLayout.h): tests that read these values through the programs check that
+// layout against an independent one.
 DeviceModel::Config DeviceModel::FactoryValues() {
     Config c{};
     const uint8_t mac[6] = {0x02, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}; // locally administered
