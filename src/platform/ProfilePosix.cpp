@@ -15,6 +15,8 @@
 namespace {
 
 constexpr size_t kNone = std::string::npos;
+// A larger file is no profile of these programs: it is left alone, never read whole.
+constexpr size_t kLargestProfile = 256u << 20;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -427,29 +429,16 @@ struct CProfileBatch::Impl {
     explicit Impl(const char* fileName) {
         if (!ResolveLinks(LocalPath(fileName), &target))
             return;
-        int fd = open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) {
-            usable = errno == ENOENT;
+        // Only a regular file: a pipe or a device in its place is never opened, and the file
+        // is never written then.
+        std::string content;
+        wholefile::Got got = wholefile::Read(target, kLargestProfile, true, &content, nullptr);
+        if (got != wholefile::Got::kDone) {
+            usable = got == wholefile::Got::kMissing;
             return;
         }
-        std::string content;
-        bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-        if (ok) {
-            content.reserve(static_cast<size_t>(st.st_size));
-            char buf[65536];
-            for (;;) {
-                ssize_t n = read(fd, buf, sizeof(buf));
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0) {
-                    ok = n == 0;
-                    break;
-                }
-                content.append(buf, static_cast<size_t>(n));
-            }
-        }
-        close(fd);
-        if (!ok)
+        // Its mode, owner and names, for the file that replaces it.
+        if (stat(target.c_str(), &st) != 0)
             return;
         usable = exists = true;
         text = ProfileText(std::move(content));

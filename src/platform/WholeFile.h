@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // Saving a file as a whole, the way QSaveFile saves one: the new content goes to a temporary
@@ -55,5 +56,24 @@ bool MakeFolders(const std::string& path);
 // The folder that holds path: "." for a bare name, "/" for a name in the root.
 std::string FolderOf(const std::string& path);
 #endif
+
+// The one way the programs read a file whole.
+enum class Got {
+    kDone,
+    kMissing,    // nothing of that name
+    kNotRegular, // not a regular file where only one was asked for: it was never opened
+    kTooLarge,   // more bytes than the limit: reading stopped at limit + 1 bytes
+    kFailed,     // it could not be opened or read (not allowed, a read error)
+};
+
+// Reads path whole into *content (empty on any failure), taking at most limit bytes: a
+// longer file, or a pipe or a device that never ends, is refused once limit + 1 bytes have
+// come, and nothing larger is ever held. With regularOnly, only a regular file (or a link
+// to one) is read: a named pipe, a device or a folder is refused before it is opened, as a
+// pipe could hold the reader in its open for good. Without it, a pipe is read until its
+// writer closes it (a password given as <(echo pw)). *error (when not null) gets the reason
+// of a failure, to follow "cannot read NAME: ". Names are UTF-8; Windows gets them as UTF-16.
+Got Read(const std::string& path, size_t limit, bool regularOnly, std::string* content,
+         std::string* error);
 
 } // namespace wholefile

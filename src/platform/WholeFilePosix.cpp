@@ -2,6 +2,7 @@
 
 #include "MoveAll.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -28,10 +29,35 @@ bool WriteAll(int fd, const std::string& content) {
     });
 }
 
-Replaced Fail(Replaced r, std::string* error) {
+template <typename Outcome> Outcome Fail(Outcome r, std::string* error) {
     if (error)
         *error = std::strerror(errno);
     return r;
+}
+
+// The rest of an open file, at most limit bytes.
+Got ReadOpen(int fd, size_t limit, std::string* content, std::string* error) {
+    content->clear();
+    char buffer[65536];
+    for (;;) {
+        size_t room = std::min(sizeof(buffer), limit + 1 - content->size());
+        ssize_t n = read(fd, buffer, room);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            content->clear();
+            return Fail(Got::kFailed, error);
+        }
+        if (n == 0)
+            return Got::kDone;
+        content->append(buffer, static_cast<size_t>(n));
+        if (content->size() > limit) {
+            content->clear();
+            if (error)
+                *error = "larger than " + std::to_string(limit) + " bytes";
+            return Got::kTooLarge;
+        }
+    }
 }
 
 } // namespace
@@ -113,6 +139,39 @@ bool MayReplace(const std::string& path, std::string* reason) {
     else
         return true;
     return false;
+}
+
+Got Read(const std::string& path, size_t limit, bool regularOnly, std::string* content,
+         std::string* error) {
+    content->clear();
+    auto notRegular = [&] {
+        if (error)
+            *error = "not a regular file";
+        return Got::kNotRegular;
+    };
+    struct stat st {};
+    if (regularOnly && stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return notRegular();
+    // A pipe put in the file's place after that look opens at once without a writer and is
+    // caught below.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0));
+    if (fd < 0)
+        return Fail(errno == ENOENT ? Got::kMissing : Got::kFailed, error);
+    Got got = Got::kDone;
+    if (regularOnly) {
+        if (fstat(fd, &st) != 0)
+            got = Fail(Got::kFailed, error);
+        else if (!S_ISREG(st.st_mode))
+            got = notRegular();
+        else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+            got = Fail(Got::kFailed, error);
+        else
+            content->reserve(std::min<size_t>(static_cast<size_t>(st.st_size), limit + 1));
+    }
+    if (got == Got::kDone)
+        got = ReadOpen(fd, limit, content, error);
+    close(fd);
+    return got;
 }
 
 } // namespace wholefile

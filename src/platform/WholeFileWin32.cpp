@@ -1,5 +1,7 @@
 #include "WholeFile.h"
 
+#include "WideText.h"
+
 #include <algorithm>
 #include <windows.h>
 
@@ -7,14 +9,9 @@ namespace wholefile {
 namespace {
 
 // Paths are UTF-8 here, as the programs hold them; the system takes UTF-16.
-std::wstring Wide(const std::string& utf8) {
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &w[0], n);
-    return w;
-}
+using widetext::Wide;
 
-Replaced Fail(Replaced r, std::string* error) {
+template <typename Outcome> Outcome Fail(Outcome r, std::string* error) {
     if (!error)
         return r;
     char text[256] = "";
@@ -96,6 +93,54 @@ bool MayReplace(const std::string& path, std::string* reason) {
     else
         return true;
     return false;
+}
+
+Got Read(const std::string& path, size_t limit, bool regularOnly, std::string* content,
+         std::string* error) {
+    content->clear();
+    auto notRegular = [&] {
+        if (error)
+            *error = "not a regular file";
+        return Got::kNotRegular;
+    };
+    std::wstring name = Wide(path);
+    DWORD attributes = GetFileAttributesW(name.c_str());
+    if (regularOnly && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return notRegular();
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD code = GetLastError();
+        bool missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
+        return Fail(missing ? Got::kMissing : Got::kFailed, error);
+    }
+    Got got = Got::kDone;
+    if (regularOnly && GetFileType(file) != FILE_TYPE_DISK)
+        got = notRegular();
+    char buffer[65536];
+    while (got == Got::kDone) {
+        DWORD room = static_cast<DWORD>(std::min(sizeof(buffer), limit + 1 - content->size()));
+        DWORD n = 0;
+        if (!ReadFile(file, buffer, room, &n, nullptr)) {
+            // A pipe's writer that has gone is the pipe's end.
+            if (GetLastError() != ERROR_BROKEN_PIPE)
+                got = Fail(Got::kFailed, error);
+            break;
+        }
+        if (n == 0)
+            break;
+        content->append(buffer, n);
+        if (content->size() > limit) {
+            if (error)
+                *error = "larger than " + std::to_string(limit) + " bytes";
+            got = Got::kTooLarge;
+        }
+    }
+    CloseHandle(file);
+    if (got != Got::kDone)
+        content->clear();
+    return got;
 }
 
 } // namespace wholefile

@@ -1,6 +1,8 @@
 // The utility's own artwork, drawn by code: the logo (bitmap 135) and the icon (icon 128).
 #include "Resources.h"
 
+#include "platform/LittleEndian.h"
+
 #include <cmath>
 
 namespace {
@@ -52,9 +54,9 @@ double Bird(double x, double y, double cx, double cy, double s) {
     return std::fmax(std::fmax(body, head), std::fmax(tail, wing));
 }
 
-void Put(std::vector<uint8_t>& out, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+void Put(std::vector<uint8_t>& out, uint32_t v, size_t bytes) {
+    out.resize(out.size() + bytes);
+    littleendian::Put(out.data() + out.size() - bytes, bytes, v);
 }
 
 uint8_t Byte(double v) {

@@ -558,6 +558,34 @@ TEST_F(ApConfigTest, PasswordAsTheLoginChecksIt) {
               std::string::npos)
         << open.err;
     EXPECT_EQ(RunApConfig({"--password-file", "missing", "get", "essid"}).code, 2);
+    // A password file holds at most 4 KiB: 4096 bytes are read, 4097 refused, and a device
+    // that never ends is refused once that much came.
+    std::string padded = "recovery\n";
+    padded += std::string(4096 - padded.size(), '#');
+    TempWorkingFolder::Write("pw", padded);
+    EXPECT_EQ(RunApConfig({"--password-file", "pw", "get", "essid"}).code, 0);
+    TempWorkingFolder::Write("pw", padded + "#");
+    for (const char* file : {"pw", "/dev/zero"}) {
+        Result large = RunApConfig({"--password-file", file, "get", "essid"});
+        EXPECT_EQ(large.code, 2) << file;
+        EXPECT_NE(large.err.find("larger than a password file can be (4 KiB)"), std::string::npos)
+            << large.err;
+    }
+    // A pipe is read as its writer gives it, as <(echo recovery) gives a password.
+    ASSERT_EQ(mkfifo("pipe", 0600), 0);
+    pid_t reader = Start({"--password-file", "pipe", "get", "essid"}, nullptr);
+    int writer = -1;
+    for (int tries = 0; writer < 0 && tries < 1000; ++tries) {
+        writer = ::open("pipe", O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (writer < 0)
+            usleep(10000); // until ap-config opens the pipe for reading
+    }
+    ASSERT_GE(writer, 0);
+    EXPECT_EQ(write(writer, "recovery\n", 9), 9);
+    close(writer);
+    Result piped = Finish(reader);
+    EXPECT_EQ(piped.code, 0) << piped.err;
+    EXPECT_EQ(piped.out, "wireless\n");
     // Neither a file, nor the variable, nor a terminal to ask on.
     Result none = RunApConfig({"get", "essid"}, nullptr);
     EXPECT_EQ(none.code, 2);

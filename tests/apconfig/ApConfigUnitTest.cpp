@@ -1,8 +1,11 @@
 // The pieces of ap-config that need no access point: the digest of the backups, the code
-// page of the names, the manual page's template.
+// page of the names, the manual page's template, and a backup's file under any name.
+#include "BackupFile.h"
 #include "Codepage1252.h"
 #include "ManualPage.h"
+#include "PrivateFile.h"
 #include "Sha256.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -98,6 +101,22 @@ TEST(ManualPageTest, TheFieldsReplaceTheirLineOnly) {
         EXPECT_EQ(page.substr(page.size() - (pageTemplate.size() - at - 9)),
                   pageTemplate.substr(at + 9));
     }
+}
+
+// What backup writes under a name beyond ASCII, restore and diff read back: on Windows both
+// give the name to the system as UTF-16.
+TEST(BackupFileTest, ReadBackUnderANameBeyondAscii) {
+    TempWorkingFolder folder;
+    ConfigImage image;
+    image.SetEssid("wireless");
+    BackupFile written = BackupFile::FromImage(image, "1.2.3.4", false);
+    const std::string name = "sauvegarde-\xC3\xA9t\xC3\xA9-\xE6\x97\xA5.json";
+    std::string error;
+    ASSERT_TRUE(PrivateFile::Write(name, written.ToJson(), &error)) << error;
+    BackupFile read;
+    ASSERT_TRUE(read.Load(name, &error)) << error;
+    EXPECT_EQ(read.block, written.block);
+    EXPECT_EQ(read.firmwareVersion, "1.2.3.4");
 }
 
 } // namespace

@@ -4,12 +4,10 @@
 #include "Sha256.h"
 #include "device/ConfigFieldTable.h"
 #include "device/HexText.h"
+#include "platform/WholeFile.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <nlohmann/json.hpp>
 
@@ -159,24 +157,15 @@ bool BackupFile::Parse(const std::string& text, std::string* why) {
 }
 
 bool BackupFile::Load(const std::string& path, std::string* why) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        *why = "cannot read " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    std::string text;
-    char buffer[65536];
-    size_t n;
-    while (text.size() <= kLargestFile && (n = std::fread(buffer, 1, sizeof(buffer), f)) > 0)
-        text.append(buffer, n);
-    bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) {
-        *why = "cannot read " + path;
-        return false;
-    }
-    if (text.size() > kLargestFile) {
+    std::string text, error;
+    switch (wholefile::Read(path, kLargestFile, false, &text, &error)) {
+    case wholefile::Got::kDone:
+        break;
+    case wholefile::Got::kTooLarge:
         *why = path + " is larger than a backup can be (1 MiB)";
+        return false;
+    default:
+        *why = "cannot read " + path + ": " + error;
         return false;
     }
     if (!Parse(text, why)) {

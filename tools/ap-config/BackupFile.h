@@ -30,8 +30,8 @@ public:
     // block's size and its digest, and that the MAC address entry is the block's own. False
     // with the reason otherwise.
     bool Parse(const std::string& text, std::string* why);
-    // Reads path (a file larger than kLargestFile is refused before it is read whole) and
-    // parses it.
+    // Reads path (a file larger than kLargestFile is refused once kLargestFile + 1 bytes came)
+    // and parses it. Any file is read, a pipe too (<(cat b.json)).
     bool Load(const std::string& path, std::string* why);
 
     // What a restore writes over current: the backup's block, except what the access point

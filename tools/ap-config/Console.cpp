@@ -5,7 +5,7 @@
 #include <cstring>
 
 #ifdef _WIN32
-#include "SystemText.h"
+#include "platform/WideText.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -24,7 +24,7 @@ bool ToConsole(FILE* stream, DWORD handle, const std::string& utf8) {
     if (h == INVALID_HANDLE_VALUE || !GetConsoleMode(h, &mode))
         return false;
     std::fflush(stream);
-    std::wstring wide = systemtext::Wide(utf8);
+    std::wstring wide = widetext::Wide(utf8);
     DWORD done = 0;
     if (!wide.empty() &&
         !WriteConsoleW(h, wide.data(), static_cast<DWORD>(wide.size()), &done, nullptr) &&

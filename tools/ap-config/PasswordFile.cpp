@@ -1,7 +1,7 @@
 #include "PasswordFile.h"
 
 #include "Codepage1252.h"
-#include "PrivateFile.h"
+#include "platform/WholeFile.h"
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -34,8 +34,15 @@ std::vector<std::string> PasswordFile::Lines(const std::string& text, size_t cou
 bool PasswordFile::Read(const std::string& path, size_t count, std::vector<std::string>* lines,
                         std::string* error) {
     std::string text;
-    if (!PrivateFile::Read(path, &text, error))
+    switch (wholefile::Read(path, kLargestFile, false, &text, error)) {
+    case wholefile::Got::kDone:
+        break;
+    case wholefile::Got::kTooLarge:
+        *error = "larger than a password file can be (4 KiB)";
         return false;
+    default:
+        return false;
+    }
 #ifndef _WIN32
     struct stat st {};
     if (stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IRGRP | S_IROTH)) != 0)

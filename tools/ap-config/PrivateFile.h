@@ -2,7 +2,8 @@
 
 #include <string>
 
-// Files that hold keys or passwords, readable by the owner only.
+// Files that hold keys or passwords, readable by the owner only. They are read through
+// wholefile::Read like any other.
 class PrivateFile {
 public:
     // Replaces path as a whole with content, mode 0600 (wholefile::Replace): the old file
@@ -10,5 +11,4 @@ public:
     // not a regular file or that another user owns. "-" is standard output. False, with the
     // reason in *error, when nothing was written.
     static bool Write(const std::string& path, const std::string& content, std::string* error);
-    static bool Read(const std::string& path, std::string* content, std::string* error);
 };

@@ -4,13 +4,10 @@
 
 // The text the system hands the program, as UTF-8. Linux hands UTF-8 already; Windows hands
 // UTF-16 to the wide calls (the command line through wmain, the environment through
-// _wgetenv, file names to _wfopen), never the ANSI code page of the narrow ones.
+// _wgetenv, file names to the wholefile calls), never the ANSI code page of the narrow ones;
+// platform/WideText.h converts.
 namespace systemtext {
 
-#ifdef _WIN32
-std::string Utf8(const wchar_t* wide);
-std::wstring Wide(const std::string& utf8);
-#endif
 // The environment variable's value; false when it is not set.
 bool Environment(const char* name, std::string* value);
 

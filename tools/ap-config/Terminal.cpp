@@ -1,11 +1,11 @@
 #include "Terminal.h"
 
-#include "SystemText.h"
-
 #include <cerrno>
 #include <cstdio>
 
 #ifdef _WIN32
+#include "platform/WideText.h"
+
 #include <windows.h>
 
 namespace {
@@ -45,7 +45,7 @@ bool Terminal::ReadHidden(const std::string& prompt, std::string* line) {
     while (ReadConsoleW(in, &c, 1, &got, nullptr) && got == 1 && c != L'\n')
         if (c != L'\r')
             typed += c;
-    *line = systemtext::Utf8(typed.c_str());
+    *line = widetext::Utf8(typed.c_str());
     SetConsoleMode(in, mode);
     SetConsoleCtrlHandler(OnControl, FALSE);
     CloseHandle(in);

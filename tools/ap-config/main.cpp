@@ -1,6 +1,6 @@
 // ap-config: the access point's configuration from the command line.
 #include "ApConfig.h"
-#include "SystemText.h"
+#include "platform/WideText.h"
 
 #include <string>
 #include <vector>
@@ -10,7 +10,7 @@
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
-        args.push_back(systemtext::Utf8(argv[i]));
+        args.push_back(widetext::Utf8(argv[i]));
     ApConfig app;
     return app.Run(args);
 }

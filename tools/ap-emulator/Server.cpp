@@ -9,11 +9,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <sstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -180,10 +178,10 @@ bool Server::LoadState(std::string* error) {
         return false;
     }
     m_stateMode = st.st_mode & 0777;
-    std::ifstream in(m_statePath, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    if (!in || !m_model.Deserialize(text.str())) {
+    // A state is a few kilobytes of text; a larger file is none.
+    std::string text;
+    if (wholefile::Read(m_statePath, 1u << 20, true, &text, nullptr) != wholefile::Got::kDone ||
+        !m_model.Deserialize(text)) {
         *error = "state file " + m_statePath + " is not a valid emulator state";
         return false;
     }

@@ -1,11 +1,16 @@
 #include "platform/Static.h"
 
 #include "QtWindow.h"
+#include "platform/WholeFile.h"
 
-#include <QFileInfo>
 #include <QLabel>
 #include <QPixmap>
 #include <string>
+
+namespace {
+// A picture for a dialog: a bitmap of 2048 by 2048 pixels at 32 bits is 16 MiB.
+constexpr size_t kLargestBitmap = 16u << 20;
+} // namespace
 
 HBITMAP LoadImageA(void*, LPCSTR name, UINT type, int, int, UINT flags) {
     if (!name || type != IMAGE_BITMAP || !(flags & LR_LOADFROMFILE))
@@ -17,11 +22,13 @@ HBITMAP LoadImageA(void*, LPCSTR name, UINT type, int, int, UINT flags) {
         if (c == '\\')
             c = '/';
     // Only a file is read: a pipe or a device of that name could hold the caller forever.
-    QString file = QString::fromLocal8Bit(path.c_str());
-    if (!QFileInfo(file).isFile())
+    std::string bytes;
+    if (wholefile::Read(path, kLargestBitmap, true, &bytes, nullptr) != wholefile::Got::kDone)
         return nullptr;
     auto* pixmap = new QPixmap();
-    if (!pixmap->load(file, "BMP") || pixmap->isNull()) {
+    if (!pixmap->loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
+                              static_cast<uint>(bytes.size()), "BMP") ||
+        pixmap->isNull()) {
         delete pixmap;
         return nullptr;
     }
