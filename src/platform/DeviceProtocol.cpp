@@ -1,37 +1,11 @@
 #include "DeviceProtocol.h"
 
+#include "DeviceSocket.h"
 #include "MoveAll.h"
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
-#include <cerrno>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
-
 #include <cstdlib>
-#include <cstring>
-#include <ctime>
 
 namespace devproto {
-
-#ifndef _WIN32
-std::string DeviceDir() {
-    if (const char* dir = std::getenv("AP_DEVICE_DIR"); dir && *dir)
-        return dir;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
-        return std::string(runtime) + "/ap-devices";
-    return "/tmp/ap-devices-" + std::to_string(getuid());
-}
-#endif
 
 std::string SocketPathForDevice(const std::string& deviceName) {
     static const std::string prefix = "\\\\.\\";
@@ -66,120 +40,11 @@ void EncodeClose(uint8_t out[4]) {
     PutU32(out, kMagicClose);
 }
 
-int64_t NowMs() {
-#ifdef _WIN32
-    return static_cast<int64_t>(GetTickCount64());
-#else
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-#endif
-}
-
-namespace {
-
-#ifdef _WIN32
-// Winsock is loaded the first time a socket is asked for, not with the program: only the
-// loopback transport uses it, and a program that talks to the driver never does. Its calls
-// are reached through this table.
-struct Winsock {
-    decltype(&::WSAStartup) startup;
-    decltype(&::socket) socket;
-    decltype(&::connect) connect;
-    decltype(&::setsockopt) setsockopt;
-    decltype(&::closesocket) closesocket;
-    decltype(&::send) send;
-    decltype(&::recv) recv;
-    decltype(&::select) select;
-};
-
-template <typename Function> bool Bind(HMODULE dll, const char* name, Function* function) {
-    *function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
-    return *function != nullptr;
-}
-
-// The table, or nullptr when the DLL, one of its calls or its start-up is missing.
-const Winsock* LoadWinsock() {
-    static const Winsock* const loaded = []() -> const Winsock* {
-        static Winsock w{};
-        HMODULE dll = LoadLibraryW(L"ws2_32.dll");
-        if (!dll || !Bind(dll, "WSAStartup", &w.startup) || !Bind(dll, "socket", &w.socket) ||
-            !Bind(dll, "connect", &w.connect) || !Bind(dll, "setsockopt", &w.setsockopt) ||
-            !Bind(dll, "closesocket", &w.closesocket) || !Bind(dll, "send", &w.send) ||
-            !Bind(dll, "recv", &w.recv) || !Bind(dll, "select", &w.select))
-            return nullptr;
-        WSADATA data;
-        return w.startup(MAKEWORD(2, 2), &data) == 0 ? &w : nullptr;
-    }();
-    return loaded;
-}
-
-bool Interrupted() {
-    return false;
-}
-// Waits until s is readable: 1 readable, 0 time out, -1 error.
-int WaitReadable(Socket s, int ms) {
-    const Winsock* ws = LoadWinsock();
-    if (!ws)
-        return -1;
-    fd_set set;
-    FD_ZERO(&set);
-    FD_SET(static_cast<SOCKET>(s), &set);
-    timeval tv{ms / 1000, (ms % 1000) * 1000};
-    int r = ws->select(0, &set, nullptr, nullptr, &tv);
-    return r == SOCKET_ERROR ? -1 : r;
-}
-// One call moves at most 1 MiB.
-int Chunk(size_t size) {
-    return static_cast<int>(size > 1 << 20 ? 1 << 20 : size);
-}
-int SendSome(Socket s, const char* p, size_t size) {
-    const Winsock* ws = LoadWinsock();
-    int n = ws ? ws->send(static_cast<SOCKET>(s), p, Chunk(size), 0) : SOCKET_ERROR;
-    return n == SOCKET_ERROR ? -1 : n;
-}
-int RecvSome(Socket s, char* p, size_t size) {
-    const Winsock* ws = LoadWinsock();
-    int n = ws ? ws->recv(static_cast<SOCKET>(s), p, Chunk(size), 0) : SOCKET_ERROR;
-    return n == SOCKET_ERROR ? -1 : n;
-}
-#else
-bool Interrupted() {
-    return errno == EINTR;
-}
-int WaitReadable(Socket s, int ms) {
-    pollfd pfd{static_cast<int>(s), POLLIN, 0};
-    int r = poll(&pfd, 1, ms);
-    if (r < 0 && errno == EINTR)
-        return 0;
-    return r;
-}
-ssize_t SendSome(Socket s, const char* p, size_t size) {
-    return send(static_cast<int>(s), p, size, MSG_NOSIGNAL);
-}
-ssize_t RecvSome(Socket s, char* p, size_t size) {
-    return recv(static_cast<int>(s), p, size, 0);
-}
-#endif
-
-} // namespace
-
-void CloseSocket(Socket s) {
-    if (s == kNoSocket)
-        return;
-#ifdef _WIN32
-    if (const Winsock* ws = LoadWinsock())
-        ws->closesocket(static_cast<SOCKET>(s));
-#else
-    close(static_cast<int>(s));
-#endif
-}
-
 bool WriteAll(Socket s, const void* data, size_t size) {
     auto p = static_cast<const char*>(data);
     return moveall::MoveAll(
-        size, [&](size_t done) { return SendSome(s, p + done, size - done); }, nullptr,
-        Interrupted);
+        size, [&](size_t done) { return sockets::SendSome(s, p + done, size - done); }, nullptr,
+        sockets::Interrupted);
 }
 
 namespace {
@@ -194,7 +59,7 @@ bool WaitUntil(Socket s, int64_t deadlineMs, bool* timedOut) {
                 *timedOut = true;
             return false;
         }
-        int r = WaitReadable(s, static_cast<int>(left));
+        int r = sockets::WaitReadable(s, static_cast<int>(left));
         if (r != 0)
             return r > 0; // 0: the deadline check above ends the wait
     }
@@ -207,12 +72,12 @@ bool ReadAll(Socket s, void* data, size_t size, int64_t deadlineMs, bool* timedO
         *timedOut = false;
     auto p = static_cast<char*>(data);
     // A failed wait moves nothing, which ends the read without a retry.
-    auto step = [&](size_t done) -> decltype(RecvSome(s, p, size)) {
+    auto step = [&](size_t done) -> long {
         if (deadlineMs > 0 && !WaitUntil(s, deadlineMs, timedOut))
             return 0;
-        return RecvSome(s, p + done, size - done);
+        return sockets::RecvSome(s, p + done, size - done);
     };
-    return moveall::MoveAll(size, step, nullptr, Interrupted);
+    return moveall::MoveAll(size, step, nullptr, sockets::Interrupted);
 }
 
 bool ParseLoopbackAddress(const std::string& text, uint16_t* port) {
@@ -228,42 +93,6 @@ bool ParseLoopbackAddress(const std::string& text, uint16_t* port) {
         return false;
     *port = static_cast<uint16_t>(value);
     return true;
-}
-
-Socket ConnectLoopback(uint16_t port) {
-    // The address in network byte order, written byte by byte: 127.0.0.1 and the port.
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    const uint8_t portBytes[2] = {static_cast<uint8_t>(port >> 8), static_cast<uint8_t>(port)};
-    const uint8_t loopback[4] = {127, 0, 0, 1};
-    std::memcpy(&addr.sin_port, portBytes, sizeof portBytes);
-    std::memcpy(&addr.sin_addr, loopback, sizeof loopback);
-    // Requests and replies are small and answered one by one: each is sent at once.
-    int one = 1;
-    auto noDelay = reinterpret_cast<const char*>(&one);
-#ifdef _WIN32
-    const Winsock* ws = LoadWinsock();
-    if (!ws)
-        return kNoSocket;
-    SOCKET s = ws->socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (s == INVALID_SOCKET)
-        return kNoSocket;
-    bool connected = ws->connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0;
-    if (connected)
-        ws->setsockopt(s, IPPROTO_TCP, TCP_NODELAY, noDelay, sizeof(one));
-#else
-    int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (s < 0)
-        return kNoSocket;
-    bool connected = connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0;
-    if (connected)
-        setsockopt(s, IPPROTO_TCP, TCP_NODELAY, noDelay, sizeof(one));
-#endif
-    if (!connected) {
-        CloseSocket(static_cast<Socket>(s));
-        return kNoSocket;
-    }
-    return static_cast<Socket>(s);
 }
 
 } // namespace devproto

@@ -71,8 +71,10 @@ enum class Got {
 // come, and nothing larger is ever held. With regularOnly, only a regular file (or a link
 // to one) is read: a named pipe, a device or a folder is refused before it is opened, as a
 // pipe could hold the reader in its open for good. Without it, a pipe is read until its
-// writer closes it (a password given as <(echo pw)). *error (when not null) gets the reason
-// of a failure, to follow "cannot read NAME: ". Names are UTF-8; Windows gets them as UTF-16.
+// writer closes it (a password given as <(echo pw)). *error (when not null) gets the
+// system's reason when the file is missing or could not be opened or read, to follow
+// "cannot read NAME: "; the caller words the other refusals. Names are UTF-8; Windows gets
+// them as UTF-16.
 Got Read(const std::string& path, size_t limit, bool regularOnly, std::string* content,
          std::string* error);
 

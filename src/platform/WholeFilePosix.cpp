@@ -53,8 +53,6 @@ Got ReadOpen(int fd, size_t limit, std::string* content, std::string* error) {
         content->append(buffer, static_cast<size_t>(n));
         if (content->size() > limit) {
             content->clear();
-            if (error)
-                *error = "larger than " + std::to_string(limit) + " bytes";
             return Got::kTooLarge;
         }
     }
@@ -144,14 +142,9 @@ bool MayReplace(const std::string& path, std::string* reason) {
 Got Read(const std::string& path, size_t limit, bool regularOnly, std::string* content,
          std::string* error) {
     content->clear();
-    auto notRegular = [&] {
-        if (error)
-            *error = "not a regular file";
-        return Got::kNotRegular;
-    };
     struct stat st {};
     if (regularOnly && stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-        return notRegular();
+        return Got::kNotRegular;
     // A pipe put in the file's place after that look opens at once without a writer and is
     // caught below.
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0));
@@ -162,7 +155,7 @@ Got Read(const std::string& path, size_t limit, bool regularOnly, std::string* c
         if (fstat(fd, &st) != 0)
             got = Fail(Got::kFailed, error);
         else if (!S_ISREG(st.st_mode))
-            got = notRegular();
+            got = Got::kNotRegular;
         else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
             got = Fail(Got::kFailed, error);
         else

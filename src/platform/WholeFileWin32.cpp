@@ -98,16 +98,11 @@ bool MayReplace(const std::string& path, std::string* reason) {
 Got Read(const std::string& path, size_t limit, bool regularOnly, std::string* content,
          std::string* error) {
     content->clear();
-    auto notRegular = [&] {
-        if (error)
-            *error = "not a regular file";
-        return Got::kNotRegular;
-    };
     std::wstring name = Wide(path);
     DWORD attributes = GetFileAttributesW(name.c_str());
     if (regularOnly && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return notRegular();
+        return Got::kNotRegular;
     HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -117,7 +112,7 @@ Got Read(const std::string& path, size_t limit, bool regularOnly, std::string* c
     }
     Got got = Got::kDone;
     if (regularOnly && GetFileType(file) != FILE_TYPE_DISK)
-        got = notRegular();
+        got = Got::kNotRegular;
     char buffer[65536];
     while (got == Got::kDone) {
         DWORD room = static_cast<DWORD>(std::min(sizeof(buffer), limit + 1 - content->size()));
@@ -131,11 +126,8 @@ Got Read(const std::string& path, size_t limit, bool regularOnly, std::string* c
         if (n == 0)
             break;
         content->append(buffer, n);
-        if (content->size() > limit) {
-            if (error)
-                *error = "larger than " + std::to_string(limit) + " bytes";
+        if (content->size() > limit)
             got = Got::kTooLarge;
-        }
     }
     CloseHandle(file);
     if (got != Got::kDone)

@@ -56,7 +56,9 @@ TEST(WholeFileTest, ReadsWithinTheLimitAndOnlyWhatItMay) {
         EXPECT_EQ(wholefile::Read(c.path, c.limit, c.regularOnly, &content, &error), c.got)
             << c.path << " limit " << c.limit << " regularOnly " << c.regularOnly;
         EXPECT_EQ(content, c.content) << c.path << " limit " << c.limit;
-        EXPECT_EQ(error.empty(), c.got == Got::kDone) << c.path << ": " << error;
+        // The system's reason where the system refused.
+        EXPECT_EQ(error.empty(), c.got != Got::kMissing && c.got != Got::kFailed)
+            << c.path << ": " << error;
     }
 }
 
@@ -67,7 +69,6 @@ TEST(WholeFileTest, PipeIsNeverOpenedWhereOnlyAFileMayBeRead) {
     PipeReaderWatch watch("pipe");
     std::string content, error;
     EXPECT_EQ(wholefile::Read("pipe", 4096, true, &content, &error), Got::kNotRegular);
-    EXPECT_EQ(error, "not a regular file");
     EXPECT_FALSE(watch.ReaderWaited());
 }
 #endif
