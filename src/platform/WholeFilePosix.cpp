@@ -142,15 +142,18 @@ bool MayReplace(const std::string& path, std::string* reason) {
 Got Read(const std::string& path, size_t limit, bool regularOnly, std::string* content,
          std::string* error) {
     content->clear();
-    struct stat st {};
-    if (regularOnly && stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-        return Got::kNotRegular;
+    if (regularOnly) {
+        Kind kind = KindOf(path);
+        if (kind == Kind::kFolder || kind == Kind::kOther)
+            return Got::kNotRegular;
+    }
     // A pipe put in the file's place after that look opens at once without a writer and is
     // caught below.
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0));
     if (fd < 0)
         return Fail(errno == ENOENT ? Got::kMissing : Got::kFailed, error);
     Got got = Got::kDone;
+    struct stat st {};
     if (regularOnly) {
         if (fstat(fd, &st) != 0)
             got = Fail(Got::kFailed, error);

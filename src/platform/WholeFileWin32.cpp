@@ -98,12 +98,9 @@ bool MayReplace(const std::string& path, std::string* reason) {
 Got Read(const std::string& path, size_t limit, bool regularOnly, std::string* content,
          std::string* error) {
     content->clear();
-    std::wstring name = Wide(path);
-    DWORD attributes = GetFileAttributesW(name.c_str());
-    if (regularOnly && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (regularOnly && KindOf(path) == Kind::kFolder)
         return Got::kNotRegular;
-    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD code = GetLastError();
