@@ -25,7 +25,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 TREES = ("src", "tools", "tests", "bench", "fuzz")
 WINDOWS = {"windows.h", "commctrl.h", "winsock2.h", "ws2tcpip.h", "oleacc.h", "process.h",
            "shellapi.h", "shlobj.h", "objbase.h", "ole2.h", "oleauto.h", "commdlg.h",
-           "winuser.h", "wingdi.h", "winbase.h", "windef.h", "winreg.h", "mmsystem.h"}
+           "winuser.h", "wingdi.h", "winbase.h", "windef.h", "winreg.h", "mmsystem.h", "io.h"}
 POSIX = {"unistd.h", "fcntl.h", "poll.h", "dirent.h", "termios.h", "pty.h", "grp.h", "pwd.h"}
 POSIX_FOLDERS = ("sys/", "netinet/", "arpa/")
 LIBRARIES = {"gtest/": "GoogleTest", "benchmark/": "benchmark", "nlohmann/": "JSON",

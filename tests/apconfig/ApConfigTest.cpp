@@ -559,18 +559,25 @@ TEST_F(ApConfigTest, PasswordAsTheLoginChecksIt) {
         << open.err;
     EXPECT_EQ(RunApConfig({"--password-file", "missing", "get", "essid"}).code, 2);
     // A password file holds at most 4 KiB: 4096 bytes are read, 4097 refused, and a device
-    // that never ends is refused once that much came.
+    // that never ends is refused once that much came, before the unit is opened.
     std::string padded = "recovery\n";
     padded += std::string(4096 - padded.size(), '#');
     TempWorkingFolder::Write("pw", padded);
     EXPECT_EQ(RunApConfig({"--password-file", "pw", "get", "essid"}).code, 0);
     TempWorkingFolder::Write("pw", padded + "#");
+    emulator.Control("reset-stats");
     for (const char* file : {"pw", "/dev/zero"}) {
         Result large = RunApConfig({"--password-file", file, "get", "essid"});
         EXPECT_EQ(large.code, 2) << file;
         EXPECT_NE(large.err.find("larger than a password file can be (4 KiB)"), std::string::npos)
             << large.err;
     }
+    // So is a desired state past a backup's size.
+    Result endless = RunApConfig({"apply", "/dev/zero"});
+    EXPECT_EQ(endless.code, 2);
+    EXPECT_NE(endless.err.find("larger than a desired state can be (1 MiB)"), std::string::npos)
+        << endless.err;
+    EXPECT_EQ(Stat("opens"), 0);
     // A pipe is read as its writer gives it, as <(echo recovery) gives a password.
     ASSERT_EQ(mkfifo("pipe", 0600), 0);
     pid_t reader = Start({"--password-file", "pipe", "get", "essid"}, nullptr);

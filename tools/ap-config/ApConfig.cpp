@@ -29,9 +29,6 @@
 
 namespace {
 
-// A password file holds a line or three: anything larger is not one.
-constexpr size_t kPasswordFileLimit = 4096;
-
 // The dialogs' texts without their trailing blanks.
 std::string WithoutTrailingBlanks(const char* text) {
     std::string s = text;
@@ -183,7 +180,7 @@ bool ApConfig::PasswordLines(std::vector<std::string>* lines, bool wantNew) {
         std::string error, text;
         size_t count = wantNew ? 3 : 1;
         bool read = m_passwordFile == "-"
-                        ? Console::ReadInput(kPasswordFileLimit, &text, &error)
+                        ? Console::ReadInput(PasswordFile::kLargestFile, &text, &error)
                         : PasswordFile::Read(m_passwordFile, count, lines, &error);
         if (read && m_passwordFile == "-")
             *lines = PasswordFile::Lines(text, count);

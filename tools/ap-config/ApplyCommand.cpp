@@ -4,7 +4,7 @@
 #include "ApConfig.h"
 
 #include "Console.h"
-#include "PrivateFile.h"
+#include "platform/WholeFile.h"
 
 namespace {
 
@@ -44,8 +44,16 @@ bool ToAssignments(const std::string& name, const nlohmann::json& value,
 int ApConfig::ReadDesiredState() {
     const std::string& file = m_words[1];
     std::string text, error;
-    bool read = file == "-" ? Console::ReadInput(BackupFile::kLargestFile, &text, &error)
-                            : PrivateFile::Read(file, &text, &error);
+    // A desired state is a backup's size at most, from standard input as from a file.
+    bool read = file == "-";
+    if (read) {
+        read = Console::ReadInput(BackupFile::kLargestFile, &text, &error);
+    } else {
+        wholefile::Got got = wholefile::Read(file, BackupFile::kLargestFile, false, &text, &error);
+        read = got == wholefile::Got::kDone;
+        if (got == wholefile::Got::kTooLarge)
+            error = "larger than a desired state can be (1 MiB)";
+    }
     if (!read)
         return Fail(kExitRefused, "cannot read " + file + ": " + error + "; nothing was written");
     nlohmann::json state = nlohmann::json::parse(text, nullptr, false);
