@@ -66,6 +66,47 @@ void EncodeClose(uint8_t out[4]) {
     PutU32(out, kMagicClose);
 }
 
+void EncodeAuth(uint8_t out[kAuthFrameSize], const uint8_t token[kTokenSize]) {
+    PutU32(out, kMagicAuth);
+    std::memcpy(out + 4, token, kTokenSize);
+}
+
+bool ParseToken(const std::string& text, uint8_t token[kTokenSize]) {
+    std::string digits = text;
+    if (!digits.empty() && digits.back() == '\n')
+        digits.pop_back();
+    if (!digits.empty() && digits.back() == '\r')
+        digits.pop_back();
+    if (digits.size() != 2 * kTokenSize)
+        return false;
+    auto value = [](char c) {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    };
+    uint8_t bytes[kTokenSize];
+    for (size_t i = 0; i < kTokenSize; ++i) {
+        int high = value(digits[2 * i]), low = value(digits[2 * i + 1]);
+        if (high < 0 || low < 0)
+            return false;
+        bytes[i] = static_cast<uint8_t>(high << 4 | low);
+    }
+    std::memcpy(token, bytes, kTokenSize);
+    return true;
+}
+
+bool SameToken(const uint8_t a[kTokenSize], const uint8_t b[kTokenSize]) {
+    // Every byte is looked at whatever came before: no early end tells where they differ.
+    volatile uint8_t difference = 0;
+    for (size_t i = 0; i < kTokenSize; ++i)
+        difference = static_cast<uint8_t>(difference | (a[i] ^ b[i]));
+    return difference == 0;
+}
+
 int64_t NowMs() {
 #ifdef _WIN32
     return static_cast<int64_t>(GetTickCount64());
