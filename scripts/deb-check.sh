@@ -37,6 +37,7 @@ libexec/ap-utility/ap-utility-desktop
 share/ap-utility/OEM/Logo.bmp
 share/applications/ap-utility.desktop
 share/doc/ap-utility/changelog.gz share/doc/ap-utility/copyright
+share/doc/ap-utility/README.md.gz share/doc/ap-utility/ap-config.md.gz
 share/metainfo/org.example.aputility.metainfo.xml"
 for size in 16 32 48 64 128 256; do
     expected+=" share/icons/hicolor/${size}x$size/apps/ap-utility.png"
@@ -66,6 +67,14 @@ for page in "$work"/tree/usr/share/man/man1/*.1.gz; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
 done
+# Every document a page names is in the package.
+named=$(zcat "$work"/tree/usr/share/man/man1/*.1.gz | grep -o '/usr/share/doc/[^ )]*' | sort -u)
+[ -n "$named" ] || fail "no manual page names a document"
+for doc in $named; do
+    [ -f "$work/tree$doc" ] || fail "a manual page names $doc, which the package lacks"
+done
+grep -q '^License: Expat$' "$work/tree/usr/share/doc/ap-utility/copyright" ||
+    fail "the copyright file does not give the MIT (Expat) licence"
 for size in 16 32 48 64 128 256; do
     file "$work/tree/usr/share/icons/hicolor/${size}x$size/apps/ap-utility.png" |
         grep -q "PNG image data, $size x $size, 8-bit/color RGBA" || fail "no $size px icon"

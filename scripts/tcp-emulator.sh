@@ -1,7 +1,8 @@
-# Sourced by the Windows scripts. start_tcp_emulator EMULATOR FOLDER starts ap-emulator in
-# daemon mode, its device folder and state in FOLDER, with a loopback TCP listener on a free
-# port; sets emulator_pid and exports AP_DEVICE_ADDR for the Windows programs. The caller
-# stops it (stop_tcp_emulator).
+# Sourced by the Windows scripts. start_tcp_emulator EMULATOR FOLDER (an absolute path)
+# starts ap-emulator in daemon mode, its device folder and state in FOLDER, with a loopback
+# TCP listener on a free port; sets emulator_pid and exports AP_DEVICE_ADDR and
+# AP_DEVICE_TOKEN_FILE (the emulator's token file as Wine sees it, through Z:) for the
+# Windows programs. The caller stops it (stop_tcp_emulator).
 start_tcp_emulator() {
     local emulator=$1 folder=$2 port
     # Daemon mode: the pid on the standard output, the port on the standard error, both
@@ -14,6 +15,8 @@ start_tcp_emulator() {
         return 1
     fi
     export AP_DEVICE_ADDR="127.0.0.1:$port"
+    local token="$folder/devices/DfuDevice0.token"
+    export AP_DEVICE_TOKEN_FILE="Z:${token//\//\\}"
 }
 
 stop_tcp_emulator() {

@@ -36,3 +36,29 @@ for exe in "${AP_WINDOWS_PROGRAMS[@]}"; do
     echo "$(basename "$exe"): $(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' |
         sort -f | paste -sd ' ')"
 done
+
+# The utility as shipped (stripped) stays small: at most 1.5 MiB, and without the C++ locale
+# machinery (its facets, std::time_get and the like), which one stray std::locale,
+# iostream or std::filesystem call brings into the static build for about a megabyte.
+utility="$build/src/ap-utility.exe"
+limit=$((3 * 1024 * 1024 / 2))
+stripped=$(mktemp)
+trap 'rm -f "$stripped"' EXIT
+i686-w64-mingw32-strip -o "$stripped" "$utility"
+size=$(stat -c %s "$stripped")
+if [ "$size" -gt "$limit" ]; then
+    echo "ap-utility.exe is $((size / 1024)) KiB stripped, more than $((limit / 1024)) KiB" >&2
+    exit 1
+fi
+symbols=$(i686-w64-mingw32-nm -C "$utility" 2>/dev/null || true)
+if [ -z "$symbols" ]; then
+    echo "ap-utility.exe has no symbol table: the build must keep one for this check" >&2
+    exit 1
+fi
+locale=$(grep -E 'std::(time_get|time_put|money_get|money_put|moneypunct|messages)<' <<<"$symbols" |
+    sed 's/^[0-9a-f]* . //' | head -3 || true)
+if [ -n "$locale" ]; then
+    { echo "ap-utility.exe links the C++ locale machinery, for example:"; echo "$locale"; } >&2
+    exit 1
+fi
+echo "ap-utility.exe: $((size / 1024)) KiB stripped, without the C++ locale machinery"

@@ -370,7 +370,7 @@ print("connected", flush=True)
 time.sleep(600)' >"$scratch/listener" &
 listener_pid=$!
 for _ in $(seq 1 100); do [ -s "$scratch/listener" ] && break; sleep 0.1; done
-AP_DEVICE_ADDR="127.0.0.1:$(head -1 "$scratch/listener")" AP_DEVICE_TOKEN=unused AP_PASSWORD=admin \
+AP_DEVICE_ADDR="127.0.0.1:$(head -1 "$scratch/listener")" AP_DEVICE_TOKEN="$(printf "0%.0s" {1..64})" AP_PASSWORD=admin \
     wine "$program_dir/ap-config.exe" show >/dev/null 2>&1 &
 config_pid=$!
 for _ in $(seq 1 600); do grep -q connected "$scratch/listener" && break; sleep 0.1; done

@@ -4,7 +4,8 @@
 # JOBS), runs the unit tests, and the tests of the Win32 dialog layer and the resources on an
 # Xvfb display of its own. The device tests
 # reach a Linux ap-emulator (from build/, built if missing) over the loopback transport: it
-# listens on 127.0.0.1 and AP_DEVICE_ADDR tells the tests where.
+# listens on 127.0.0.1, AP_DEVICE_ADDR tells the tests where and AP_DEVICE_TOKEN_FILE where
+# its token is (scripts/tcp-emulator.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-win32"
@@ -69,7 +70,19 @@ if [ "$code" -ne 1 ] || ! grep -q "Please Attach the Access Point USB Connector 
     echo "ap-config.exe show without the driver: exit $code, \"$message\""
     exit 1
 fi
-echo "ap-config.exe: --help and the absent driver (exit 1) as expected"
+# Over the loopback transport without the emulator's token, or with a wrong one, the device
+# cannot be opened: the same message and exit code as without the driver.
+for withheld in "env -u AP_DEVICE_TOKEN_FILE" "env AP_DEVICE_TOKEN=$(printf '0%.0s' {1..64})"; do
+    set +e
+    message=$($withheld AP_PASSWORD=admin wine "$apconfig" show 2>&1 >/dev/null)
+    code=$?
+    set -e
+    if [ "$code" -ne 1 ] || ! grep -q "Please Attach the Access Point USB Connector" <<<"$message"; then
+        echo "ap-config.exe show ($withheld): exit $code, \"$message\""
+        exit 1
+    fi
+done
+echo "ap-config.exe: --help, the absent driver and a missing or wrong token (exit 1) as expected"
 
 # Over the loopback transport: a verified write that the emulator holds afterwards, and a
 # wrong password refused with exit code 4.

@@ -29,6 +29,7 @@ target_link_libraries(app PUBLIC pages resources device_core)
 
 add_executable(ap-utility WIN32 main.cpp)
 target_link_libraries(ap-utility PRIVATE app)
+target_compile_definitions(ap-utility PRIVATE AP_VERSION="${PROJECT_VERSION}")
 if(WIN32)
     ap_windows_resources(ap-utility "Access point configuration utility")
     return() # the artwork comes from the resources' own host build
@@ -36,6 +37,7 @@ endif()
 
 add_executable(ap-artwork ../tools/ap-artwork/main.cpp resources/Artwork.cpp)
 target_include_directories(ap-artwork PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_compile_definitions(ap-artwork PRIVATE AP_VERSION="${PROJECT_VERSION}")
 add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/Logo.bmp
     COMMAND ap-artwork ${CMAKE_CURRENT_BINARY_DIR}/Logo.bmp DEPENDS ap-artwork)
 add_custom_target(logo ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/Logo.bmp)

@@ -1,7 +1,8 @@
 # What `make install` (cmake --install) puts under the prefix, and the Debian package made
 # from exactly that by CPack: the four programs, the logo for the working folder, the menu
 # entry with its launcher and icons, the AppStream data, the emulator's systemd user unit,
-# the manual pages, the ap-config completion, the copyright and the changelog.
+# the manual pages, the ap-config completion, the copyright (the licence's text is in it, so
+# LICENSE itself is not installed), the changelog, the README and ap-config's document.
 include(GNUInstallDirs)
 set(linux ${CMAKE_CURRENT_LIST_DIR})
 set(out ${CMAKE_BINARY_DIR}/packaging)
@@ -42,21 +43,24 @@ foreach(size 16 32 48 64 128 256)
     install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 
-# Manual pages and the changelog, compressed as Debian ships them (man reads them so too).
-# Every page in docs/man/ is taken, so pages added there are installed without a change here;
-# ap-config's is made from its template docs/man/ap-config.1.in (tools/ap-config).
+# Manual pages, the changelog and the documents the pages name, compressed as Debian ships
+# them (man reads them so too). Every page in docs/man/ is taken, so pages added there are
+# installed without a change here; ap-config's is made from its template
+# docs/man/ap-config.1.in (tools/ap-config).
 file(GLOB man_pages CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/man/*.1)
+list(APPEND man_pages ${AP_CONFIG_MANUAL})
 set(gz_files "")
-foreach(source ${man_pages} ${AP_CONFIG_MANUAL} ${linux}/changelog)
+foreach(source ${man_pages} ${linux}/changelog ${CMAKE_SOURCE_DIR}/README.md
+        ${CMAKE_SOURCE_DIR}/docs/ap-config.md)
     get_filename_component(name ${source} NAME)
     add_custom_command(OUTPUT ${out}/${name}.gz
         COMMAND sh -c "gzip -9nc \"$0\" > \"$1\"" ${source} ${out}/${name}.gz
         DEPENDS ${source} VERBATIM)
     list(APPEND gz_files ${out}/${name}.gz)
-    if(source STREQUAL ${linux}/changelog)
-        install(FILES ${out}/${name}.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
-    else()
+    if(source IN_LIST man_pages)
         install(FILES ${out}/${name}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    else()
+        install(FILES ${out}/${name}.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
     endif()
 endforeach()
 install(FILES ${linux}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -1,6 +1,6 @@
 #include "KeyStoreFile.h"
 
-#include "HexText.h"
+#include "platform/HexText.h"
 #include "platform/Profile.h"
 #include "platform/WholeFile.h"
 

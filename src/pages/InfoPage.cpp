@@ -2,7 +2,7 @@
 
 #include "device/ConfigWords.h"
 #include "device/DeviceChannel.h"
-#include "device/HexText.h"
+#include "platform/HexText.h"
 
 #include <cstdio>
 

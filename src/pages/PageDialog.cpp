@@ -1,6 +1,6 @@
 #include "PageDialog.h"
 
-#include "device/HexText.h"
+#include "platform/HexText.h"
 
 BOOL CPageDialog::OnInitDialog() {
     CDialog::OnInitDialog();

@@ -1,5 +1,7 @@
 #include "DeviceClient.h"
 
+#include "WholeFile.h"
+
 #include <atomic>
 #include <cstring>
 #include <map>
@@ -162,7 +164,23 @@ bool LoopbackRequested(const char* text, uint16_t* port) {
     return true;
 }
 
-HANDLE OpenLoopback(const char* fileName, uint16_t port, DWORD desiredAccess, DWORD shareMode) {
+bool LoopbackToken(const char* tokenText, const char* tokenFile,
+                   uint8_t token[devproto::kTokenSize]) {
+    if (tokenText && *tokenText)
+        return devproto::ParseToken(tokenText, token);
+    if (!tokenFile || !*tokenFile)
+        return false;
+    // A token with CR LF is the longest a token file may hold; only a regular file is read,
+    // so a pipe at the name never holds the connection up.
+    std::string text;
+    if (wholefile::Read(tokenFile, 2 * devproto::kTokenSize + 2, true, &text, nullptr) !=
+        wholefile::Got::kDone)
+        return false;
+    return devproto::ParseToken(text, token);
+}
+
+HANDLE OpenLoopback(const char* fileName, uint16_t port, const uint8_t* token, DWORD desiredAccess,
+                    DWORD shareMode) {
     if (port == 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
@@ -171,9 +189,30 @@ HANDLE OpenLoopback(const char* fileName, uint16_t port, DWORD desiredAccess, DW
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
+    if (!token) { // nothing to prove the connection with: the emulator would refuse it
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
     devproto::Socket s = devproto::ConnectLoopback(port);
     if (s == devproto::kNoSocket) {
         SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    uint8_t auth[devproto::kAuthFrameSize];
+    devproto::EncodeAuth(auth, token);
+    uint8_t status[4];
+    bool timedOut = false;
+    int64_t deadline = devproto::NowMs() + ReplyTimeoutMs();
+    if (!devproto::WriteAll(s, auth, sizeof(auth)) ||
+        !devproto::ReadAll(s, status, sizeof(status), deadline, &timedOut)) {
+        devproto::CloseSocket(s);
+        SetLastError(timedOut ? ERROR_SEM_TIMEOUT : ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    // Any other answer than 0 (an emulator without tokens answers 87) is a refusal.
+    if (devproto::GetU32(status) != 0) {
+        devproto::CloseSocket(s);
+        SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
     return Open(s, desiredAccess, shareMode);

@@ -1,5 +1,6 @@
 // The device calls over the emulator's Unix socket, or over the loopback TCP transport when
-// AP_DEVICE_ADDR is set (see DeviceProtocol.h and DeviceClient.h).
+// AP_DEVICE_ADDR is set, with the token from AP_DEVICE_TOKEN or AP_DEVICE_TOKEN_FILE (see
+// DeviceProtocol.h and DeviceClient.h).
 #include "DeviceClient.h"
 #include "DeviceIo.h"
 #include "DeviceProtocol.h"
@@ -76,8 +77,13 @@ int ReplyTimeoutMs() {
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, SECURITY_ATTRIBUTES*,
                    DWORD, DWORD, HANDLE) {
     uint16_t port = 0;
-    if (devclient::LoopbackRequested(std::getenv("AP_DEVICE_ADDR"), &port))
-        return devclient::OpenLoopback(fileName, port, desiredAccess, shareMode);
+    if (devclient::LoopbackRequested(std::getenv("AP_DEVICE_ADDR"), &port)) {
+        uint8_t token[devproto::kTokenSize];
+        bool known = devclient::LoopbackToken(std::getenv("AP_DEVICE_TOKEN"),
+                                              std::getenv("AP_DEVICE_TOKEN_FILE"), token);
+        return devclient::OpenLoopback(fileName, port, known ? token : nullptr, desiredAccess,
+                                       shareMode);
+    }
     std::string path = devproto::SocketPathForDevice(fileName ? fileName : "");
     if (path.empty()) {
         t_lastError = ERROR_FILE_NOT_FOUND;

@@ -1,21 +1,33 @@
 // On Windows the device calls are the system's own, unless AP_DEVICE_ADDR asks for the
-// loopback transport to an emulator (DeviceClient.h).
+// loopback transport to an emulator (DeviceClient.h), proved with the token from
+// AP_DEVICE_TOKEN or the file AP_DEVICE_TOKEN_FILE names.
 #ifdef _WIN32
 #include "DeviceClient.h"
 #include "DeviceIo.h"
 
+#include <string>
+
 namespace {
 
-bool LoopbackPort(uint16_t* port) {
-    char value[64];
-    DWORD n = GetEnvironmentVariableA("AP_DEVICE_ADDR", value, sizeof(value));
-    if (n == 0)
+// The process's own environment (the C library's copy misses SetEnvironmentVariableA):
+// false when the variable is unset.
+bool EnvironmentText(const char* name, std::string* value) {
+    DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+    if (size == 0)
         return false;
-    if (n >= sizeof(value)) { // too long to be any address we accept
-        *port = 0;
-        return true;
-    }
-    return devclient::LoopbackRequested(value, port);
+    value->assign(size, '\0');
+    DWORD n = GetEnvironmentVariableA(name, &(*value)[0], size);
+    if (n == 0 || n >= size)
+        return false;
+    value->resize(n);
+    return true;
+}
+
+bool LoopbackPort(uint16_t* port) {
+    std::string value;
+    if (!EnvironmentText("AP_DEVICE_ADDR", &value))
+        return false;
+    return devclient::LoopbackRequested(value.c_str(), port);
 }
 
 } // namespace
@@ -33,8 +45,15 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
                    SECURITY_ATTRIBUTES* securityAttributes, DWORD creationDisposition,
                    DWORD flagsAndAttributes, HANDLE templateFile) {
     uint16_t port = 0;
-    if (LoopbackPort(&port))
-        return devclient::OpenLoopback(fileName, port, desiredAccess, shareMode);
+    if (LoopbackPort(&port)) {
+        std::string text, file;
+        EnvironmentText("AP_DEVICE_TOKEN", &text);
+        EnvironmentText("AP_DEVICE_TOKEN_FILE", &file);
+        uint8_t token[devproto::kTokenSize];
+        bool known = devclient::LoopbackToken(text.c_str(), file.c_str(), token);
+        return devclient::OpenLoopback(fileName, port, known ? token : nullptr, desiredAccess,
+                                       shareMode);
+    }
     return ::CreateFileA(fileName, desiredAccess, shareMode, securityAttributes,
                          creationDisposition, flagsAndAttributes, templateFile);
 }

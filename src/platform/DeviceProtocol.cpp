@@ -1,9 +1,12 @@
 #include "DeviceProtocol.h"
 
 #include "DeviceSocket.h"
+#include "HexText.h"
 #include "MoveAll.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace devproto {
 
@@ -38,6 +41,34 @@ void EncodeRequestHeader(uint8_t out[kRequestHeaderSize], uint32_t code, uint32_
 
 void EncodeClose(uint8_t out[4]) {
     PutU32(out, kMagicClose);
+}
+
+void EncodeAuth(uint8_t out[kAuthFrameSize], const uint8_t token[kTokenSize]) {
+    PutU32(out, kMagicAuth);
+    std::memcpy(out + 4, token, kTokenSize);
+}
+
+bool ParseToken(const std::string& text, uint8_t token[kTokenSize]) {
+    std::string digits = text;
+    if (!digits.empty() && digits.back() == '\n')
+        digits.pop_back();
+    if (!digits.empty() && digits.back() == '\r')
+        digits.pop_back();
+    // Digits only: a separator between the bytes would leave fewer than kTokenSize of them.
+    std::vector<BYTE> bytes;
+    if (digits.size() != 2 * kTokenSize || !HexText::Parse(digits, &bytes) ||
+        bytes.size() != kTokenSize)
+        return false;
+    std::memcpy(token, bytes.data(), kTokenSize);
+    return true;
+}
+
+bool SameToken(const uint8_t a[kTokenSize], const uint8_t b[kTokenSize]) {
+    // Every byte is looked at whatever came before: no early end tells where they differ.
+    volatile uint8_t difference = 0;
+    for (size_t i = 0; i < kTokenSize; ++i)
+        difference = static_cast<uint8_t>(difference | (a[i] ^ b[i]));
+    return difference == 0;
 }
 
 bool WriteAll(Socket s, const void* data, size_t size) {

@@ -36,6 +36,23 @@ void AfxSetAppTitle(const std::string& title) {
 
 void AfxEnableControlContainer() {}
 
+int AfxCommandLine(const CWinApp& app, int argc, char** argv, std::string* text) {
+    if (argc < 2)
+        return -1;
+    std::string argument = argv[1];
+    if (argc == 2 && argument == "--help") {
+        *text = app.m_strUsage + app.m_strHelp;
+        return 0;
+    }
+    if (argc == 2 && argument == "--version") {
+        *text = app.m_strVersion;
+        return 0;
+    }
+    *text = (argument.compare(0, 1, "-") == 0 ? "unknown option " : "unexpected argument ") +
+            argument + "\n" + app.m_strUsage;
+    return 2;
+}
+
 void AfxSetAppTitleFromPath(const std::string& path) {
     std::string name = path;
     size_t slash = name.find_last_of("/\\");

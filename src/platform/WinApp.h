@@ -20,6 +20,9 @@ public:
 
     CWnd* m_pMainWnd = nullptr;
     std::string m_strAppName;
+    // The program's answers to --help (its usage line, then the help) and --version; the
+    // program takes no other argument (see AfxCommandLine).
+    std::string m_strUsage, m_strHelp, m_strVersion;
 };
 
 CWinApp* AfxGetApp();
@@ -44,6 +47,13 @@ void AfxWaitForWorkerThreads();
 // application's windows until the wait is over.
 void AfxWaitWhile(const std::function<bool()>& busy);
 
-// Creates the toolkit's application (Qt), runs app's InitInstance and waits for the workers.
-// Returns the process exit code; 1 when no display can be opened.
+// The program's arguments: -1 for none (the program goes on); 0 for --help or --version,
+// with their text in *text for the standard output; 2 for anything else, with the usage
+// in *text for the standard error.
+int AfxCommandLine(const CWinApp& app, int argc, char** argv, std::string* text);
+
+// Answers the command line (AfxCommandLine; the Windows build, which has no console of its
+// own, shows the text in a message box unless its standard output or error is a file or
+// pipe), then creates the toolkit's application (Qt), runs app's InitInstance and waits for
+// the workers. Returns the process exit code; 1 when no display can be opened.
 int AfxWinMain(CWinApp* app, int argc, char** argv);

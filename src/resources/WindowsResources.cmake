@@ -5,6 +5,7 @@ set(AP_HOST_CXX c++ CACHE STRING "The build machine's C++ compiler, for ap-artwo
 set(ap_artwork_host ${CMAKE_CURRENT_BINARY_DIR}/ap-artwork-host)
 add_custom_command(OUTPUT ${ap_artwork_host}
     COMMAND ${AP_HOST_CXX} -std=c++17 -O2 -I${CMAKE_CURRENT_SOURCE_DIR}
+            -DAP_VERSION="${PROJECT_VERSION}"
             ${CMAKE_SOURCE_DIR}/tools/ap-artwork/main.cpp
             ${CMAKE_CURRENT_SOURCE_DIR}/resources/Artwork.cpp -o ${ap_artwork_host}
     DEPENDS ${CMAKE_SOURCE_DIR}/tools/ap-artwork/main.cpp

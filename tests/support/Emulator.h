@@ -31,6 +31,8 @@ public:
     // The port of the loopback transport ("127.0.0.1:PORT"), or -1. A restart keeps it.
     int TcpPort() const { return m_tcpPort; }
     std::string TcpAddress() const { return "127.0.0.1:" + std::to_string(m_tcpPort); }
+    // The file the emulator writes the loopback transport's token to (a new one each start).
+    std::string TokenPath() const { return m_deviceDir + "/DfuDevice0.token"; }
 
 private:
     std::string m_root, m_deviceDir, m_statePath;

@@ -2,7 +2,7 @@
 // image's accessors, and the one hexadecimal helper.
 #include "device/ConfigFieldTable.h"
 #include "device/ConfigImage.h"
-#include "device/HexText.h"
+#include "platform/HexText.h"
 
 #include <array>
 #include <gtest/gtest.h>

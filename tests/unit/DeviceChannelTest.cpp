@@ -5,8 +5,10 @@
 #include "platform/DeviceIo.h"
 
 #include <arpa/inet.h>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -220,20 +222,110 @@ TEST_F(DeviceChannelTest, RefusesADeviceOthersCouldStandIn) {
 }
 
 // The loopback TCP transport: the same frames and rules as the Unix socket, through the
-// same client code, selected by AP_DEVICE_ADDR.
+// same client code, selected by AP_DEVICE_ADDR, proved with the emulator's token.
 class TcpDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(emu.Running());
         ASSERT_GT(emu.TcpPort(), 0);
         setenv("AP_DEVICE_ADDR", emu.TcpAddress().c_str(), 1);
+        setenv("AP_DEVICE_TOKEN_FILE", emu.TokenPath().c_str(), 1);
     }
     void TearDown() override {
         unsetenv("AP_DEVICE_ADDR");
+        unsetenv("AP_DEVICE_TOKEN");
+        unsetenv("AP_DEVICE_TOKEN_FILE");
         deviceio::SetReplyTimeoutMs(5000);
     }
     EmulatorProcess emu{true};
 };
+
+std::string TextOf(const std::string& path) {
+    std::string text;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buffer[256];
+        text.assign(buffer, std::fread(buffer, 1, sizeof(buffer), f));
+        std::fclose(f);
+    }
+    return text;
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+}
+
+// The token from AP_DEVICE_TOKEN, else from the file AP_DEVICE_TOKEN_FILE names; without
+// one, or with one the emulator refuses, the open fails with ERROR_ACCESS_DENIED.
+TEST_F(TcpDeviceTest, TheTokenComesFromTheEnvironmentOrItsFile) {
+    const std::string file = TextOf(emu.TokenPath()), digits = file.substr(0, 64);
+    ASSERT_EQ(file.size(), 65u);
+    std::string upper = digits, wrong = digits, shortOne = digits.substr(1);
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    wrong[0] = wrong[0] == 'f' ? 'e' : 'f';
+    const std::string dir = emu.Folder();
+    WriteText(dir + "/crlf", digits + "\r\n");
+    WriteText(dir + "/twice", file + file);
+    WriteText(dir + "/bare", digits);
+    // A pipe nobody writes to would hold an open of it for good: it is never opened.
+    ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0600), 0);
+    std::string separated; // 64 characters, but bytes apart: "ab:cd:..."
+    for (size_t i = 0; separated.size() < 64; i += 2)
+        separated += digits.substr(i, 2) + ":";
+    separated.resize(64);
+    struct Row {
+        const char* what;
+        const char* text; // AP_DEVICE_TOKEN, null: unset
+        std::string path; // AP_DEVICE_TOKEN_FILE, empty: unset
+        bool opens;
+        long denied; // what the emulator counts for it
+    } rows[] = {
+        {"the emulator's file", nullptr, emu.TokenPath(), true, 0},
+        {"its digits, in capitals", upper.c_str(), "", true, 0},
+        {"the variable before the file", wrong.c_str(), emu.TokenPath(), false, 1},
+        {"a line end of CR LF", nullptr, dir + "/crlf", true, 0},
+        {"no line end", nullptr, dir + "/bare", true, 0},
+        {"no token at all", nullptr, "", false, 0},
+        {"a digit short", shortOne.c_str(), "", false, 0},
+        {"a file that is not there", nullptr, dir + "/none", false, 0},
+        {"a file holding the token twice", nullptr, dir + "/twice", false, 0},
+        {"a named pipe at the file's name", nullptr, dir + "/pipe", false, 0},
+        {"bytes with separators", separated.c_str(), "", false, 0},
+    };
+    for (const Row& row : rows) {
+        ASSERT_EQ(emu.Control("reset-stats"), "ok");
+        if (row.text)
+            setenv("AP_DEVICE_TOKEN", row.text, 1);
+        else
+            unsetenv("AP_DEVICE_TOKEN");
+        if (!row.path.empty())
+            setenv("AP_DEVICE_TOKEN_FILE", row.path.c_str(), 1);
+        else
+            unsetenv("AP_DEVICE_TOKEN_FILE");
+        CDeviceChannel channel;
+        EXPECT_EQ(channel.Open(), row.opens) << row.what;
+        if (!row.opens) {
+            EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED) << row.what;
+        }
+        channel.Close();
+        std::string stats = emu.Control("stats");
+        EXPECT_EQ(StatValue(stats, "opens"), row.opens ? 1 : 0) << row.what;
+        EXPECT_EQ(StatValue(stats, "denied"), row.denied) << row.what;
+    }
+    // The token of an earlier start is refused after a new one.
+    unsetenv("AP_DEVICE_TOKEN");
+    WriteText(dir + "/old", file);
+    setenv("AP_DEVICE_TOKEN_FILE", (dir + "/old").c_str(), 1);
+    emu.Kill(SIGTERM);
+    ASSERT_TRUE(emu.Start());
+    CDeviceChannel channel;
+    EXPECT_FALSE(channel.Open());
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(StatValue(emu.Control("stats"), "denied"), 1);
+}
 
 TEST_F(TcpDeviceTest, ReadWriteAndCountersOverTcp) {
     emu.Load(Pattern());
@@ -258,7 +350,7 @@ TEST_F(TcpDeviceTest, ReadWriteAndCountersOverTcp) {
     EXPECT_EQ(after[0], 0x77);
     EXPECT_EQ(after[347], 0x77);
     EXPECT_EQ(after[348], expected[348]);
-    EXPECT_EQ(emu.Control("stats"), "ok opens=1 reads=1 writes=1 failed=1");
+    EXPECT_EQ(emu.Control("stats"), "ok opens=1 reads=1 writes=1 failed=1 denied=0");
 }
 
 TEST_F(TcpDeviceTest, SharingSpansBothTransports) {

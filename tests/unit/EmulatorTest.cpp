@@ -2,8 +2,8 @@
 #include "Emulator.h"
 #include "DeviceModel.h"
 #include "device/DeviceChannel.h"
-#include "device/HexText.h"
 #include "platform/DeviceProtocol.h"
+#include "platform/HexText.h"
 
 #include <atomic>
 #include <chrono>
@@ -177,7 +177,7 @@ TEST(Emulator, FaultsAndCounters) {
     channel.Close();
     auto factory = emu.Dump("factory");
     EXPECT_EQ(0, std::memcmp(image.get(), factory.data(), 889));
-    EXPECT_EQ(emu.Control("stats"), "ok opens=1 reads=1 writes=0 failed=0");
+    EXPECT_EQ(emu.Control("stats"), "ok opens=1 reads=1 writes=0 failed=0 denied=0");
     // The factory values are plausible: password "admin" with its length, a unicast
     // locally administered MAC address.
     EXPECT_EQ(factory[192], 5);
@@ -367,14 +367,104 @@ TEST(Emulator, StateFileModeIsKeptAndReadOnlyIsRefused) {
         before);
 }
 
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The token file: 64 lower-case hexadecimal digits and a line feed, for this user alone.
+void ExpectTokenFile(const std::string& path) {
+    struct stat st {};
+    ASSERT_EQ(lstat(path.c_str(), &st), 0) << path;
+    EXPECT_TRUE(S_ISREG(st.st_mode)) << path;
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << path;
+    std::string text = FileText(path);
+    ASSERT_EQ(text.size(), 65u) << text;
+    EXPECT_EQ(text.back(), '\n');
+    EXPECT_EQ(text.find_first_not_of("0123456789abcdef"), 64u) << text;
+}
+
+// An AUTH frame: the magic, then the token's bytes out of its 64 digits.
+std::vector<uint8_t> AuthFrame(const std::string& digits) {
+    std::vector<uint8_t> frame = {'A', 'U', 'T', 'H'};
+    for (size_t i = 0; i + 1 < digits.size() && i < 64; i += 2)
+        frame.push_back(static_cast<uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
+    return frame;
+}
+
+// Whether the emulator has closed the connection: the read sees its end (or a reset),
+// not a time out and no byte.
+bool ClosedByPeer(int fd) {
+    pollfd pfd{fd, POLLIN, 0};
+    char byte;
+    return poll(&pfd, 1, 2000) == 1 && recv(fd, &byte, 1, 0) <= 0;
+}
+
+// A TCP connection's first frame is AUTH with the token of this start: anything else is
+// answered 5 and the connection closed, and counted. The Unix socket asks for no token.
+TEST(Emulator, TcpConnectionsProveTheToken) {
+    EmulatorProcess emu(true);
+    ASSERT_TRUE(emu.Running());
+    ExpectTokenFile(emu.TokenPath());
+    const std::string token = FileText(emu.TokenPath()).substr(0, 64);
+    std::string wrong = token;
+    wrong[63] = wrong[63] == '0' ? '1' : '0';
+    std::vector<uint8_t> open(devproto::kOpenFrameSize);
+    devproto::EncodeOpen(open.data(), 0x80000000u, 3);
+    std::vector<uint8_t> shortAuth = AuthFrame(token);
+    shortAuth.resize(20);
+    struct Row {
+        const char* what;
+        std::vector<uint8_t> first;
+        uint32_t status;
+    } rows[] = {
+        {"the right token", AuthFrame(token), 0},
+        {"a wrong token", AuthFrame(wrong), 5},
+        {"OPEN first", open, 5},
+        {"an AUTH cut short", shortAuth, 5},
+        {"another magic", {'A', 'U', 'T', 'X', 0, 0, 0, 0}, 5},
+    };
+    ASSERT_EQ(emu.Control("reset-stats"), "ok");
+    for (const Row& row : rows) {
+        devproto::Socket fd = devproto::ConnectLoopback(static_cast<uint16_t>(emu.TcpPort()));
+        ASSERT_NE(fd, devproto::kNoSocket) << row.what;
+        ASSERT_TRUE(devproto::WriteAll(fd, row.first.data(), row.first.size())) << row.what;
+        if (row.first.size() < devproto::kAuthFrameSize && row.first[3] == 'H')
+            shutdown(static_cast<int>(fd), SHUT_WR); // no more is coming
+        EXPECT_EQ(ReadU32(static_cast<int>(fd)), row.status) << row.what;
+        // The OPEN that follows is served only after a granted AUTH.
+        SendU32s(static_cast<int>(fd), {devproto::kMagicOpen, 1, 0x80000000u, 3});
+        if (row.status == 0) {
+            EXPECT_EQ(ReadU32(static_cast<int>(fd)), 0u) << row.what;
+        } else {
+            EXPECT_TRUE(ClosedByPeer(static_cast<int>(fd))) << row.what;
+        }
+        devproto::CloseSocket(fd);
+    }
+    int fd = RawConnect(emu.DeviceDir() + "/DfuDevice0");
+    ASSERT_GE(fd, 0);
+    SendU32s(fd, {devproto::kMagicOpen, 1, 0x80000000u, 3});
+    EXPECT_EQ(ReadU32(fd), 0u) << "the Unix socket";
+    close(fd);
+    EXPECT_EQ(emu.Control("stats"), "ok opens=2 reads=0 writes=0 failed=0 denied=4");
+
+    // A new start draws a new token, and replaces a file left with other bits whole.
+    emu.Kill(SIGTERM);
+    ASSERT_EQ(chmod(emu.TokenPath().c_str(), 0644), 0);
+    ASSERT_TRUE(emu.Start());
+    ExpectTokenFile(emu.TokenPath());
+    EXPECT_NE(FileText(emu.TokenPath()).substr(0, 64), token);
+}
+
 // In daemon mode the port of --listen-tcp 0 is on the standard error once the command
-// has returned with the pid.
+// has returned with the pid; --tcp-token-file puts the token where it names.
 TEST(Emulator, DaemonReportsItsTcpPort) {
     EmulatorProcess emu;
     emu.Kill(SIGTERM);
-    const std::string errors = emu.Folder() + "/errors";
+    const std::string errors = emu.Folder() + "/errors", token = emu.Folder() + "/token";
     std::string command = std::string(EmulatorBinary()) + " --device-dir " + emu.DeviceDir() +
-                          " --state " + emu.StatePath() + " --listen-tcp 0 2>" + errors;
+                          " --state " + emu.StatePath() + " --listen-tcp 0 --tcp-token-file " +
+                          token + " 2>" + errors;
     FILE* output = popen(command.c_str(), "r");
     ASSERT_NE(output, nullptr);
     int pid = 0;
@@ -386,14 +476,18 @@ TEST(Emulator, DaemonReportsItsTcpPort) {
         if (line.compare(0, 27, "ap-emulator: tcp 127.0.0.1:") == 0)
             port = line.substr(27);
     ASSERT_FALSE(port.empty());
+    ExpectTokenFile(token);
+    struct stat st {};
+    EXPECT_NE(lstat(emu.TokenPath().c_str(), &st), 0) << "a token beside the sockets too";
     setenv("AP_DEVICE_ADDR", ("127.0.0.1:" + port).c_str(), 1);
+    setenv("AP_DEVICE_TOKEN_FILE", token.c_str(), 1);
     CDeviceChannel channel;
     EXPECT_TRUE(channel.Open());
     channel.Close();
     unsetenv("AP_DEVICE_ADDR");
-    EXPECT_EQ(emu.Control("stats"), "ok opens=1 reads=0 writes=0 failed=0");
+    unsetenv("AP_DEVICE_TOKEN_FILE");
+    EXPECT_EQ(emu.Control("stats"), "ok opens=1 reads=0 writes=0 failed=0 denied=0");
     ASSERT_EQ(kill(pid, SIGTERM), 0);
-    struct stat st {};
     for (int i = 0; i < 500 && stat((emu.DeviceDir() + "/DfuDevice0").c_str(), &st) == 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_NE(stat((emu.DeviceDir() + "/DfuDevice0").c_str(), &st), 0);

@@ -1,10 +1,11 @@
-// The Windows build's device calls over the loopback transport: with AP_DEVICE_ADDR set
-// (scripts/windows-tests.sh starts an emulator with --listen-tcp and sets it), the channel
-// opens, reads, writes and closes against a real emulator through the same frames as the
-// Unix socket. Without the variable these tests are skipped.
+// The Windows build's device calls over the loopback transport: with AP_DEVICE_ADDR and
+// AP_DEVICE_TOKEN_FILE set (scripts/windows-tests.sh starts an emulator with --listen-tcp
+// and sets them), the channel opens, reads, writes and closes against a real emulator
+// through the same frames as the Unix socket. Without the address these tests are skipped.
 #include "device/DeviceChannel.h"
 #include "platform/DeviceIo.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -23,16 +24,22 @@ TEST(LoopbackTransport, WinsockIsNotLoadedAtStart) {
 class LoopbackDevice : public ::testing::Test {
 protected:
     void SetUp() override {
-        char value[64] = {};
+        char value[MAX_PATH] = {};
         if (GetEnvironmentVariableA("AP_DEVICE_ADDR", value, sizeof(value)) == 0)
             GTEST_SKIP() << "AP_DEVICE_ADDR is not set: no emulator to reach";
         address = value;
+        value[0] = '\0';
+        GetEnvironmentVariableA("AP_DEVICE_TOKEN_FILE", value, sizeof(value));
+        tokenFile = value;
     }
     void TearDown() override {
         if (!address.empty())
             SetEnvironmentVariableA("AP_DEVICE_ADDR", address.c_str());
+        SetEnvironmentVariableA("AP_DEVICE_TOKEN", nullptr);
+        if (!tokenFile.empty())
+            SetEnvironmentVariableA("AP_DEVICE_TOKEN_FILE", tokenFile.c_str());
     }
-    std::string address;
+    std::string address, tokenFile;
 };
 
 TEST_F(LoopbackDevice, OpenReadWriteClose) {
@@ -73,6 +80,44 @@ TEST_F(LoopbackDevice, OpenReadWriteClose) {
     EXPECT_TRUE(channel.Close());
     EXPECT_TRUE(second.Open()); // the first handle's claim went with its close
     second.Close();
+}
+
+// The connection proves itself with the emulator's token, from AP_DEVICE_TOKEN or else the
+// file AP_DEVICE_TOKEN_FILE names (through Z: here); without one, or with a wrong one, the
+// open fails with ERROR_ACCESS_DENIED.
+TEST_F(LoopbackDevice, TheTokenIsAskedFor) {
+    ASSERT_FALSE(tokenFile.empty()) << "AP_DEVICE_TOKEN_FILE is not set";
+    char digits[80] = {};
+    FILE* file = std::fopen(tokenFile.c_str(), "rb");
+    ASSERT_NE(file, nullptr) << tokenFile;
+    size_t n = std::fread(digits, 1, sizeof(digits) - 1, file);
+    std::fclose(file);
+    ASSERT_EQ(n, 65u) << "64 digits and a line feed";
+    digits[64] = '\0';
+    std::string wrong = digits;
+    wrong[10] = wrong[10] == '7' ? '8' : '7';
+    struct Row {
+        const char* what;
+        const char* text; // AP_DEVICE_TOKEN, null: unset
+        const char* path; // AP_DEVICE_TOKEN_FILE, null: unset
+        bool opens;
+    } rows[] = {
+        {"the emulator's file", nullptr, tokenFile.c_str(), true},
+        {"its digits in the variable", digits, nullptr, true},
+        {"a wrong token before the right file", wrong.c_str(), tokenFile.c_str(), false},
+        {"no token", nullptr, nullptr, false},
+        {"a file that is not there", nullptr, "Z:\\nonexistent\\DfuDevice0.token", false},
+    };
+    for (const Row& row : rows) {
+        SetEnvironmentVariableA("AP_DEVICE_TOKEN", row.text);
+        SetEnvironmentVariableA("AP_DEVICE_TOKEN_FILE", row.path);
+        CDeviceChannel channel;
+        EXPECT_EQ(channel.Open(), row.opens) << row.what;
+        if (!row.opens) {
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << row.what;
+        }
+        channel.Close();
+    }
 }
 
 TEST_F(LoopbackDevice, OnlyTheLoopbackAddressIsUsed) {

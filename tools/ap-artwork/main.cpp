@@ -85,9 +85,30 @@ std::vector<uint8_t> IconPng(int size) {
     Chunk(png, "IEND", {});
     return png;
 }
+
+const char kUsage[] = "usage: ap-artwork LOGO.bmp [ICON.ico]\n"
+                      "       ap-artwork --png SIZE ICON.png\n"
+                      "       ap-artwork --help | --version\n";
+
+int Print(const char* text) {
+    std::fputs(text, stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0)
+        return Print(kUsage);
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
+        return Print("ap-artwork " AP_VERSION "\n");
+    // A file name never starts with "-": an option in its place is a mistake, not a name.
+    bool names = true;
+    for (int i = 1; i < argc; ++i)
+        names = names && argv[i][0] != '\0' && (argv[i][0] != '-' || (i == 1 && argc == 4));
+    if (!names) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
     if (argc == 4 && std::strcmp(argv[1], "--png") == 0) {
         const int size = std::atoi(argv[2]);
         if (size < 1 || size > 1024) {
@@ -97,8 +118,7 @@ int main(int argc, char** argv) {
         return Write(argv[3], IconPng(size)) ? 0 : 1;
     }
     if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: ap-artwork LOGO.bmp [ICON.ico]\n"
-                             "       ap-artwork --png SIZE ICON.png\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
     if (!Write(argv[1], LogoBitmapFile()))

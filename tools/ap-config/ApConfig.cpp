@@ -12,9 +12,9 @@
 #include "Terminal.h"
 #include "device/ConfigTransfer.h"
 #include "device/DeviceChannel.h"
-#include "device/HexText.h"
 #include "device/KeyStoreFile.h"
 #include "device/WepKeyTable.h"
+#include "platform/HexText.h"
 #include "platform/InstanceLock.h"
 
 #include <cerrno>

@@ -3,7 +3,7 @@
 #include "ConfigFields.h"
 #include "Sha256.h"
 #include "device/ConfigFieldTable.h"
-#include "device/HexText.h"
+#include "platform/HexText.h"
 #include "platform/WholeFile.h"
 
 #include <algorithm>

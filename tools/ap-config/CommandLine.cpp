@@ -39,6 +39,16 @@ CLI::App* Command(CLI::App& parent, const char* name, const char* description,
     return c;
 }
 
+// A name that starts with "-" is an option written where the name should be ("--output
+// --help"): refused, never taken for a file or device of that name. "-" alone stands for
+// the standard stream.
+const CLI::Validator kNotAnOption(
+    [](std::string& value) {
+        return value.size() > 1 && value[0] == '-' ? "needs a name, not the option " + value
+                                                   : std::string();
+    },
+    "");
+
 // The flags of the commands that write the configuration (set, restore).
 struct WriteFlags {
     bool &clamp, &noKeyFile, &takeKeyFile, &dryRun;
@@ -125,18 +135,21 @@ CommandLine::CommandLine(ApConfig& a)
                    "the access point's device (default DfuDevice0);\nrepeated for apply: each "
                    "unit in turn")
         ->type_name("NAME")
-        ->allow_extra_args(false);
+        ->allow_extra_args(false)
+        ->check(kNotAnOption);
     app.add_option("--mac", a.m_mac, "the attached access point that holds this MAC address")
         ->type_name("MAC");
     app.add_flag("--all", a.m_all, "apply: every attached access point");
     app.add_option("--password-file", a.m_passwordFile,
                    "line 1: the password; for passwd lines 2 and 3: the new one\n"
                    "(else $AP_PASSWORD, else asked on the terminal)")
-        ->type_name("FILE");
+        ->type_name("FILE")
+        ->check(kNotAnOption);
     app.add_option("--key-folder", a.m_keyFolder,
                    "the folder of the key file OEM.tmp (default: the one the utility's\n"
                    "menu entry uses, ~/.local/share/ap-utility; \".\": this one)")
-        ->type_name("DIR");
+        ->type_name("DIR")
+        ->check(kNotAnOption);
     app.add_flag("--json", a.m_json,
                  "one JSON document on standard output: what was shown or done\n"
                  "(the changes, per unit), or the error, by code word and message");
@@ -210,7 +223,8 @@ CommandLine::CommandLine(ApConfig& a)
     keysExport->add_option("--format", a.m_format, "the client's file format (default plain)")
         ->type_name("wpa_supplicant|networkmanager|plain");
     keysExport->add_option("--output", a.m_output, "a file (mode 0600) instead of standard output")
-        ->type_name("FILE");
+        ->type_name("FILE")
+        ->check(kNotAnOption);
 
     CLI::App* passwd =
         Command(app, "passwd", "sets a new login password, asked twice", "ap-config passwd");

@@ -2,8 +2,8 @@
 
 #include "Codepage1252.h"
 #include "device/ConfigWords.h"
-#include "device/HexText.h"
 #include "device/KeyStoreFile.h"
+#include "platform/HexText.h"
 
 #include <algorithm>
 #include <cctype>

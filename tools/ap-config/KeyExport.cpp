@@ -3,7 +3,7 @@
 #include "Codepage1252.h"
 #include "ConfigFields.h"
 #include "device/ConfigWords.h"
-#include "device/HexText.h"
+#include "platform/HexText.h"
 
 #include <random>
 

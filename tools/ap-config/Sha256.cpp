@@ -1,6 +1,6 @@
 #include "Sha256.h"
 
-#include "device/HexText.h"
+#include "platform/HexText.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 #include "DeviceModel.h"
 
-#include "device/HexText.h"
 #include "platform/DeviceProtocol.h"
+#include "platform/HexText.h"
 
 #include <cstdio>
 #include <cstring>
@@ -165,9 +165,10 @@ std::string DeviceModel::Control(const std::string& line, bool* changed) {
         hang = flag;
     } else if (cmd == "stats" && arg1.empty()) {
         return "ok opens=" + std::to_string(opens) + " reads=" + std::to_string(reads) +
-               " writes=" + std::to_string(writes) + " failed=" + std::to_string(failed);
+               " writes=" + std::to_string(writes) + " failed=" + std::to_string(failed) +
+               " denied=" + std::to_string(denied);
     } else if (cmd == "reset-stats" && arg1.empty()) {
-        opens = reads = writes = failed = 0;
+        opens = reads = writes = failed = denied = 0;
     } else if (cmd == "dump" && arg2.empty() && (arg1 == "current" || arg1 == "factory")) {
         const Config& c = arg1 == "current" ? current : factory;
         return "ok " + HexText::Of(c.data(), c.size());

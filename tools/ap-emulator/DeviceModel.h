@@ -45,6 +45,7 @@ public:
     bool hang = false;
 
     uint64_t opens = 0, reads = 0, writes = 0, failed = 0;
+    uint64_t denied = 0; // TCP connections refused for their token
 };
 
 // Parsing of the request stream: a frame is either complete, needs more bytes, or is

@@ -1,6 +1,6 @@
 #include "Server.h"
 
-#include "platform/DeviceProtocol.h"
+#include "platform/HexText.h"
 #include "platform/MoveAll.h"
 #include "platform/WholeFile.h"
 
@@ -12,6 +12,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/random.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -28,8 +29,10 @@ struct Server::Connection {
     bool delayed = false; // a request waits for its delay to pass
     int64_t dueMs = 0;
     RequestFrame pending;
-    bool stalled = false;   // requests are left unread until the replies drain
-    bool usesSpare = false; // accepted on the descriptor held in reserve
+    bool stalled = false;    // requests are left unread until the replies drain
+    bool usesSpare = false;  // accepted on the descriptor held in reserve
+    bool needsAuth = false;  // a TCP connection that has not yet sent the token
+    bool inputEnded = false; // the client sent its last byte (only kept while it needs AUTH)
 };
 
 namespace {
@@ -139,11 +142,14 @@ bool PrepareDeviceDir(const std::string& dir, std::string* error) {
     return true;
 }
 
-Server::Server(std::string deviceDir, std::string name, std::string statePath, int tcpPort)
+Server::Server(std::string deviceDir, std::string name, std::string statePath, int tcpPort,
+               std::string tokenPath)
     : m_dir(std::move(deviceDir)), m_name(std::move(name)), m_statePath(std::move(statePath)),
-      m_tcpPort(tcpPort) {
+      m_tokenPath(std::move(tokenPath)), m_tcpPort(tcpPort) {
     m_devicePath = m_dir + "/" + m_name;
     m_controlPath = m_devicePath + ".ctl";
+    if (m_tokenPath.empty())
+        m_tokenPath = m_devicePath + ".token";
 }
 
 Server::~Server() {
@@ -188,6 +194,26 @@ bool Server::LoadState(std::string* error) {
     return true;
 }
 
+// A new token from the system's generator at every start, in a file only this user may
+// read, replaced whole so that a client never reads half of it.
+bool Server::WriteToken(std::string* error) {
+    for (size_t got = 0; got < sizeof(m_token);) {
+        ssize_t n = getrandom(m_token + got, sizeof(m_token) - got, 0);
+        if (n < 0 && errno != EINTR) {
+            *error = std::string("cannot draw a token: ") + std::strerror(errno);
+            return false;
+        }
+        got += n > 0 ? static_cast<size_t>(n) : 0;
+    }
+    std::string reason;
+    if (wholefile::Replace(m_tokenPath, HexText::Of(m_token, sizeof(m_token)) + "\n", {0600, true},
+                           &reason) != wholefile::Replaced::kDone) {
+        *error = "cannot write the token file " + m_tokenPath + ": " + reason;
+        return false;
+    }
+    return true;
+}
+
 bool Server::Start(std::string* error) {
     if (!PrepareDeviceDir(m_dir, error) || !LoadState(error))
         return false;
@@ -200,6 +226,8 @@ bool Server::Start(std::string* error) {
         m_listeners.push_back(l);
     }
     if (m_tcpPort >= 0) {
+        if (!WriteToken(error))
+            return false;
         Listener l;
         l.fd = ListenTcp(m_tcpPort, &m_tcpPort, error);
         if (l.fd < 0)
@@ -238,12 +266,14 @@ void Server::Accept(Listener& listener) {
                 listener.restUntilMs = devproto::NowMs() + kAcceptBackoffMs;
             return;
         }
-        if (listener.fd != m_listeners[0].fd && !listener.control) {
+        bool tcp = listener.fd != m_listeners[0].fd && !listener.control;
+        if (tcp) {
             int one = 1;
             setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof(one));
         }
         auto c = std::make_unique<Connection>();
         c->fd = fd;
+        c->needsAuth = tcp;
         c->control = listener.control;
         c->usesSpare = spare;
         m_spareLent = m_spareLent || spare;
@@ -265,7 +295,10 @@ void Server::ReadInput(Connection& c) {
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+        // A client that ends in the middle of its AUTH is answered (and refused) first.
+        if (n == 0 && c.needsAuth && !c.in.empty())
+            c.inputEnded = true;
+        else if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
             c.dead = true;
         return;
     }
@@ -343,7 +376,29 @@ void Server::AnswerRequest(Connection& c, const RequestFrame& frame) {
     Send(c, reply.data);
 }
 
+bool Server::Authenticate(Connection& c) {
+    bool whole = c.in.size() >= devproto::kAuthFrameSize;
+    bool isAuth = c.in.size() < 4 || devproto::GetU32(c.in.data()) == devproto::kMagicAuth;
+    if (isAuth && !whole && !c.inputEnded)
+        return false;
+    // Anything but a whole AUTH with the token, an OPEN of a client without one included,
+    // is refused, and nothing else is served on the connection.
+    bool granted = isAuth && whole && devproto::SameToken(c.in.data() + 4, m_token);
+    SendStatus(c, granted ? 0 : devproto::kStatusAccessDenied);
+    if (granted) {
+        c.in.erase(c.in.begin(), c.in.begin() + devproto::kAuthFrameSize);
+        c.needsAuth = false;
+    } else {
+        c.in.clear();
+        c.closing = true;
+        ++m_model.denied;
+    }
+    return granted;
+}
+
 void Server::ProcessDevice(Connection& c) {
+    if (c.needsAuth && !Authenticate(c))
+        return;
     while (!c.dead && !c.closing) {
         if (c.out.size() >= kMaxUnsent) {
             c.stalled = true;

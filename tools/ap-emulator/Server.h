@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DeviceModel.h"
+#include "platform/DeviceProtocol.h"
 
 #include <cstdint>
 #include <memory>
@@ -12,8 +13,11 @@
 // atomically after every change.
 class Server {
 public:
-    // tcpPort: -1 for no TCP listener, 0 for a free port of the system's choice.
-    Server(std::string deviceDir, std::string name, std::string statePath, int tcpPort = -1);
+    // tcpPort: -1 for no TCP listener, 0 for a free port of the system's choice. With a
+    // listener, the token its connections must send first is written to tokenPath (empty:
+    // NAME.token in the device folder).
+    Server(std::string deviceDir, std::string name, std::string statePath, int tcpPort = -1,
+           std::string tokenPath = {});
     ~Server();
 
     // Loads or creates the state file and binds the sockets; false with a message on error.
@@ -23,6 +27,8 @@ public:
     const std::string& DevicePath() const { return m_devicePath; }
     // The TCP port bound by Start(), or -1.
     int TcpPort() const { return m_tcpPort; }
+    // The file that holds the TCP connections' token (written by Start() with a listener).
+    const std::string& TokenPath() const { return m_tokenPath; }
 
     // What may wait unsent for one client before its further requests are left unread.
     static constexpr size_t kMaxUnsent = 64 * 1024;
@@ -40,6 +46,9 @@ private:
     };
     bool SaveState();
     bool LoadState(std::string* error);
+    bool WriteToken(std::string* error);
+    // A TCP connection's first frame, AUTH with the token: false while it waits for more.
+    bool Authenticate(Connection& c);
     void Accept(Listener& listener);
     void ReadInput(Connection& c);
     void Process(Connection& c);
@@ -52,7 +61,8 @@ private:
     void Flush(Connection& c);
     void DropOpenHandles();
 
-    std::string m_dir, m_name, m_statePath, m_devicePath, m_controlPath;
+    std::string m_dir, m_name, m_statePath, m_devicePath, m_controlPath, m_tokenPath;
+    uint8_t m_token[devproto::kTokenSize] = {};
     int m_tcpPort = -1;
     std::vector<Listener> m_listeners; // device socket, control socket, TCP (if any)
     // A descriptor held in reserve, given up to accept a control connection when the

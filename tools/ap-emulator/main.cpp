@@ -16,28 +16,51 @@ void OnSignal(int) {
     g_stop = 1;
 }
 
+const char kUsage[] =
+    "usage: ap-emulator --device-dir DIR --state FILE [--name DfuDevice0]\n"
+    "                   [--listen-tcp PORT [--tcp-token-file PATH]] [--foreground]\n"
+    "       ap-emulator --help | --version\n";
+
 int Usage() {
-    std::fprintf(stderr, "usage: ap-emulator --device-dir DIR --state FILE [--name DfuDevice0] "
-                         "[--listen-tcp PORT] [--foreground]\n");
+    std::fputs(kUsage, stderr);
     return 2;
+}
+
+// A file name in the place of a value, never an option: "--state --help" is refused.
+bool IsValue(const char* arg) {
+    return arg[0] != '\0' && arg[0] != '-';
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string dir, state, name = "DfuDevice0";
+    std::string dir, state, name = "DfuDevice0", tokenFile;
     bool foreground = false;
     int tcpPort = -1;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "--foreground")
+        bool valued = i + 1 < argc && IsValue(argv[i + 1]);
+        if (arg == "--help") {
+            std::fputs(kUsage, stdout);
+            std::fputs("Serves an emulated access point on DIR/NAME (a Unix socket), with the "
+                       "control\nsocket DIR/NAME.ctl; with --listen-tcp also on 127.0.0.1:PORT "
+                       "(0: a free port),\nwhose clients first send the token written to "
+                       "DIR/NAME.token (or PATH).\n",
+                       stdout);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        } else if (arg == "--version") {
+            std::printf("ap-emulator %s\n", AP_VERSION);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        } else if (arg == "--foreground")
             foreground = true;
-        else if (i + 1 < argc && arg == "--device-dir")
+        else if (valued && arg == "--device-dir")
             dir = argv[++i];
-        else if (i + 1 < argc && arg == "--state")
+        else if (valued && arg == "--state")
             state = argv[++i];
-        else if (i + 1 < argc && arg == "--name")
+        else if (valued && arg == "--name")
             name = argv[++i];
+        else if (valued && arg == "--tcp-token-file")
+            tokenFile = argv[++i];
         else if (i + 1 < argc && arg == "--listen-tcp") {
             std::string port = argv[++i];
             if (port.empty() || port.size() > 5 ||
@@ -48,7 +71,8 @@ int main(int argc, char** argv) {
         } else
             return Usage();
     }
-    if (dir.empty() || state.empty() || name.empty() || name.find('/') != std::string::npos)
+    if (dir.empty() || state.empty() || name.empty() || name.find('/') != std::string::npos ||
+        (!tokenFile.empty() && tcpPort < 0))
         return Usage();
 
     struct sigaction sa {};
@@ -57,7 +81,7 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &sa, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
-    Server server(dir, name, state, tcpPort);
+    Server server(dir, name, state, tcpPort, tokenFile);
     std::string error;
     if (!server.Start(&error)) {
         std::fprintf(stderr, "ap-emulator: %s\n", error.c_str());

@@ -9,24 +9,36 @@
 #include <unistd.h>
 
 namespace {
+const char kUsage[] = "usage: apctl [--device-dir DIR] [--name DfuDevice0] COMMAND [ARGUMENT...]\n"
+                      "       apctl --help | --version\n"
+                      "commands: fail-reads K, fail-writes K, absent on|off, delay-ms T,\n"
+                      "          short-reply on|off, hang on|off, stats, reset-stats,\n"
+                      "          dump current|factory, load current HEX, firmware A.B.C.D\n";
+
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: apctl [--device-dir DIR] [--name DfuDevice0] COMMAND [ARGUMENT...]\n"
-                 "commands: fail-reads K, fail-writes K, absent on|off, delay-ms T,\n"
-                 "          short-reply on|off, hang on|off, stats, reset-stats,\n"
-                 "          dump current|factory, load current HEX, firmware A.B.C.D\n");
+    std::fputs(kUsage, stderr);
     return 2;
+}
+
+int Print(const char* text) {
+    std::fputs(text, stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 } // namespace
 
 int main(int argc, char** argv) {
     std::string dir = devproto::DeviceDir(), name = "DfuDevice0", command;
     int i = 1;
-    for (; i + 1 < argc && argv[i][0] == '-'; i += 2) {
-        if (std::strcmp(argv[i], "--device-dir") == 0)
-            dir = argv[i + 1];
-        else if (std::strcmp(argv[i], "--name") == 0)
-            name = argv[i + 1];
+    for (; i < argc && argv[i][0] == '-'; ++i) {
+        bool valued = i + 1 < argc && argv[i + 1][0] != '\0' && argv[i + 1][0] != '-';
+        if (std::strcmp(argv[i], "--help") == 0 && argc == 2)
+            return Print(kUsage);
+        if (std::strcmp(argv[i], "--version") == 0 && argc == 2)
+            return Print("apctl " AP_VERSION "\n");
+        if (valued && std::strcmp(argv[i], "--device-dir") == 0)
+            dir = argv[++i];
+        else if (valued && std::strcmp(argv[i], "--name") == 0)
+            name = argv[++i];
         else
             return Usage();
     }

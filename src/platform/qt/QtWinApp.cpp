@@ -67,6 +67,12 @@ void AfxWaitWhile(const std::function<bool()>& busy) {
 int AfxWinMain(CWinApp* app, int argc, char** argv) {
     if (argc > 0 && argv[0])
         AfxSetAppTitleFromPath(argv[0]);
+    std::string text;
+    if (int code = app ? AfxCommandLine(*app, argc, argv, &text) : -1; code >= 0) {
+        std::FILE* out = code == 0 ? stdout : stderr;
+        std::fputs(text.c_str(), out);
+        return std::fflush(out) == 0 ? code : 1;
+    }
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     bool wantsDisplay = !platform || !*platform || std::string(platform).find("xcb") == 0;
     if (wantsDisplay && !std::getenv("WAYLAND_DISPLAY")) {

@@ -78,6 +78,22 @@ int AfxWinMain(CWinApp* app, int argc, char** argv) {
         AfxSetAppTitleFromPath(path);
     else if (argc > 0 && argv[0])
         AfxSetAppTitleFromPath(argv[0]);
+    std::string text;
+    if (int code = app ? AfxCommandLine(*app, argc, argv, &text) : -1; code >= 0) {
+        // Written where a console or a redirection gives a place to write; else shown.
+        HANDLE out = GetStdHandle(code == 0 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+        DWORD type = out && out != INVALID_HANDLE_VALUE ? GetFileType(out) : FILE_TYPE_UNKNOWN;
+        DWORD written = 0;
+        if (type != FILE_TYPE_UNKNOWN)
+            return WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written,
+                             nullptr) &&
+                           written == text.size()
+                       ? code
+                       : 1;
+        MessageBoxA(nullptr, text.c_str(), AfxGetAppTitle().c_str(),
+                    MB_OK | (code == 0 ? MB_ICONINFORMATION : MB_ICONERROR));
+        return code;
+    }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES |
                                                        ICC_PROGRESS_CLASS | ICC_INTERNET_CLASSES};
     InitCommonControlsEx(&controls);

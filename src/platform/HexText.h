@@ -1,13 +1,14 @@
 #pragma once
 
-#include "platform/Win32Types.h"
+#include "Win32Types.h"
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
 // Bytes as hexadecimal text and back, for every place that shows, stores or reads bytes
-// in hexadecimal: the key file, the pages, ap-config, the emulator's state file.
+// in hexadecimal: the key file, the pages, ap-config, the emulator's state file and the
+// loopback transport's token.
 class HexText {
 public:
     // The value of one hexadecimal digit, or -1.
