@@ -133,8 +133,19 @@ apconfig_text() {
     apconfig_text 0 "with a Windows-1252 password file" --password-file pw-ansi get essid
     apconfig_text 0 "passwd back from a file with a byte-order mark" --password-file pw-bom passwd
     AP_PASSWORD=admin apconfig_text 0 "set essid back" set --no-key-file essid=winenet
+    # The key file in a folder named beyond ASCII, given on the command line and, as the
+    # default, by LOCALAPPDATA (which Wine sets for each program: cmd sets it here).
+    export AP_PASSWORD=admin
+    keys=$'Cl\xc3\xa9s' data=$'Donn\xc3\xa9es'
+    apconfig_text 0 "set a key with --key-folder $keys" --key-folder "$keys" set wepType=64-bit \
+        wepKey1=a1b2c3d4e5
+    grep -q '^0=021a2b3c4d5e' "$keys/OEM.tmp" ||
+        { echo "ap-config.exe --key-folder $keys left no key file there"; exit 1; }
+    LC_ALL=C.UTF-8 wine cmd /c "set LOCALAPPDATA=$(winepath -w "$scratch/$data")&& $(winepath -w "$apconfig") set wepKey1=a1b2c3d4e6" >/dev/null
+    grep -q '^0=021a2b3c4d5e' "$data/ap-utility/OEM.tmp" ||
+        { echo "ap-config.exe with LOCALAPPDATA=...\\$data left no key file there"; exit 1; }
 )
-echo "ap-config.exe: the password and values with é and € from the command line, the environment and password files in UTF-8 and Windows-1252"
+echo "ap-config.exe: the password and values with é and € from the command line, the environment and password files in UTF-8 and Windows-1252; the key file in folders named beyond ASCII"
 
 # list over the loopback transport (its one unit, once), --device beside AP_DEVICE_ADDR, and an
 # output that cannot be written.

@@ -2,10 +2,10 @@
 
 #include "platform/HexText.h"
 #include "platform/Profile.h"
+#include "platform/SystemText.h"
 #include "platform/WholeFile.h"
 
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -126,15 +126,17 @@ std::string KeyFilePath() {
 }
 
 std::string MenuKeyFileFolder() {
+    std::string folder;
 #ifdef _WIN32
-    const char* local = std::getenv("LOCALAPPDATA");
-    return local && *local ? std::string(local) + "\\ap-utility" : std::string();
+    if (systemtext::Environment("LOCALAPPDATA", &folder) && !folder.empty())
+        return folder + "\\ap-utility";
+    return {};
 #else
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data && data[0] == '/')
-        return std::string(data) + "/ap-utility";
-    const char* home = std::getenv("HOME");
-    return home && *home ? std::string(home) + "/.local/share/ap-utility" : std::string();
+    if (systemtext::Environment("XDG_DATA_HOME", &folder) && folder[0] == '/')
+        return folder + "/ap-utility";
+    if (systemtext::Environment("HOME", &folder) && !folder.empty())
+        return folder + "/.local/share/ap-utility";
+    return {};
 #endif
 }
 
@@ -147,11 +149,12 @@ KeyFileState KeyFileStateOf(const ConfigImage& image) {
     default:
         return KeyFileState::kUnusable;
     }
-    // There but unreadable: rebuilding it would empty it.
-    FILE* f = std::fopen(KeyFilePath().c_str(), "r");
-    if (!f)
+    // There but unreadable: rebuilding it would empty it. A limit of 0 reads one byte at
+    // most: kTooLarge is a readable file with something in it.
+    std::string firstByte;
+    wholefile::Got got = wholefile::Read(KeyFilePath(), 0, true, &firstByte, nullptr);
+    if (got != wholefile::Got::kDone && got != wholefile::Got::kTooLarge)
         return KeyFileState::kUnusable;
-    std::fclose(f);
     CProfileBatch file(ProfilePath().c_str());
     return ReadEntry(file, "0", "000000000000") == MacText(image) ? KeyFileState::kThisDevice
                                                                   : KeyFileState::kOtherDevice;

@@ -52,6 +52,23 @@ BOOL Fail(DWORD error) {
 
 constexpr DWORD kInvalidHandle = 6; // ERROR_INVALID_HANDLE
 
+// Sends a frame that the emulator answers with a status word, and reads that word. On a
+// failure to send or to hear the answer in time the socket is closed and the last error
+// set (ERROR_SEM_TIMEOUT, else ERROR_FILE_NOT_FOUND).
+bool Exchange(devproto::Socket s, const uint8_t* frame, size_t size, uint32_t* status) {
+    uint8_t word[4];
+    bool timedOut = false;
+    int64_t deadline = devproto::NowMs() + ReplyTimeoutMs();
+    if (!devproto::WriteAll(s, frame, size) ||
+        !devproto::ReadAll(s, word, sizeof(word), deadline, &timedOut)) {
+        devproto::CloseSocket(s);
+        SetLastError(timedOut ? ERROR_SEM_TIMEOUT : ERROR_FILE_NOT_FOUND);
+        return false;
+    }
+    *status = devproto::GetU32(word);
+    return true;
+}
+
 } // namespace
 
 int ReplyTimeoutMs() {
@@ -64,16 +81,10 @@ void SetReplyTimeoutMs(int ms) {
 HANDLE Open(devproto::Socket s, DWORD desiredAccess, DWORD shareMode) {
     uint8_t open[devproto::kOpenFrameSize];
     devproto::EncodeOpen(open, desiredAccess, shareMode);
-    uint8_t status[4];
-    bool timedOut = false;
-    int64_t deadline = devproto::NowMs() + ReplyTimeoutMs();
-    if (!devproto::WriteAll(s, open, sizeof(open)) ||
-        !devproto::ReadAll(s, status, sizeof(status), deadline, &timedOut)) {
-        devproto::CloseSocket(s);
-        SetLastError(timedOut ? ERROR_SEM_TIMEOUT : ERROR_FILE_NOT_FOUND);
+    uint32_t code = 0;
+    if (!Exchange(s, open, sizeof(open), &code))
         return INVALID_HANDLE_VALUE;
-    }
-    if (uint32_t code = devproto::GetU32(status); code != 0) {
+    if (code != 0) {
         devproto::CloseSocket(s);
         SetLastError(code);
         return INVALID_HANDLE_VALUE;
@@ -200,17 +211,11 @@ HANDLE OpenLoopback(const char* fileName, uint16_t port, const uint8_t* token, D
     }
     uint8_t auth[devproto::kAuthFrameSize];
     devproto::EncodeAuth(auth, token);
-    uint8_t status[4];
-    bool timedOut = false;
-    int64_t deadline = devproto::NowMs() + ReplyTimeoutMs();
-    if (!devproto::WriteAll(s, auth, sizeof(auth)) ||
-        !devproto::ReadAll(s, status, sizeof(status), deadline, &timedOut)) {
-        devproto::CloseSocket(s);
-        SetLastError(timedOut ? ERROR_SEM_TIMEOUT : ERROR_FILE_NOT_FOUND);
+    uint32_t code = 0;
+    if (!Exchange(s, auth, sizeof(auth), &code))
         return INVALID_HANDLE_VALUE;
-    }
     // Any other answer than 0 (an emulator without tokens answers 87) is a refusal.
-    if (devproto::GetU32(status) != 0) {
+    if (code != 0) {
         devproto::CloseSocket(s);
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;

@@ -4,28 +4,15 @@
 #ifdef _WIN32
 #include "DeviceClient.h"
 #include "DeviceIo.h"
+#include "SystemText.h"
 
 #include <string>
 
 namespace {
 
-// The process's own environment (the C library's copy misses SetEnvironmentVariableA):
-// false when the variable is unset.
-bool EnvironmentText(const char* name, std::string* value) {
-    DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
-    if (size == 0)
-        return false;
-    value->assign(size, '\0');
-    DWORD n = GetEnvironmentVariableA(name, &(*value)[0], size);
-    if (n == 0 || n >= size)
-        return false;
-    value->resize(n);
-    return true;
-}
-
 bool LoopbackPort(uint16_t* port) {
     std::string value;
-    if (!EnvironmentText("AP_DEVICE_ADDR", &value))
+    if (!systemtext::Environment("AP_DEVICE_ADDR", &value))
         return false;
     return devclient::LoopbackRequested(value.c_str(), port);
 }
@@ -47,8 +34,8 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
     uint16_t port = 0;
     if (LoopbackPort(&port)) {
         std::string text, file;
-        EnvironmentText("AP_DEVICE_TOKEN", &text);
-        EnvironmentText("AP_DEVICE_TOKEN_FILE", &file);
+        systemtext::Environment("AP_DEVICE_TOKEN", &text);
+        systemtext::Environment("AP_DEVICE_TOKEN_FILE", &file);
         uint8_t token[devproto::kTokenSize];
         bool known = devclient::LoopbackToken(text.c_str(), file.c_str(), token);
         return devclient::OpenLoopback(fileName, port, known ? token : nullptr, desiredAccess,

@@ -78,4 +78,8 @@ enum class Got {
 Got Read(const std::string& path, size_t limit, bool regularOnly, std::string* content,
          std::string* error);
 
+// The standard input whole, as Read reads a file (kDone, kTooLarge or kFailed): what a
+// command takes from "-".
+Got ReadStandardInput(size_t limit, std::string* content, std::string* error);
+
 } // namespace wholefile

@@ -170,4 +170,8 @@ Got Read(const std::string& path, size_t limit, bool regularOnly, std::string* c
     return got;
 }
 
+Got ReadStandardInput(size_t limit, std::string* content, std::string* error) {
+    return ReadOpen(STDIN_FILENO, limit, content, error);
+}
+
 } // namespace wholefile

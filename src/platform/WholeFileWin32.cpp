@@ -95,21 +95,11 @@ bool MayReplace(const std::string& path, std::string* reason) {
     return false;
 }
 
-Got Read(const std::string& path, size_t limit, bool regularOnly, std::string* content,
-         std::string* error) {
+namespace {
+
+// The rest of an open file, at most limit bytes; got is where a caller's refusal comes in.
+Got ReadOpen(HANDLE file, Got got, size_t limit, std::string* content, std::string* error) {
     content->clear();
-    if (regularOnly && KindOf(path) == Kind::kFolder)
-        return Got::kNotRegular;
-    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        DWORD code = GetLastError();
-        bool missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
-        return Fail(missing ? Got::kMissing : Got::kFailed, error);
-    }
-    Got got = Got::kDone;
-    if (regularOnly && GetFileType(file) != FILE_TYPE_DISK)
-        got = Got::kNotRegular;
     char buffer[65536];
     while (got == Got::kDone) {
         DWORD room = static_cast<DWORD>(std::min(sizeof(buffer), limit + 1 - content->size()));
@@ -126,10 +116,38 @@ Got Read(const std::string& path, size_t limit, bool regularOnly, std::string* c
         if (content->size() > limit)
             got = Got::kTooLarge;
     }
-    CloseHandle(file);
     if (got != Got::kDone)
         content->clear();
     return got;
+}
+
+} // namespace
+
+Got Read(const std::string& path, size_t limit, bool regularOnly, std::string* content,
+         std::string* error) {
+    content->clear();
+    if (regularOnly && KindOf(path) == Kind::kFolder)
+        return Got::kNotRegular;
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD code = GetLastError();
+        bool missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
+        return Fail(missing ? Got::kMissing : Got::kFailed, error);
+    }
+    bool refused = regularOnly && GetFileType(file) != FILE_TYPE_DISK;
+    Got got = ReadOpen(file, refused ? Got::kNotRegular : Got::kDone, limit, content, error);
+    CloseHandle(file);
+    return got;
+}
+
+Got ReadStandardInput(size_t limit, std::string* content, std::string* error) {
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    if (in == nullptr || in == INVALID_HANDLE_VALUE) { // no standard input: nothing in it
+        content->clear();
+        return Got::kDone;
+    }
+    return ReadOpen(in, Got::kDone, limit, content, error);
 }
 
 } // namespace wholefile

@@ -572,11 +572,27 @@ TEST_F(ApConfigTest, PasswordAsTheLoginChecksIt) {
         EXPECT_NE(large.err.find("larger than a password file can be (4 KiB)"), std::string::npos)
             << large.err;
     }
-    // So is a desired state past a backup's size.
-    Result endless = RunApConfig({"apply", "/dev/zero"});
-    EXPECT_EQ(endless.code, 2);
-    EXPECT_NE(endless.err.find("larger than a desired state can be (1 MiB)"), std::string::npos)
-        << endless.err;
+    // So is a desired state past a backup's size, and standard input past the same limits.
+    const Launch endlessInput{"ap-config.out", -1, ".", "/dev/zero"};
+    for (const auto& [args, password, how, message] :
+         std::vector<std::tuple<std::vector<std::string>, const char*, Launch, std::string>>{
+             {{"apply", "/dev/zero"}, "admin", {}, "larger than a desired state can be (1 MiB)"},
+             {{"apply", "-"},
+              "admin",
+              endlessInput,
+              "cannot read standard input: larger than a desired state can be (1 MiB)"},
+             {{"restore", "-"},
+              "admin",
+              endlessInput,
+              "cannot read standard input: larger than a backup can be (1 MiB)"},
+             {{"--password-file", "-", "get", "essid"},
+              nullptr,
+              endlessInput,
+              "cannot read standard input: larger than a password file can be (4 KiB)"}}) {
+        Result endless = RunApConfig(args, password, how);
+        EXPECT_EQ(endless.code, 2) << testing::PrintToString(args);
+        EXPECT_NE(endless.err.find(message), std::string::npos) << endless.err;
+    }
     EXPECT_EQ(Stat("opens"), 0);
     // A pipe is read as its writer gives it, as <(echo recovery) gives a password.
     ASSERT_EQ(mkfifo("pipe", 0600), 0);

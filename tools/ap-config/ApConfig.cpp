@@ -8,7 +8,6 @@
 #include "KeyExport.h"
 #include "PasswordFile.h"
 #include "PrivateFile.h"
-#include "SystemText.h"
 #include "Terminal.h"
 #include "device/ConfigTransfer.h"
 #include "device/DeviceChannel.h"
@@ -16,6 +15,7 @@
 #include "device/WepKeyTable.h"
 #include "platform/HexText.h"
 #include "platform/InstanceLock.h"
+#include "platform/SystemText.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -177,19 +177,15 @@ int ApConfig::CheckUsage() {
 bool ApConfig::PasswordLines(std::vector<std::string>* lines, bool wantNew) {
     lines->clear();
     if (!m_passwordFile.empty()) {
-        std::string error, text;
+        std::string error;
         size_t count = wantNew ? 3 : 1;
-        bool read = m_passwordFile == "-"
-                        ? Console::ReadInput(PasswordFile::kLargestFile, &text, &error)
-                        : PasswordFile::Read(m_passwordFile, count, lines, &error);
-        if (read && m_passwordFile == "-")
-            *lines = PasswordFile::Lines(text, count);
-        if (!read) {
-            Fail(kExitRefused, "cannot read " + m_passwordFile + ": " + error);
+        if (!PasswordFile::Read(m_passwordFile, count, lines, &error)) {
+            Fail(kExitRefused, "cannot read " + Console::InputName(m_passwordFile) + ": " + error);
             return false;
         }
         if (wantNew && lines->size() < 3) {
-            Fail(kExitRefused, m_passwordFile + " needs the new password on lines 2 and 3");
+            Fail(kExitRefused,
+                 Console::InputName(m_passwordFile) + " needs the new password on lines 2 and 3");
             return false;
         }
         return true;

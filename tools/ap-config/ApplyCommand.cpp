@@ -4,7 +4,6 @@
 #include "ApConfig.h"
 
 #include "Console.h"
-#include "platform/WholeFile.h"
 
 namespace {
 
@@ -45,17 +44,11 @@ int ApConfig::ReadDesiredState() {
     const std::string& file = m_words[1];
     std::string text, error;
     // A desired state is a backup's size at most, from standard input as from a file.
-    bool read = file == "-";
-    if (read) {
-        read = Console::ReadInput(BackupFile::kLargestFile, &text, &error);
-    } else {
-        wholefile::Got got = wholefile::Read(file, BackupFile::kLargestFile, false, &text, &error);
-        read = got == wholefile::Got::kDone;
-        if (got == wholefile::Got::kTooLarge)
-            error = "larger than a desired state can be (1 MiB)";
-    }
+    bool read =
+        Console::ReadFileOrInput(file, BackupFile::kLargestFile, "a desired state", &text, &error);
     if (!read)
-        return Fail(kExitRefused, "cannot read " + file + ": " + error + "; nothing was written");
+        return Fail(kExitRefused, "cannot read " + Console::InputName(file) + ": " + error +
+                                      "; nothing was written");
     nlohmann::json state = nlohmann::json::parse(text, nullptr, false);
     if (state.is_discarded() || !state.is_object() || state.empty())
         return Fail(kExitRefused, file + " is not a JSON object of fields and their values; "

@@ -1,6 +1,7 @@
 #include "BackupFile.h"
 
 #include "ConfigFields.h"
+#include "Console.h"
 #include "Sha256.h"
 #include "device/ConfigFieldTable.h"
 #include "platform/HexText.h"
@@ -158,18 +159,13 @@ bool BackupFile::Parse(const std::string& text, std::string* why) {
 
 bool BackupFile::Load(const std::string& path, std::string* why) {
     std::string text, error;
-    switch (wholefile::Read(path, kLargestFile, false, &text, &error)) {
-    case wholefile::Got::kDone:
-        break;
-    case wholefile::Got::kTooLarge:
-        *why = path + " is larger than a backup can be (1 MiB)";
-        return false;
-    default:
-        *why = "cannot read " + path + ": " + error;
+    const std::string name = Console::InputName(path);
+    if (!Console::ReadFileOrInput(path, kLargestFile, "a backup", &text, &error)) {
+        *why = "cannot read " + name + ": " + error;
         return false;
     }
     if (!Parse(text, why)) {
-        *why = path + ": " + *why;
+        *why = name + ": " + *why;
         return false;
     }
     return true;

@@ -7,8 +7,6 @@
 #ifdef _WIN32
 #include "platform/WideText.h"
 
-#include <fcntl.h>
-#include <io.h>
 #include <windows.h>
 #endif
 
@@ -63,22 +61,19 @@ bool Console::Finish(std::string* reason) {
     return g_failure.empty();
 }
 
-bool Console::ReadInput(size_t limit, std::string* text, std::string* error) {
-#ifdef _WIN32
-    _setmode(_fileno(stdin), _O_BINARY);
-#endif
-    text->clear();
-    char buffer[4096];
-    size_t n;
-    while (text->size() <= limit && (n = std::fread(buffer, 1, sizeof(buffer), stdin)) > 0)
-        text->append(buffer, n);
-    if (std::ferror(stdin)) {
-        *error = "cannot read standard input";
-        return false;
+bool Console::ReadFileOrInput(const std::string& name, size_t limit, const char* what,
+                              std::string* text, std::string* error) {
+    wholefile::Got got = name == "-" ? wholefile::ReadStandardInput(limit, text, error)
+                                     : wholefile::Read(name, limit, false, text, error);
+    if (got == wholefile::Got::kTooLarge) {
+        bool mebibytes = limit >= (1u << 20);
+        *error = std::string("larger than ") + what + " can be (" +
+                 std::to_string(mebibytes ? limit >> 20 : limit >> 10) +
+                 (mebibytes ? " MiB)" : " KiB)");
     }
-    if (text->size() > limit) {
-        *error = "standard input holds more than " + std::to_string(limit) + " bytes";
-        return false;
-    }
-    return true;
+    return got == wholefile::Got::kDone;
+}
+
+std::string Console::InputName(const std::string& name) {
+    return name == "-" ? "standard input" : name;
 }

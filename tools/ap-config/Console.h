@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/WholeFile.h"
+
 #include <string>
 
 // Standard output and standard error of ap-config. The text is UTF-8; on Windows a console
@@ -12,7 +14,12 @@ public:
     // Flushes standard output: false, with the system's reason for the first write that
     // failed, when anything written to it was lost.
     static bool Finish(std::string* reason);
-    // Reads standard input to its end, at most limit bytes: false, with the reason, when it
-    // holds more or cannot be read.
-    static bool ReadInput(size_t limit, std::string* text, std::string* error);
+    // The file a command reads, or standard input when the name is "-": whole, at most limit
+    // bytes, as wholefile::Read reads a file (a pipe read until its writer closes it). False
+    // with the reason, to follow "cannot read NAME: ": the system's, or for more than limit
+    // bytes "larger than WHAT can be (4 KiB)", WHAT being, say, "a password file".
+    static bool ReadFileOrInput(const std::string& name, size_t limit, const char* what,
+                                std::string* text, std::string* error);
+    // The name of that file in a message: "standard input" for "-".
+    static std::string InputName(const std::string& name);
 };

@@ -3,10 +3,10 @@
 #include "ApConfig.h"
 
 #include "Codepage1252.h"
-#include "SystemText.h"
 #include "device/ConfigTransfer.h"
 #include "device/DeviceChannel.h"
 #include "platform/DeviceProtocol.h"
+#include "platform/SystemText.h"
 
 #include <algorithm>
 #include <cstdlib>

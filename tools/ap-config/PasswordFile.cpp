@@ -1,6 +1,7 @@
 #include "PasswordFile.h"
 
 #include "Codepage1252.h"
+#include "Console.h"
 #include "platform/WholeFile.h"
 
 #include <cstdio>
@@ -34,18 +35,11 @@ std::vector<std::string> PasswordFile::Lines(const std::string& text, size_t cou
 bool PasswordFile::Read(const std::string& path, size_t count, std::vector<std::string>* lines,
                         std::string* error) {
     std::string text;
-    switch (wholefile::Read(path, kLargestFile, false, &text, error)) {
-    case wholefile::Got::kDone:
-        break;
-    case wholefile::Got::kTooLarge:
-        *error = "larger than a password file can be (4 KiB)";
+    if (!Console::ReadFileOrInput(path, kLargestFile, "a password file", &text, error))
         return false;
-    default:
-        return false;
-    }
 #ifndef _WIN32
     struct stat st {};
-    if (stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IRGRP | S_IROTH)) != 0)
+    if (path != "-" && stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IRGRP | S_IROTH)) != 0)
         std::fprintf(stderr,
                      "ap-config: warning: %s may be read by other users (mode %04o); "
                      "chmod 600 %s\n",

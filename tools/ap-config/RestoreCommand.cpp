@@ -1,13 +1,9 @@
 // ap-config restore: a backup checked, then written back over the same access point.
 #include "ApConfig.h"
 
-#include "Console.h"
-
 int ApConfig::ReadBackupFile() {
-    std::string error, text;
-    if (m_words[1] == "-" ? !Console::ReadInput(BackupFile::kLargestFile, &text, &error) ||
-                                !m_backup.Parse(text, &error)
-                          : !m_backup.Load(m_words[1], &error))
+    std::string error;
+    if (!m_backup.Load(m_words[1], &error))
         return Fail(kExitRefused, error + "; nothing was written");
     if (m_withPassword && !m_backup.passwords)
         return Fail(kExitRefused, m_words[1] + ": this backup holds no password (it was taken "

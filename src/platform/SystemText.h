@@ -4,7 +4,7 @@
 
 // The text the system hands the program, as UTF-8. Linux hands UTF-8 already; Windows hands
 // UTF-16 to the wide calls (the command line through wmain, the environment through
-// _wgetenv, file names to the wholefile calls), never the ANSI code page of the narrow ones;
+// GetEnvironmentVariableW, file names to the wholefile calls and the profile services), never the ANSI code page of the narrow ones;
 // platform/WideText.h converts.
 namespace systemtext {
 
