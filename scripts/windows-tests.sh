@@ -103,7 +103,13 @@ AP_PASSWORD=wrong wine "$apconfig" show >/dev/null 2>&1
 code=$?
 set -e
 [ "$code" -eq 4 ] || { echo "ap-config.exe with a wrong password: exit $code"; exit 1; }
-echo "ap-config.exe over the loopback transport: get, verified set, wrong password (exit 4)"
+# Standard input where a file is read: a backup for diff, a password for --password-file.
+AP_PASSWORD=admin wine "$apconfig" backup "$(winepath -w "$scratch/backup.json")" >/dev/null
+AP_PASSWORD=admin wine "$apconfig" diff - <"$scratch/backup.json" >/dev/null ||
+    { echo "ap-config.exe diff - of the unit's own backup: exit $?"; exit 1; }
+printf 'admin\r\n' | wine "$apconfig" --password-file - get channel | tr -d '\r' | grep -qx "Channel 9" ||
+    { echo "ap-config.exe --password-file - did not read the password from standard input"; exit 1; }
+echo "ap-config.exe over the loopback transport: get, verified set, wrong password (exit 4), standard input for diff and --password-file"
 
 # ap-config.exe takes the text Windows hands it as UTF-16 (command line, environment), not
 # through the ANSI code page, and a password file as UTF-8 (with or without its mark) or, when

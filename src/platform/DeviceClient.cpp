@@ -52,21 +52,25 @@ BOOL Fail(DWORD error) {
 
 constexpr DWORD kInvalidHandle = 6; // ERROR_INVALID_HANDLE
 
-// Sends a frame that the emulator answers with a status word, and reads that word. On a
-// failure to send or to hear the answer in time the socket is closed and the last error
-// set (ERROR_SEM_TIMEOUT, else ERROR_FILE_NOT_FOUND).
-bool Exchange(devproto::Socket s, const uint8_t* frame, size_t size, uint32_t* status) {
+// Sends a frame that the emulator answers with a status word, and reads that word: true
+// when it is 0. Otherwise the socket is closed and the last error set: ERROR_SEM_TIMEOUT or
+// ERROR_FILE_NOT_FOUND when the frame or its answer did not pass, else the refusal given,
+// or the status itself for a refusal of 0.
+bool Exchange(devproto::Socket s, const uint8_t* frame, size_t size, DWORD refusal) {
     uint8_t word[4];
     bool timedOut = false;
     int64_t deadline = devproto::NowMs() + ReplyTimeoutMs();
+    DWORD error = ERROR_SUCCESS;
     if (!devproto::WriteAll(s, frame, size) ||
-        !devproto::ReadAll(s, word, sizeof(word), deadline, &timedOut)) {
-        devproto::CloseSocket(s);
-        SetLastError(timedOut ? ERROR_SEM_TIMEOUT : ERROR_FILE_NOT_FOUND);
-        return false;
-    }
-    *status = devproto::GetU32(word);
-    return true;
+        !devproto::ReadAll(s, word, sizeof(word), deadline, &timedOut))
+        error = timedOut ? ERROR_SEM_TIMEOUT : ERROR_FILE_NOT_FOUND;
+    else if (uint32_t status = devproto::GetU32(word); status != 0)
+        error = refusal != 0 ? refusal : status;
+    if (error == ERROR_SUCCESS)
+        return true;
+    devproto::CloseSocket(s);
+    SetLastError(error);
+    return false;
 }
 
 } // namespace
@@ -81,14 +85,8 @@ void SetReplyTimeoutMs(int ms) {
 HANDLE Open(devproto::Socket s, DWORD desiredAccess, DWORD shareMode) {
     uint8_t open[devproto::kOpenFrameSize];
     devproto::EncodeOpen(open, desiredAccess, shareMode);
-    uint32_t code = 0;
-    if (!Exchange(s, open, sizeof(open), &code))
+    if (!Exchange(s, open, sizeof(open), 0))
         return INVALID_HANDLE_VALUE;
-    if (code != 0) {
-        devproto::CloseSocket(s);
-        SetLastError(code);
-        return INVALID_HANDLE_VALUE;
-    }
     return AddHandle(s);
 }
 
@@ -211,15 +209,9 @@ HANDLE OpenLoopback(const char* fileName, uint16_t port, const uint8_t* token, D
     }
     uint8_t auth[devproto::kAuthFrameSize];
     devproto::EncodeAuth(auth, token);
-    uint32_t code = 0;
-    if (!Exchange(s, auth, sizeof(auth), &code))
-        return INVALID_HANDLE_VALUE;
     // Any other answer than 0 (an emulator without tokens answers 87) is a refusal.
-    if (code != 0) {
-        devproto::CloseSocket(s);
-        SetLastError(ERROR_ACCESS_DENIED);
+    if (!Exchange(s, auth, sizeof(auth), ERROR_ACCESS_DENIED))
         return INVALID_HANDLE_VALUE;
-    }
     return Open(s, desiredAccess, shareMode);
 }
 
