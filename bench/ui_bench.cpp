@@ -150,7 +150,9 @@ void InstallSelfProbe() {
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--app") == 0) {
         qAddPreRoutine(InstallSelfProbe);
-        return AfxWinMain(&theApp, argc, argv);
+        // The utility sees its own command line: the program's name and no "--app".
+        argv[1] = argv[0];
+        return AfxWinMain(&theApp, argc - 1, argv + 1);
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

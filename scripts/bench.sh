@@ -134,3 +134,8 @@ if [ -s "$work/errors" ] && [ "$failures" -gt 0 ]; then
     echo "Probe errors:" >&2
     sort "$work/errors" | uniq -c | head >&2
 fi
+# A row without a single pair is no noise but a program that no longer starts as measured.
+if grep -q '| 0 |$' "$results"; then
+    echo "bench.sh: a measurement has no run that succeeded (see the probe errors)" >&2
+    exit 1
+fi
