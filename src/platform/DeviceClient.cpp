@@ -1,5 +1,6 @@
 #include "DeviceClient.h"
 
+#include "SystemText.h"
 #include "WholeFile.h"
 
 #include <atomic>
@@ -165,31 +166,36 @@ BOOL Close(HANDLE handle) {
     return TRUE;
 }
 
-bool LoopbackRequested(const char* text, uint16_t* port) {
-    if (!text || !*text)
+bool LoopbackRequested(uint16_t* port) {
+    std::string address;
+    if (!systemtext::Environment("AP_DEVICE_ADDR", &address) || address.empty())
         return false;
-    if (!devproto::ParseLoopbackAddress(text, port))
+    if (!devproto::ParseLoopbackAddress(address.c_str(), port))
         *port = 0;
     return true;
 }
 
-bool LoopbackToken(const char* tokenText, const char* tokenFile,
-                   uint8_t token[devproto::kTokenSize]) {
-    if (tokenText && *tokenText)
-        return devproto::ParseToken(tokenText, token);
-    if (!tokenFile || !*tokenFile)
+namespace {
+
+// The token from AP_DEVICE_TOKEN, else from the file AP_DEVICE_TOKEN_FILE names: false when
+// neither is set, or the one taken is unreadable or not a token.
+bool LoopbackToken(uint8_t token[devproto::kTokenSize]) {
+    std::string text, file;
+    if (systemtext::Environment("AP_DEVICE_TOKEN", &text) && !text.empty())
+        return devproto::ParseToken(text, token);
+    if (!systemtext::Environment("AP_DEVICE_TOKEN_FILE", &file) || file.empty())
         return false;
     // A token with CR LF is the longest a token file may hold; only a regular file is read,
     // so a pipe at the name never holds the connection up.
-    std::string text;
-    if (wholefile::Read(tokenFile, 2 * devproto::kTokenSize + 2, true, &text, nullptr) !=
+    if (wholefile::Read(file, 2 * devproto::kTokenSize + 2, true, &text, nullptr) !=
         wholefile::Got::kDone)
         return false;
     return devproto::ParseToken(text, token);
 }
 
-HANDLE OpenLoopback(const char* fileName, uint16_t port, const uint8_t* token, DWORD desiredAccess,
-                    DWORD shareMode) {
+} // namespace
+
+HANDLE OpenLoopback(const char* fileName, uint16_t port, DWORD desiredAccess, DWORD shareMode) {
     if (port == 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
@@ -198,7 +204,8 @@ HANDLE OpenLoopback(const char* fileName, uint16_t port, const uint8_t* token, D
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    if (!token) { // nothing to prove the connection with: the emulator would refuse it
+    uint8_t token[devproto::kTokenSize];
+    if (!LoopbackToken(token)) { // nothing to prove the connection with: it would be refused
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }

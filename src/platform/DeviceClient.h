@@ -19,21 +19,15 @@ BOOL Control(HANDLE device, DWORD code, LPVOID inBuffer, DWORD inSize, LPVOID ou
              DWORD outSize, LPDWORD bytesReturned);
 BOOL Close(HANDLE handle);
 
-// The device address of the loopback transport from AP_DEVICE_ADDR's value: false when
-// the transport is not asked for (text empty or null); else *port, or 0 when the address is
-// not 127.0.0.1:PORT.
-bool LoopbackRequested(const char* text, uint16_t* port);
-// The loopback transport's token from the values of AP_DEVICE_TOKEN (its hexadecimal
-// digits) and AP_DEVICE_TOKEN_FILE (a file holding them), either null or empty when unset:
-// the first one set is the one taken. False when neither is set, or the one taken is
-// unreadable or not a token.
-bool LoopbackToken(const char* tokenText, const char* tokenFile,
-                   uint8_t token[devproto::kTokenSize]);
-// CreateFileA over the loopback transport, the connection proved with token (AUTH) before
-// it opens: 87 for a bad address, 5 without a token (null) or with one the emulator
-// refuses, 2 when nothing listens.
-HANDLE OpenLoopback(const char* fileName, uint16_t port, const uint8_t* token, DWORD desiredAccess,
-                    DWORD shareMode);
+// The device address of the loopback transport from AP_DEVICE_ADDR: false when
+// the transport is not asked for (AP_DEVICE_ADDR unset or empty); else *port, or 0 when the
+// address is not 127.0.0.1:PORT.
+bool LoopbackRequested(uint16_t* port);
+// CreateFileA over the loopback transport, the connection proved (AUTH) before it opens
+// with the token from AP_DEVICE_TOKEN (its hexadecimal digits), else from the file
+// AP_DEVICE_TOKEN_FILE names: 87 for a bad address, 5 without a token or with one the
+// emulator refuses, 2 when nothing listens.
+HANDLE OpenLoopback(const char* fileName, uint16_t port, DWORD desiredAccess, DWORD shareMode);
 
 int ReplyTimeoutMs();
 void SetReplyTimeoutMs(int ms);

@@ -5,7 +5,6 @@
 #include "DeviceIo.h"
 #include "DeviceProtocol.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -77,13 +76,8 @@ int ReplyTimeoutMs() {
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, SECURITY_ATTRIBUTES*,
                    DWORD, DWORD, HANDLE) {
     uint16_t port = 0;
-    if (devclient::LoopbackRequested(std::getenv("AP_DEVICE_ADDR"), &port)) {
-        uint8_t token[devproto::kTokenSize];
-        bool known = devclient::LoopbackToken(std::getenv("AP_DEVICE_TOKEN"),
-                                              std::getenv("AP_DEVICE_TOKEN_FILE"), token);
-        return devclient::OpenLoopback(fileName, port, known ? token : nullptr, desiredAccess,
-                                       shareMode);
-    }
+    if (devclient::LoopbackRequested(&port))
+        return devclient::OpenLoopback(fileName, port, desiredAccess, shareMode);
     std::string path = devproto::SocketPathForDevice(fileName ? fileName : "");
     if (path.empty()) {
         t_lastError = ERROR_FILE_NOT_FOUND;

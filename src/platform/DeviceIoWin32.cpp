@@ -4,20 +4,6 @@
 #ifdef _WIN32
 #include "DeviceClient.h"
 #include "DeviceIo.h"
-#include "SystemText.h"
-
-#include <string>
-
-namespace {
-
-bool LoopbackPort(uint16_t* port) {
-    std::string value;
-    if (!systemtext::Environment("AP_DEVICE_ADDR", &value))
-        return false;
-    return devclient::LoopbackRequested(value.c_str(), port);
-}
-
-} // namespace
 
 namespace deviceio {
 
@@ -32,15 +18,8 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
                    SECURITY_ATTRIBUTES* securityAttributes, DWORD creationDisposition,
                    DWORD flagsAndAttributes, HANDLE templateFile) {
     uint16_t port = 0;
-    if (LoopbackPort(&port)) {
-        std::string text, file;
-        systemtext::Environment("AP_DEVICE_TOKEN", &text);
-        systemtext::Environment("AP_DEVICE_TOKEN_FILE", &file);
-        uint8_t token[devproto::kTokenSize];
-        bool known = devclient::LoopbackToken(text.c_str(), file.c_str(), token);
-        return devclient::OpenLoopback(fileName, port, known ? token : nullptr, desiredAccess,
-                                       shareMode);
-    }
+    if (devclient::LoopbackRequested(&port))
+        return devclient::OpenLoopback(fileName, port, desiredAccess, shareMode);
     return ::CreateFileA(fileName, desiredAccess, shareMode, securityAttributes,
                          creationDisposition, flagsAndAttributes, templateFile);
 }

@@ -46,16 +46,13 @@ struct CProfileBatch::Impl {
     bool ok = true;
 };
 
-CProfileBatch::CProfileBatch(LPCSTR fileName) : m_impl(new Impl{widetext::Wide(fileName)}) {}
+CProfileBatch::CProfileBatch(LPCSTR fileName)
+    : m_impl(new Impl{widetext::Wide(fileName ? fileName : "")}) {}
 
 CProfileBatch::~CProfileBatch() = default;
 
 DWORD CProfileBatch::GetString(LPCSTR appName, LPCSTR keyName, LPCSTR defaultText,
                                LPSTR returnedString, DWORD size) {
-    // The lists of names, NUL-separated, which nothing here asks for: the narrow call as it is.
-    if (!appName || !keyName)
-        return GetPrivateProfileStringA(appName, keyName, defaultText, returnedString, size,
-                                        widetext::Utf8(m_impl->fileName.c_str()).c_str());
     if (size == 0)
         return 0;
     std::wstring wide(size, L'\0');
@@ -63,7 +60,8 @@ DWORD CProfileBatch::GetString(LPCSTR appName, LPCSTR keyName, LPCSTR defaultTex
     DWORD n = GetPrivateProfileStringW(app.get(), key.get(), fallback.get(), &wide[0], size,
                                        m_impl->fileName.c_str());
     wide.resize(n);
-    // As the narrow call does: what does not fit is cut, and the count leaves out the NUL.
+    // As the narrow call does: what does not fit is cut, and the count leaves out the NUL
+    // (a list of names keeps the NULs between its names, the last one ending it twice).
     std::string text = ToAnsi(wide);
     if (text.size() > size - 1)
         text.resize(size - 1);

@@ -1,6 +1,7 @@
 // The device channel against a real emulator process.
 #include "device/DeviceChannel.h"
 #include "Emulator.h"
+#include "TempFolder.h"
 #include "device/ConfigImage.h"
 #include "platform/DeviceIo.h"
 
@@ -8,7 +9,6 @@
 #include <cctype>
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -240,36 +240,19 @@ protected:
     EmulatorProcess emu{true};
 };
 
-std::string TextOf(const std::string& path) {
-    std::string text;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buffer[256];
-        text.assign(buffer, std::fread(buffer, 1, sizeof(buffer), f));
-        std::fclose(f);
-    }
-    return text;
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-}
-
 // The token from AP_DEVICE_TOKEN, else from the file AP_DEVICE_TOKEN_FILE names; without
 // one, or with one the emulator refuses, the open fails with ERROR_ACCESS_DENIED.
 TEST_F(TcpDeviceTest, TheTokenComesFromTheEnvironmentOrItsFile) {
-    const std::string file = TextOf(emu.TokenPath()), digits = file.substr(0, 64);
+    const std::string file = TempWorkingFolder::Read(emu.TokenPath()), digits = file.substr(0, 64);
     ASSERT_EQ(file.size(), 65u);
     std::string upper = digits, wrong = digits, shortOne = digits.substr(1);
     for (char& c : upper)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     wrong[0] = wrong[0] == 'f' ? 'e' : 'f';
     const std::string dir = emu.Folder();
-    WriteText(dir + "/crlf", digits + "\r\n");
-    WriteText(dir + "/twice", file + file);
-    WriteText(dir + "/bare", digits);
+    TempWorkingFolder::Write(dir + "/crlf", digits + "\r\n");
+    TempWorkingFolder::Write(dir + "/twice", file + file);
+    TempWorkingFolder::Write(dir + "/bare", digits);
     // A pipe nobody writes to would hold an open of it for good: it is never opened.
     ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0600), 0);
     std::string separated; // 64 characters, but bytes apart: "ab:cd:..."
@@ -317,7 +300,7 @@ TEST_F(TcpDeviceTest, TheTokenComesFromTheEnvironmentOrItsFile) {
     }
     // The token of an earlier start is refused after a new one.
     unsetenv("AP_DEVICE_TOKEN");
-    WriteText(dir + "/old", file);
+    TempWorkingFolder::Write(dir + "/old", file);
     setenv("AP_DEVICE_TOKEN_FILE", (dir + "/old").c_str(), 1);
     emu.Kill(SIGTERM);
     ASSERT_TRUE(emu.Start());

@@ -1,6 +1,7 @@
 // The emulator as its own program: durability, malformed requests, restarts.
 #include "Emulator.h"
 #include "DeviceModel.h"
+#include "TempFolder.h"
 #include "device/DeviceChannel.h"
 #include "platform/DeviceProtocol.h"
 #include "platform/HexText.h"
@@ -367,18 +368,13 @@ TEST(Emulator, StateFileModeIsKeptAndReadOnlyIsRefused) {
         before);
 }
 
-std::string FileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 // The token file: 64 lower-case hexadecimal digits and a line feed, for this user alone.
 void ExpectTokenFile(const std::string& path) {
     struct stat st {};
     ASSERT_EQ(lstat(path.c_str(), &st), 0) << path;
     EXPECT_TRUE(S_ISREG(st.st_mode)) << path;
     EXPECT_EQ(st.st_mode & 0777, 0600u) << path;
-    std::string text = FileText(path);
+    std::string text = TempWorkingFolder::Read(path);
     ASSERT_EQ(text.size(), 65u) << text;
     EXPECT_EQ(text.back(), '\n');
     EXPECT_EQ(text.find_first_not_of("0123456789abcdef"), 64u) << text;
@@ -406,7 +402,7 @@ TEST(Emulator, TcpConnectionsProveTheToken) {
     EmulatorProcess emu(true);
     ASSERT_TRUE(emu.Running());
     ExpectTokenFile(emu.TokenPath());
-    const std::string token = FileText(emu.TokenPath()).substr(0, 64);
+    const std::string token = TempWorkingFolder::Read(emu.TokenPath()).substr(0, 64);
     std::string wrong = token;
     wrong[63] = wrong[63] == '0' ? '1' : '0';
     std::vector<uint8_t> open(devproto::kOpenFrameSize);
@@ -453,7 +449,7 @@ TEST(Emulator, TcpConnectionsProveTheToken) {
     ASSERT_EQ(chmod(emu.TokenPath().c_str(), 0644), 0);
     ASSERT_TRUE(emu.Start());
     ExpectTokenFile(emu.TokenPath());
-    EXPECT_NE(FileText(emu.TokenPath()).substr(0, 64), token);
+    EXPECT_NE(TempWorkingFolder::Read(emu.TokenPath()).substr(0, 64), token);
 }
 
 // In daemon mode the port of --listen-tcp 0 is on the standard error once the command

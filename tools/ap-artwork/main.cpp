@@ -1,6 +1,7 @@
 // Writes the logo bitmap (bitmap 135), and the icon (icon 128, an .ico of 16, 32 and 48
 // pixels) when a second file is named, for the Windows resource script; with --png, the
 // icon at one size as a PNG file for the desktop's icon theme.
+#include "platform/CommandWords.h"
 #include "resources/Resources.h"
 
 #include <algorithm>
@@ -90,25 +91,19 @@ const char kUsage[] = "usage: ap-artwork LOGO.bmp [ICON.ico]\n"
                       "       ap-artwork --png SIZE ICON.png\n"
                       "       ap-artwork --help | --version\n";
 
-int Print(const char* text) {
-    std::fputs(text, stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
-}
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0)
-        return Print(kUsage);
+        return commandwords::Answer(kUsage);
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
-        return Print("ap-artwork " AP_VERSION "\n");
+        return commandwords::Answer("ap-artwork " AP_VERSION "\n");
     // A file name never starts with "-": an option in its place is a mistake, not a name.
     bool names = true;
     for (int i = 1; i < argc; ++i)
-        names = names && argv[i][0] != '\0' && (argv[i][0] != '-' || (i == 1 && argc == 4));
-    if (!names) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+        names = names && (commandwords::IsName(argv[i]) || (i == 1 && argc == 4));
+    if (!names)
+        return commandwords::Refuse(kUsage);
     if (argc == 4 && std::strcmp(argv[1], "--png") == 0) {
         const int size = std::atoi(argv[2]);
         if (size < 1 || size > 1024) {
@@ -117,10 +112,8 @@ int main(int argc, char** argv) {
         }
         return Write(argv[3], IconPng(size)) ? 0 : 1;
     }
-    if (argc != 2 && argc != 3) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+    if (argc != 2 && argc != 3)
+        return commandwords::Refuse(kUsage);
     if (!Write(argv[1], LogoBitmapFile()))
         return 1;
     return argc == 3 && !Write(argv[2], AppIconFile()) ? 1 : 0;

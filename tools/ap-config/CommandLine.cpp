@@ -3,6 +3,7 @@
 #include "ApConfig.h"
 #include "ConfigFields.h"
 #include "Console.h"
+#include "platform/CommandWords.h"
 
 #include <CLI/CLI.hpp>
 
@@ -44,8 +45,8 @@ CLI::App* Command(CLI::App& parent, const char* name, const char* description,
 // the standard stream.
 const CLI::Validator kNotAnOption(
     [](std::string& value) {
-        return value.size() > 1 && value[0] == '-' ? "needs a name, not the option " + value
-                                                   : std::string();
+        bool option = !value.empty() && value != "-" && !commandwords::IsName(value.c_str());
+        return option ? "needs a name, not the option " + value : std::string();
     },
     "");
 

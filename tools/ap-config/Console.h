@@ -7,6 +7,7 @@
 // Standard output and standard error of ap-config. The text is UTF-8; on Windows a console
 // is written through WriteConsoleW (as UTF-16), files and pipes get the UTF-8 bytes.
 // Every write to standard output is checked: the first failure is kept with its reason.
+// What a command reads comes through here too: a file, or standard input for "-".
 class Console {
 public:
     static void Out(const std::string& utf8);

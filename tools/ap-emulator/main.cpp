@@ -1,5 +1,6 @@
 // ap-emulator: the emulated access point behind the device socket.
 #include "Server.h"
+#include "platform/CommandWords.h"
 
 #include <csignal>
 #include <cstdio>
@@ -21,15 +22,10 @@ const char kUsage[] =
     "                   [--listen-tcp PORT [--tcp-token-file PATH]] [--foreground]\n"
     "       ap-emulator --help | --version\n";
 
-int Usage() {
-    std::fputs(kUsage, stderr);
-    return 2;
-}
-
-// A file name in the place of a value, never an option: "--state --help" is refused.
-bool IsValue(const char* arg) {
-    return arg[0] != '\0' && arg[0] != '-';
-}
+const char kHelp[] =
+    "Serves an emulated access point on DIR/NAME (a Unix socket), with the control\n"
+    "socket DIR/NAME.ctl; with --listen-tcp also on 127.0.0.1:PORT (0: a free port),\n"
+    "whose clients first send the token written to DIR/NAME.token (or PATH).\n";
 
 } // namespace
 
@@ -39,19 +35,12 @@ int main(int argc, char** argv) {
     int tcpPort = -1;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        bool valued = i + 1 < argc && IsValue(argv[i + 1]);
-        if (arg == "--help") {
-            std::fputs(kUsage, stdout);
-            std::fputs("Serves an emulated access point on DIR/NAME (a Unix socket), with the "
-                       "control\nsocket DIR/NAME.ctl; with --listen-tcp also on 127.0.0.1:PORT "
-                       "(0: a free port),\nwhose clients first send the token written to "
-                       "DIR/NAME.token (or PATH).\n",
-                       stdout);
-            return std::fflush(stdout) == 0 ? 0 : 1;
-        } else if (arg == "--version") {
-            std::printf("ap-emulator %s\n", AP_VERSION);
-            return std::fflush(stdout) == 0 ? 0 : 1;
-        } else if (arg == "--foreground")
+        bool valued = i + 1 < argc && commandwords::IsName(argv[i + 1]);
+        if (arg == "--help")
+            return commandwords::Answer((std::string(kUsage) + kHelp).c_str());
+        else if (arg == "--version")
+            return commandwords::Answer("ap-emulator " AP_VERSION "\n");
+        else if (arg == "--foreground")
             foreground = true;
         else if (valued && arg == "--device-dir")
             dir = argv[++i];
@@ -66,14 +55,14 @@ int main(int argc, char** argv) {
             if (port.empty() || port.size() > 5 ||
                 port.find_first_not_of("0123456789") != std::string::npos ||
                 std::stoi(port) > 65535)
-                return Usage();
+                return commandwords::Refuse(kUsage);
             tcpPort = std::stoi(port);
         } else
-            return Usage();
+            return commandwords::Refuse(kUsage);
     }
     if (dir.empty() || state.empty() || name.empty() || name.find('/') != std::string::npos ||
         (!tokenFile.empty() && tcpPort < 0))
-        return Usage();
+        return commandwords::Refuse(kUsage);
 
     struct sigaction sa {};
     sa.sa_handler = OnSignal;

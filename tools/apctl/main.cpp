@@ -1,4 +1,5 @@
 // apctl: sends one command to an emulator's control socket and prints the answer.
+#include "platform/CommandWords.h"
 #include "platform/DeviceProtocol.h"
 
 #include <cstdio>
@@ -15,42 +16,33 @@ const char kUsage[] = "usage: apctl [--device-dir DIR] [--name DfuDevice0] COMMA
                       "          short-reply on|off, hang on|off, stats, reset-stats,\n"
                       "          dump current|factory, load current HEX, firmware A.B.C.D\n";
 
-int Usage() {
-    std::fputs(kUsage, stderr);
-    return 2;
-}
-
-int Print(const char* text) {
-    std::fputs(text, stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
-}
 } // namespace
 
 int main(int argc, char** argv) {
     std::string dir = devproto::DeviceDir(), name = "DfuDevice0", command;
     int i = 1;
     for (; i < argc && argv[i][0] == '-'; ++i) {
-        bool valued = i + 1 < argc && argv[i + 1][0] != '\0' && argv[i + 1][0] != '-';
+        bool valued = i + 1 < argc && commandwords::IsName(argv[i + 1]);
         if (std::strcmp(argv[i], "--help") == 0 && argc == 2)
-            return Print(kUsage);
+            return commandwords::Answer(kUsage);
         if (std::strcmp(argv[i], "--version") == 0 && argc == 2)
-            return Print("apctl " AP_VERSION "\n");
+            return commandwords::Answer("apctl " AP_VERSION "\n");
         if (valued && std::strcmp(argv[i], "--device-dir") == 0)
             dir = argv[++i];
         else if (valued && std::strcmp(argv[i], "--name") == 0)
             name = argv[++i];
         else
-            return Usage();
+            return commandwords::Refuse(kUsage);
     }
     for (; i < argc; ++i)
         command += (command.empty() ? "" : " ") + std::string(argv[i]);
     if (command.empty())
-        return Usage();
+        return commandwords::Refuse(kUsage);
 
     std::string path = dir + "/" + name + ".ctl";
     sockaddr_un addr{};
     if (path.size() >= sizeof(addr.sun_path))
-        return Usage();
+        return commandwords::Refuse(kUsage);
     addr.sun_family = AF_UNIX;
     std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
     int fd = socket(AF_UNIX, SOCK_STREAM, 0);
