@@ -123,7 +123,7 @@ logon_run() {
 # The names of the RunOnce values that remove the uninstaller's copies.
 copy_values() {
     wine reg query "$runonce_key" 2>/dev/null | tr -d '\r' |
-        sed -n 's/^ *\(ap-utility uninstaller copy.*[^ ]\) \+REG_SZ .*/\1/p'
+        sed -n 's/^ *\(ap-utility uninstaller copy\( .*[^ ]\)\?\) \+REG_SZ .*/\1/p'
 }
 installed_files() { (cd "$program_dir" 2>/dev/null && find . -type f | sort); }
 # Every installed file with its contents, to tell that a refused run changed none.
@@ -523,7 +523,8 @@ echo "installer: refused while ap-config writes and while the utility runs (exit
 
 # A newer version installed: an older one is refused silently (exit 3) and asks otherwise
 # (No: exit 1), both leaving everything as it was; /ALLOWDOWNGRADE replaces it; an older
-# version installed is replaced without a question.
+# version installed (one that kept no record of its logo) is replaced without a question,
+# its logo with the rest.
 silent_install "the first install"
 wine reg add "$uninstall_key" /v DisplayVersion /d 99.0.0.0 /f >/dev/null
 before=$(installed_state)
@@ -541,6 +542,7 @@ code=0; wait "$setup_pid" || code=$?
 silent_install "/ALLOWDOWNGRADE" /ALLOWDOWNGRADE
 [ "$(reg_value "$uninstall_key" DisplayVersion)" = "$AP_VERSION" ] || fail "/ALLOWDOWNGRADE left the entry"
 wine reg add "$uninstall_key" /v DisplayVersion /d 0.9.0.0 /f >/dev/null
+wine reg delete 'HKCU\Software\ap-utility' /v LogoInstalled /f >/dev/null
 silent_install "over an older version"
 [ "$(reg_value "$uninstall_key" DisplayVersion)" = "$AP_VERSION" ] || fail "the update left the entry"
 silent_uninstall "after the version checks" "$program_dir"
@@ -550,7 +552,7 @@ echo "installer: over a newer version refused (silent: exit 3; No: exit 1), inst
 
 # Installed into the folder a zip was unpacked to, where the user worked with their own logo
 # and key file: both stay as they were (no copy set aside, none deleted), the working folder
-# gets copies, the log says so; the uninstall leaves just them.
+# gets copies, the last page and the log say so; the uninstall leaves just them.
 unpacked="$WINEPREFIX/drive_c/Unpacked"
 rm -rf "$unpacked" && mkdir -p "$unpacked"
 unzip -q "$zip_file" -d "$unpacked"
@@ -559,7 +561,19 @@ folder_win=$(windows_path "$folder")
 printf "the user's logo in the zip folder" >"$folder/OEM/Logo.bmp"
 printf '0=021a2b3c4d5e\r\n' >"$folder/OEM.tmp"
 rm -rf "$local_dir"
-silent_install "into the zip folder" "/D=$folder_win"
+wine "$setup" "/D=$folder_win" >/dev/null 2>&1 &
+setup_pid=$!
+page=$(wait_window "$setup_caption: License Agreement") || fail "no licence page"
+press "$page" Return # I Agree
+wait_window "$setup_caption: Installation Folder" >/dev/null || fail "no folder page"
+press "$page" Return # Install
+wait_window "$setup_caption: Completed" >/dev/null || fail "the installer did not complete"
+press "$page" Return # Next
+wait_window "$setup_caption: Your files kept" >/dev/null ||
+    fail "no page saying that the user's files were kept"
+shot "$page" installer-kept
+press "$page" Return # Close
+wait "$setup_pid" || fail "the install into the zip folder ended with exit code $?"
 [ "$(cat "$folder/OEM/Logo.bmp")" = "the user's logo in the zip folder" ] ||
     fail "the install into the zip folder replaced the user's logo"
 [ "$(cat "$folder/OEM.tmp")" = $'0=021a2b3c4d5e\r' ] || fail "the key file in the zip folder changed"
@@ -598,7 +612,8 @@ rm -rf "$(dirname "$moved")"
 code=$(exit_code "$setup" "$(switch Silent)" "$(switch Log "$(windows_path "$scratch/move.log")")" \
     "$(switch InstallLocation "$moved_win")")
 [ "$code" = 0 ] || fail "the install into $moved_win ended with exit code $code"
-[ ! -e "$program_dir" ] || fail "the install elsewhere left $(installed_files) in $program_dir"
+[ ! -e "$program_dir" ] ||
+    fail "the install elsewhere left $(installed_files | paste -sd ' ') in $program_dir"
 [ -f "$moved/Uninstall.exe" ] || fail "nothing installed in $moved_win"
 [ "$(user_path)" = "$user_path;$moved_win" ] || fail "after the move PATH is \"$(user_path)\""
 [ "$(reg_value "$uninstall_key" InstallLocation)" = "$moved_win" ] ||
@@ -637,11 +652,13 @@ while process.poll() is None:
             sys.exit(0)
 sys.exit("the installer ended before it wrote " + name.decode())
 PYTHON
-killed_update() { # WHAT: an update killed as it writes its first file
-    python3 "$scratch/kill-on-create.py" "$program_dir" "$first" wine "$setup" /S ||
+killed_update() { # WHAT [FOLDER]: an install into FOLDER killed as it writes its first file
+    local folder=${2:-$program_dir} to=()
+    [ -z "${2:-}" ] || to=("/D=$(windows_path "$2")")
+    python3 "$scratch/kill-on-create.py" "$folder" "$first" wine "$setup" /S "${to[@]}" ||
         fail "$1: the installer could not be ended half way"
     wineserver -w
-    [ -n "$(find "$program_dir" -name '*.previous')" ] || fail "$1: no update was under way"
+    [ -e "$folder/$first" ] || fail "$1: no install was under way"
 }
 silent_install "before the killed update"
 killed_update "the first killed update"
@@ -649,10 +666,19 @@ silent_install "after the killed update"
 [ "$(installed_state | grep -v ' ./Uninstall.exe$')" = "$shipped" ] ||
     fail "the install after a killed update left $(installed_files)"
 killed_update "the second killed update"
+[ -n "$(find "$program_dir" -name '*.previous')" ] || fail "the killed update set nothing aside"
 silent_uninstall "after the killed update" "$program_dir"
 nothing_left "the uninstall after a killed update" "$program_dir"
+# The same for an install into another folder, ended half way: the uninstaller of the install
+# before removes what it wrote.
+silent_install "before the killed move"
+mkdir -p "$moved"
+killed_update "the killed move" "$moved"
+silent_uninstall "after the killed move" "$program_dir"
+nothing_left "the uninstall after a killed move" "$program_dir" "$moved"
+rm -rf "$(dirname "$moved")"
 echo "installer: an update killed half way repaired by the next install, removed whole by" \
-     "the uninstaller"
+     "the uninstaller, and so is an install into another folder"
 
 # Two uninstalls before the next logon, each from its copy in %TEMP%: each copy has a value
 # of its own in RunOnce, and the logon removes both.
@@ -677,6 +703,7 @@ echo "uninstaller: two uninstalls before a logon, two RunOnce values, both copie
 # The signed build: its installer writes a signed uninstaller (makensis signs it as it makes
 # it), and installs signed programs.
 signed_dir="$WINEPREFIX/drive_c/Signed/ap-utility"
+rm -rf "$(dirname "$signed_dir")"
 code=$(exit_code "$signed_setup" /S '/D=C:\Signed\ap-utility')
 [ "$code" = 0 ] || fail "the signed installer ended with exit code $code"
 for file in Uninstall.exe "${names[@]}"; do

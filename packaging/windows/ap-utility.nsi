@@ -10,9 +10,11 @@
 ;
 ; What this installer keeps of an install, under HKCU\Software\ap-utility: InstallDir (the
 ; folder), PathEntry (the PATH entry it added, as written), LogoInstalled (1: the folder's
-; OEM\Logo.bmp is the one it put there; any other is the user's and stays). A file it
-; replaces is first set aside as NAME.previous: the installer and the uninstaller both clean
-; those up, so an update that was ended half way is repaired or removed by whatever runs next.
+; OEM\Logo.bmp is the one it put there; any other is the user's and stays). While it writes
+; the files, its journal there: PendingDir (the folder), PendingLogo (whether the logo is
+; among the files), PendingPut (1 once every file there before is set aside as
+; NAME.previous and the new ones are being written). An install ended half way is undone
+; from the journal by whatever runs next, the installer or the uninstaller.
 Unicode true
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
@@ -230,6 +232,50 @@ Function ${UN}EditPath
     Delete "$PLUGINSDIR\ap-path.exe"
 FunctionEnd
 
+; The install the journal names as ended half way undone: the files it had set aside put
+; back, and once it was writing, the ones it wrote where there were none taken away, so that
+; its folder is as it was before (in place, the install before whole again).
+Function ${UN}UndoPending
+    Push $0
+    Push $1
+    Push $2
+    ReadRegStr $1 HKCU "${RECORD_KEY}" "PendingDir"
+    ${If} $1 != ""
+        ${LOG} "Undoing the install in $1 that was ended half way"
+        ReadRegDWORD $0 HKCU "${RECORD_KEY}" "PendingPut"
+        ReadRegDWORD $2 HKCU "${RECORD_KEY}" "PendingLogo"
+        ${If} $0 = 1
+            !insertmacro FOR_EACH_FILE TAKE_BACK "$1" $2
+        ${EndIf}
+        !insertmacro FOR_EACH_FILE PUT_BACK "$1" 1
+        RMDir "$1\OEM"
+        RMDir "$1"
+        Call ${UN}EndJournal
+    ${EndIf}
+    Pop $2
+    Pop $1
+    Pop $0
+FunctionEnd
+
+Function ${UN}EndJournal
+    DeleteRegValue HKCU "${RECORD_KEY}" "PendingDir"
+    DeleteRegValue HKCU "${RECORD_KEY}" "PendingLogo"
+    DeleteRegValue HKCU "${RECORD_KEY}" "PendingPut"
+    DeleteRegKey /ifempty HKCU "${RECORD_KEY}"
+FunctionEnd
+
+; $0 (the folder of the install recorded, empty when there is none): 1 when the records say
+; that folder's logo is the installer's: their LogoInstalled, or, for an install of an
+; earlier version, which kept no such record and always put its logo there, always.
+Function ${UN}ReadLogoRecord
+    ${If} $0 != ""
+        ClearErrors
+        ReadRegDWORD $0 HKCU "${RECORD_KEY}" "LogoInstalled"
+        ${IfThen} ${Errors} ${|} StrCpy $0 1 ${|}
+    ${EndIf}
+    ${IfThen} $0 != 1 ${|} StrCpy $0 0 ${|}
+FunctionEnd
+
 ; The install in the folder $1: its PATH entry taken off (only the one the installer added,
 ; as it recorded it, and only when $Recorded says the records are this folder's), its
 ; files, those set aside by an update that did not finish, the logo when $2 is 1, and the
@@ -322,8 +368,9 @@ Function .onInit
     ${If} $R0 == ""
         StrCpy $PrevDir ""
     ${EndIf}
-    ReadRegDWORD $PrevLogo HKCU "${RECORD_KEY}" "LogoInstalled"
-    ${IfThen} $PrevLogo != 1 ${|} StrCpy $PrevLogo 0 ${|}
+    StrCpy $0 $PrevDir
+    Call ReadLogoRecord
+    StrCpy $PrevLogo $0
 
     ; An older version over a newer one only when asked: /ALLOWDOWNGRADE, or Yes to the
     ; question. The same version installs again (a repair).
@@ -375,12 +422,14 @@ Function un.onInit
     ; The records are this folder's only when they name it: else they belong to another
     ; install, which this uninstaller leaves alone.
     ReadRegStr $0 HKCU "${RECORD_KEY}" "InstallDir"
-    StrCpy $OwnLogo 0
     StrCpy $Recorded 0
     ${If} $0 == $INSTDIR
         StrCpy $Recorded 1
-        ReadRegDWORD $OwnLogo HKCU "${RECORD_KEY}" "LogoInstalled"
+    ${Else}
+        StrCpy $0 ""
     ${EndIf}
+    Call un.ReadLogoRecord
+    StrCpy $OwnLogo $0
     Call un.WaitUntilClosed
 FunctionEnd
 
@@ -404,9 +453,9 @@ Section "Install"
     ${EndIf}
     ${LOG} "Installing ${APPNAME} ${VERSION} in $INSTDIR"
 
-    ; An update of this folder that was ended half way: the files it had set aside back in
-    ; their places, so that the one below starts from the last whole install.
-    !insertmacro FOR_EACH_FILE PUT_BACK "$INSTDIR" 1
+    ; An install that was ended half way undone, so that this one starts from the last
+    ; whole install.
+    Call UndoPending
 
     ; A logo already in the folder is the user's unless the records say this installer put
     ; it there: it stays as it is (as in the folder a zip was unpacked to).
@@ -422,12 +471,16 @@ Section "Install"
     CreateDirectory "$INSTDIR\OEM"
     SetOverwrite try
     StrCpy $R9 0
+    WriteRegStr HKCU "${RECORD_KEY}" "PendingDir" "$INSTDIR"
+    WriteRegDWORD HKCU "${RECORD_KEY}" "PendingLogo" $OwnLogo
     !insertmacro FOR_EACH_FILE SET_ASIDE "$INSTDIR" $OwnLogo
+    WriteRegDWORD HKCU "${RECORD_KEY}" "PendingPut" 1
     !insertmacro FOR_EACH_FILE PUT "$INSTDIR" $OwnLogo
     ${If} $R9 = 1
         !insertmacro FOR_EACH_FILE TAKE_BACK "$INSTDIR" $OwnLogo
         RMDir "$INSTDIR\OEM"
         RMDir "$INSTDIR"
+        Call EndJournal
         ${LOG} "Not all files could be written; the installed ones are kept as they were."
         MessageBox MB_OK|MB_ICONSTOP \
             "The files of ${APPNAME} ${VERSION} could not all be written to$\n$\n$INSTDIR$\n$\nThe files there before are kept as they were." \
@@ -436,6 +489,7 @@ Section "Install"
         Abort
     ${EndIf}
     !insertmacro FOR_EACH_FILE DROP_PREVIOUS "$INSTDIR" 1
+    Call EndJournal
     SetOverwrite on
     SetOutPath "$INSTDIR"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
@@ -543,6 +597,7 @@ FunctionEnd
 Section "Uninstall"
     SetShellVarContext current
     Call un.WaitUntilClosed
+    Call un.UndoPending
 !ifdef UTILITY
     Delete "$SMPROGRAMS\${MENUNAME}\${MENUNAME}.lnk"
 !endif
