@@ -549,7 +549,8 @@ Section "Install"
         CopyFiles /SILENT "$INSTDIR\OEM\Logo.bmp" "${WORK_DIR}\OEM"
     ${EndIf}
     ${If} ${FileExists} "$INSTDIR\OEM.tmp"
-        StrCpy $Kept "$Kept$\n$INSTDIR\OEM.tmp"
+        ${IfThen} $Kept != "" ${|} StrCpy $Kept "$Kept$\n" ${|}
+        StrCpy $Kept "$Kept$INSTDIR\OEM.tmp"
         ${IfNot} ${FileExists} "${WORK_DIR}\OEM.tmp"
             CopyFiles /SILENT "$INSTDIR\OEM.tmp" "${WORK_DIR}"
         ${EndIf}
