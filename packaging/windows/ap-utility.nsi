@@ -304,7 +304,19 @@ Function ${UN}RemoveInstall
     !insertmacro FOR_EACH_FILE DROP_PREVIOUS "$1" 1
     RMDir "$1\OEM"
     ${If} $R9 = 0
-        Delete "$1\Uninstall.exe"
+        ; Started by the uninstall entry, the uninstaller runs from its copy while the one
+        ; that started it may still be ending: its file goes once that has ended.
+        StrCpy $0 0
+        ${Do}
+            Delete "$1\Uninstall.exe"
+            ${If} $EXEPATH == "$1\Uninstall.exe"
+            ${OrIfNot} ${FileExists} "$1\Uninstall.exe"
+            ${OrIf} $0 >= 50
+                ${Break}
+            ${EndIf}
+            Sleep 100
+            IntOp $0 $0 + 1
+        ${Loop}
         RMDir "$1"
     ${EndIf}
     Pop $0
