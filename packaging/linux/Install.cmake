@@ -1,7 +1,7 @@
 # What `make install` (cmake --install) puts under the prefix, and the Debian package made
 # from exactly that by CPack: the four programs, the logo for the working folder, the menu
 # entry with its launcher and icons, the AppStream data, the emulator's systemd user unit,
-# the manual pages, the ap-config completion, the copyright (the licence's text is in it, so
+# the manual pages, the ap-config completion, the Ansible collection, the copyright (the licence's text is in it, so
 # LICENSE itself is not installed), the changelog, the README and ap-config's document.
 include(GNUInstallDirs)
 set(linux ${CMAKE_CURRENT_LIST_DIR})
@@ -71,13 +71,20 @@ if(EXISTS ${linux}/ap-config.bash-completion)
     install(FILES ${linux}/ap-config.bash-completion
             DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME ap-config)
 endif()
+# The Ansible collection as ansible-galaxy installs it (ansible/CMakeLists.txt), where Debian's
+# Ansible looks for collections (its default collections path holds
+# /usr/share/ansible/collections).
+install(DIRECTORY ${AP_COLLECTION_TREE}/
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/ansible/collections/ansible_collections/aputility/access_point)
+
 # (make install and make deb configure first, so a completion added later is found.)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
              ${linux}/changelog ${linux}/description)
 
 # Everything the rules above install, built by `make install` and `make deb` (and by ALL).
 add_custom_target(install-files ALL DEPENDS ${icon_files} ${gz_files})
-add_dependencies(install-files ap-utility ap-emulator apctl ap-config ap-config-page logo)
+add_dependencies(install-files ap-utility ap-emulator apctl ap-config ap-config-page logo
+                 collection)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ap-utility)
@@ -88,6 +95,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The collection's modules run where ansible-core runs them; the programs need it not.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS ansible-core)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configure a wireless access point attached by USB")
