@@ -55,10 +55,11 @@ FUZZ_SECONDS ?= 60
 fuzz: deps
 	@bash scripts/fuzz.sh $(FUZZ_SECONDS)
 
-# The benchmarks need only the utility, the emulator and the bench programs.
+# The benchmarks need only the utility, the emulator and the bench programs, and for the
+# fleet's figures ap-config and the Ansible collection.
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target ap-utility ap-emulator bench_probe floor_login \
-	  floor_tabs bench_ui bench_channel bench_keyfile
+	  floor_tabs bench_ui bench_channel bench_keyfile ap-config collection
 	@bash scripts/bench.sh $(BUILD)
 
 # The Windows programs (mingw-w64 i686) in build-win32/; the tools are installed when missing.
