@@ -1,8 +1,9 @@
 # What `make install` (cmake --install) puts under the prefix, and the Debian package made
 # from exactly that by CPack: the four programs, the logo for the working folder, the menu
 # entry with its launcher and icons, the AppStream data, the emulator's systemd user unit,
-# the manual pages, the ap-config completion, the Ansible collection, the copyright (the licence's text is in it, so
-# LICENSE itself is not installed), the changelog, the README and ap-config's document.
+# the manual pages, the ap-config completion, the Ansible collection, the copyright (the
+# licence's text is in it, so LICENSE itself is not installed), the changelog, the README,
+# ap-config's document and the fleet's (docs/ansible.md).
 include(GNUInstallDirs)
 set(linux ${CMAKE_CURRENT_LIST_DIR})
 set(out ${CMAKE_BINARY_DIR}/packaging)
@@ -51,7 +52,7 @@ file(GLOB man_pages CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/man/*.1)
 list(APPEND man_pages ${AP_CONFIG_MANUAL})
 set(gz_files "")
 foreach(source ${man_pages} ${linux}/changelog ${CMAKE_SOURCE_DIR}/README.md
-        ${CMAKE_SOURCE_DIR}/docs/ap-config.md)
+        ${CMAKE_SOURCE_DIR}/docs/ap-config.md ${CMAKE_SOURCE_DIR}/docs/ansible.md)
     get_filename_component(name ${source} NAME)
     add_custom_command(OUTPUT ${out}/${name}.gz
         COMMAND sh -c "gzip -9nc \"$0\" > \"$1\"" ${source} ${out}/${name}.gz
