@@ -64,8 +64,9 @@ attributes:
   platform:
     support: full
     platforms: posix
+    description: Runs the managed host's C(ap-config); Windows hosts call C(ap-config.exe) through M(ansible.windows.win_command).
 author:
-  - ap-utility developers
+  - ap-utility developers (no GitHub account) !UNKNOWN
 '''
 
 EXAMPLES = r'''

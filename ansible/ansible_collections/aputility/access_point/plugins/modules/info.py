@@ -24,11 +24,13 @@ attributes:
     description: Reads only; the same in check mode.
   diff_mode:
     support: none
+    description: Nothing is changed.
   platform:
     support: full
     platforms: posix
+    description: Runs the managed host's C(ap-config); Windows hosts call C(ap-config.exe) through M(ansible.windows.win_command).
 author:
-  - ap-utility developers
+  - ap-utility developers (no GitHub account) !UNKNOWN
 '''
 
 EXAMPLES = r'''
