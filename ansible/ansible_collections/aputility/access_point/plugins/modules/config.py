@@ -1,4 +1,3 @@
-#!/usr/bin/python
 # -*- coding: utf-8 -*-
 # MIT License (see LICENSE in the collection's source repository)
 
