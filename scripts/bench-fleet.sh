@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The fleet's figures: one desired state applied by ansible-playbook (the built collection's
-# aputility.access_point.config, Ansible's default forks) to 5, 10 and 20 hosts on this
+# aputility.access_point.config, Ansible's default forks) to 1, 5, 10 and 20 hosts on this
 # machine, each its own emulator, beside one ap-config apply of the same state. Every run
 # writes every unit (the state alternates between two), so each figure holds a write.
 # Prints a Markdown section (scripts/bench.sh appends it to its results).
@@ -8,7 +8,7 @@
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 runs=${BENCH_FLEET_RUNS:-3}
-sizes=(5 10 20)
+sizes=(1 5 10 20)
 largest=${sizes[-1]}
 ap_config=$build/tools/ap-config/ap-config
 work=$(mktemp -d /tmp/ap-bench-fleet-XXXXXX)
