@@ -11,17 +11,9 @@ runs=${BENCH_FLEET_RUNS:-3}
 sizes=(1 5 10 20)
 largest=${sizes[-1]}
 ap_config=$build/tools/ap-config/ap-config
-work=$(mktemp -d /tmp/ap-bench-fleet-XXXXXX)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export ANSIBLE_COLLECTIONS_PATH=$build/ansible/collections ANSIBLE_CONFIG=$work/ansible.cfg
-export ANSIBLE_HOME=$work/ansible-home ANSIBLE_LOCAL_TEMP=$work/ansible-tmp ANSIBLE_NOCOLOR=1
-export ANSIBLE_RETRY_FILES_ENABLED=0 PATH=$build/tools/ap-config:$PATH AP_PASSWORD=admin
-: >"$ANSIBLE_CONFIG"
+source "$(dirname "$0")/ansible-env.sh" # work, start_unit
+export ANSIBLE_COLLECTIONS_PATH=$build/ansible/collections PATH=$build/tools/ap-config:$PATH
+export AP_PASSWORD=admin
 
 {
     echo "access_points:"
@@ -29,9 +21,7 @@ export ANSIBLE_RETRY_FILES_ENABLED=0 PATH=$build/tools/ap-config:$PATH AP_PASSWO
     echo "  hosts:"
 } >"$work/inventory.yml"
 for i in $(seq "$largest"); do
-    mkdir -m 700 "$work/unit$i"
-    pids+=("$("$build/tools/ap-emulator" --device-dir "$work/unit$i" --state "$work/unit$i/state" \
-        2>/dev/null)")
+    start_unit "$build/tools/ap-emulator" "$work/unit$i"
     echo "    unit$i: {ap_device_dir: $work/unit$i}" >>"$work/inventory.yml"
 done
 cat >"$work/apply.yml" <<'EOF'

@@ -130,7 +130,7 @@ done
 echo "ap-config.exe over the loopback transport: get, verified set, wrong password (exit 4), standard input for diff and --password-file, apply --json verified, unchanged and wrong-password"
 # The Windows hosts' Ansible tasks of docs/ansible.md, run on this machine against ap-config.exe.
 bash "$root/scripts/install-deps.sh" >/dev/null
-bash "$root/tests/ansible/windows.sh" "$apconfig" "$scratch"
+bash "$root/tests/ansible/windows.sh" "$apconfig"
 
 # ap-config.exe takes the text Windows hands it as UTF-16 (command line, environment), not
 # through the ANSI code page, and a password file as UTF-8 (with or without its mark) or, when

@@ -7,23 +7,14 @@
 # word, and no password shows in any -vvv output.
 #   tests/ansible/fleet.sh AP_CONFIG AP_EMULATOR APCTL COLLECTIONS_PATH
 set -euo pipefail
-ap_config=$1 emulator=$2 apctl=$3 collections=$4
-work=$(mktemp -d /tmp/ap-fleet-XXXXXX)
-pids=()
-finish() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap finish EXIT
+ap_config=$1 emulator=$2 apctl=$3
+export ANSIBLE_COLLECTIONS_PATH=$4 ANSIBLE_STDOUT_CALLBACK=default
+source "$(dirname "$0")/../../scripts/ansible-env.sh" # work, start_unit
 fail() { echo "fleet: $*" >&2; exit 1; }
 hosts=(ap1 ap2 ap3)
 fleet_password=fleet-Pw7 ap2_password=other-Pw9 changed_password=changed-Pw3
 
 # The modules' documentation renders, every option with its text and an example.
-export ANSIBLE_COLLECTIONS_PATH=$collections ANSIBLE_CONFIG=$work/ansible.cfg
-export ANSIBLE_HOME=$work/ansible-home ANSIBLE_LOCAL_TEMP=$work/ansible-tmp
-export ANSIBLE_NOCOLOR=1 ANSIBLE_RETRY_FILES_ENABLED=0 ANSIBLE_STDOUT_CALLBACK=default
-: >"$ANSIBLE_CONFIG"
 for module in config info; do
     ansible-doc "aputility.access_point.$module" >"$work/doc" || fail "ansible-doc $module failed"
     for option in device mac password password_file executable; do
@@ -49,10 +40,9 @@ password_bytes() {
     printf '0%.0s' $(seq $((32 - ${#text})))
 }
 # A unit of its own for each host, its stored block changed through the control socket.
-start_unit() { # HOST NAME MAC_LAST_BYTE PASSWORD DOMAIN
+host_unit() { # HOST NAME MAC_LAST_BYTE PASSWORD DOMAIN
     local dir=$work/$1 block
-    mkdir -m 700 "$dir"
-    pids+=("$("$emulator" --device-dir "$dir" --state "$dir/state" --name "$2" 2>/dev/null)")
+    start_unit "$emulator" "$dir" "$2"
     block=$("$apctl" --device-dir "$dir" --name "$2" dump current | sed 's/^ok //')
     block=$(block_with "$block" 13 "$3")
     block=$(block_with "$block" 160 "$5")
@@ -60,9 +50,9 @@ start_unit() { # HOST NAME MAC_LAST_BYTE PASSWORD DOMAIN
     "$apctl" --device-dir "$dir" --name "$2" load current "$block" >/dev/null
     "$apctl" --device-dir "$dir" --name "$2" reset-stats >/dev/null
 }
-start_unit ap1 DfuDevice0 61 "$fleet_password" 10
-start_unit ap2 DfuDevice0 62 "$ap2_password" 10
-start_unit ap3 DfuDevice1 63 "$fleet_password" 30
+host_unit ap1 DfuDevice0 61 "$fleet_password" 10
+host_unit ap2 DfuDevice0 62 "$ap2_password" 10
+host_unit ap3 DfuDevice1 63 "$fleet_password" 30
 writes() { # HOST: the unit's write count
     local name=DfuDevice0
     [ "$1" = ap3 ] && name=DfuDevice1

@@ -5,11 +5,11 @@
 # argv, stdin and content. Checks their check mode, changed_when (written, then unchanged)
 # and the failure with ap-config.exe's word. Sourced environment: Wine's (WINEPREFIX) and the
 # loopback emulator's (AP_DEVICE_ADDR, AP_DEVICE_TOKEN_FILE) of scripts/windows-tests.sh.
-#   tests/ansible/windows.sh AP_CONFIG_EXE SCRATCH_FOLDER
+#   tests/ansible/windows.sh AP_CONFIG_EXE
 set -euo pipefail
-exe=$1 work=$2/ansible-windows
+exe=$1
 root=$(cd "$(dirname "$0")/../.." && pwd)
-mkdir -p "$work"
+source "$root/scripts/ansible-env.sh" # work
 fail() { echo "windows ansible: $*" >&2; exit 1; }
 
 sed -n '/^## Windows hosts/,/^## /p' "$root/docs/ansible.md" | sed -n '/^```yaml$/,/^```$/p' |
@@ -24,9 +24,6 @@ exec wine "$exe" "\$@"
 EOF
 chmod +x "$work/ap-config"
 printf 'windows_desks:\n  hosts:\n    desk:\n      ansible_connection: local\n      ansible_python_interpreter: /usr/bin/python3\n' >"$work/inventory.yml"
-export ANSIBLE_CONFIG=$work/ansible.cfg ANSIBLE_HOME=$work/home ANSIBLE_LOCAL_TEMP=$work/tmp
-export ANSIBLE_NOCOLOR=1 ANSIBLE_RETRY_FILES_ENABLED=0
-: >"$ANSIBLE_CONFIG"
 run=0
 play() { # the exit code expected, then ansible-playbook's options
     local want=$1 got=0

@@ -45,6 +45,14 @@ options:
       - Default the variable C(AP_CONFIG_EXECUTABLE) of the task's environment, else
         C(ap-config) found on C(PATH) (C(/usr/bin/ap-config) from the Debian package).
     type: path
+attributes:
+  platform:
+    support: full
+    platforms: posix
+    description: Runs the managed host's C(ap-config); Windows hosts call C(ap-config.exe)
+      through M(ansible.windows.win_command) (see the collection's README).
+author:
+  - ap-utility developers (no GitHub account) !UNKNOWN
 requirements:
   - C(ap-config) on the managed host (Debian package C(ap-utility), or C(ap-config.exe) on
     Windows through M(ansible.windows.win_command), see the collection's README).
@@ -52,6 +60,6 @@ notes:
   - The device folder is the one of C(ap-config) (C(AP_DEVICE_DIR), C(AP_DEVICE_ADDR) for
     the loopback transport); give them in the task's or play's C(environment).
   - A failure carries C(ap-config)'s error object, I(code) (C(device), C(refused),
-    C(read-back-differs), C(wrong-password), C(in-use), C(changed-meanwhile)), I(exit_code)
-    and its message as I(msg).
+    C(read-back-differs), C(wrong-password), C(in-use), C(changed-meanwhile); C(failed) when
+    C(ap-config) gave none), I(exit_code) and its message as I(msg).
 '''

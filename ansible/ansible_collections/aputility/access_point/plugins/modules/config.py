@@ -60,12 +60,6 @@ attributes:
   diff_mode:
     support: full
     description: Each changed field with its value before and after.
-  platform:
-    support: full
-    platforms: posix
-    description: Runs the managed host's C(ap-config); Windows hosts call C(ap-config.exe) through M(ansible.windows.win_command).
-author:
-  - ap-utility developers (no GitHub account) !UNKNOWN
 '''
 
 EXAMPLES = r'''
@@ -134,10 +128,7 @@ result:
   type: str
   sample: verified
 code:
-  description:
-    - On failure, C(ap-config)'s error code word (C(device), C(refused), C(read-back-differs),
-      C(wrong-password), C(in-use), C(changed-meanwhile)); C(failed) when C(ap-config) gave no
-      error object.
+  description: On failure, C(ap-config)'s error code word (see the notes).
   returned: failure
   type: str
   sample: wrong-password

@@ -24,12 +24,6 @@ attributes:
   diff_mode:
     support: none
     description: Nothing is changed.
-  platform:
-    support: full
-    platforms: posix
-    description: Runs the managed host's C(ap-config); Windows hosts call C(ap-config.exe) through M(ansible.windows.win_command).
-author:
-  - ap-utility developers (no GitHub account) !UNKNOWN
 '''
 
 EXAMPLES = r'''
@@ -86,7 +80,7 @@ regulation_domain:
   type: str
   sample: FCC
 code:
-  description: On failure, C(ap-config)'s error code word.
+  description: On failure, C(ap-config)'s error code word (see the notes).
   returned: failure
   type: str
   sample: wrong-password
