@@ -153,8 +153,13 @@ def apply_options(params, check_mode):
 
 
 def diff_of(changes, unit):
-    before = dict((name, change.get('before')) for name, change in changes.items())
-    after = dict((name, change.get('after')) for name, change in changes.items())
+    """Each change's before and after; a field ap-config does not show (a password) is only
+    said to differ."""
+    def side(change, which):
+        return change.get(which) if isinstance(change, dict) else '(%s)' % change
+
+    before = dict((name, side(change, 'before')) for name, change in changes.items())
+    after = dict((name, side(change, 'after')) for name, change in changes.items())
     return dict(before=before, after=after, before_header=unit, after_header=unit)
 
 
