@@ -14,19 +14,6 @@ fail() { echo "fleet: $*" >&2; exit 1; }
 hosts=(ap1 ap2 ap3)
 fleet_password=fleet-Pw7 ap2_password=other-Pw9 changed_password=changed-Pw3
 
-# The modules' documentation renders, every option with its text and an example.
-for module in config info; do
-    ansible-doc "aputility.access_point.$module" >"$work/doc" || fail "ansible-doc $module failed"
-    for option in device mac password password_file executable; do
-        grep -q "^[-=] $option\$" "$work/doc" || fail "ansible-doc $module lacks $option"
-    done
-    grep -q "aputility.access_point.$module:" "$work/doc" || fail "$module has no example"
-done
-for option in settings key_folder force wait; do
-    grep -q "^[-=] $option\$" <(ansible-doc aputility.access_point.config) ||
-        fail "ansible-doc config lacks $option"
-done
-
 # bytes OFFSET HEX: the emulator's block with those bytes put at OFFSET.
 block_with() {
     local block=$1 offset=$2 bytes=$3
