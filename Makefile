@@ -88,6 +88,7 @@ uninstall:
 collection: configure
 	@cmake --build $(BUILD) --target collection
 	@mkdir -p dist
+	@rm -f dist/aputility-access_point-*.tar.gz
 	@cp $(BUILD)/ansible/aputility-access_point-*.tar.gz dist/
 	@ls dist/aputility-access_point-*.tar.gz
 
