@@ -46,6 +46,12 @@ EXAMPLES = r'''
   aputility.access_point.info:
     mac: 02:1a:2b:3c:4d:5e
     password_file: /etc/ap-utility/password
+
+- name: The second unit, through an ap-config that is not on the PATH
+  aputility.access_point.info:
+    device: DfuDevice1
+    password: "{{ ap_password }}"
+    executable: /opt/ap-utility/bin/ap-config
 '''
 
 RETURN = r'''
