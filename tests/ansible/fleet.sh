@@ -52,7 +52,8 @@ expect_writes() { # each host's write count
     done
 }
 
-# ap1 is named by its MAC address, ap2 has the one unit of its folder, ap3 names its device.
+# ap1 is named by its MAC address, ap2 has the one unit of its folder, ap3 names its device;
+# ap1 and ap2 are given ap-config by AP_CONFIG_EXECUTABLE, ap3 finds it on its PATH.
 cat >"$work/inventory.yml" <<EOF
 access_points:
   vars:
@@ -68,17 +69,18 @@ access_points:
   hosts:
     ap1:
       ap_mac: 02:1A:2B:3C:4D:61
-      ap_environment: {AP_DEVICE_DIR: $work/ap1, XDG_DATA_HOME: $work/ap1}
+      ap_environment: {AP_DEVICE_DIR: $work/ap1, XDG_DATA_HOME: $work/ap1,
+                       AP_CONFIG_EXECUTABLE: $ap_config}
     ap2:
       ap_password: $ap2_password
-      ap_environment: {AP_DEVICE_DIR: $work/ap2, XDG_DATA_HOME: $work/ap2}
+      ap_environment: {AP_DEVICE_DIR: $work/ap2, XDG_DATA_HOME: $work/ap2,
+                       AP_CONFIG_EXECUTABLE: $ap_config}
     ap3:
       ap_device: DfuDevice1
       ap_key_folder: $work/ap3
       ap_host_settings: {channel: Channel 13}
-      ap_environment: {AP_DEVICE_DIR: $work/ap3}
+      ap_environment: {AP_DEVICE_DIR: $work/ap3, PATH: "$(dirname "$ap_config"):$PATH"}
 EOF
-export PATH=$(dirname "$ap_config"):$PATH
 run=0
 playbook() { # the exit code expected, then ansible-playbook's options; sets summary
     local want=$1 got=0
