@@ -45,7 +45,7 @@ Expected ExpectedFor(ControlKind kind) {
     case ControlKind::kTabControl:
         return {"SysTabControl32", 0, 0, true};
     case ControlKind::kProgressBar:
-        return {"msctls_progress32", 0, 0, false};
+        return {"msctls_progress32", 0, 0, true}; // takes the focus as its dialog opens
     case ControlKind::kIpAddress:
         return {"SysIPAddress32", 0, 0, true};
     }
