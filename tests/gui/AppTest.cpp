@@ -16,7 +16,6 @@
 #include "resources/Dialog136Ids.h"
 
 #include <QAbstractButton>
-#include <QAccessible>
 #include <QTabBar>
 #include <QTest>
 #include <cstring>
@@ -376,58 +375,6 @@ TEST_F(AppTest, TheKeyboardAloneReachesEveryFieldAndApplies) {
     for (const KeyboardCases::Stored& stored : KeyboardCases::kStored)
         EXPECT_EQ(device.at(stored.offset), stored.value) << "at " << stored.offset;
     EXPECT_TRUE(ui.messages.empty());
-}
-
-// What a screen reader reads of the tab strip as the keys move over it: the strip named by the
-// page shown, that page's tab alone selected (and focused while the strip has the focus).
-TEST_F(AppTest, TheTabStripReadsAsThePageShown) {
-    CMainDlg main;
-    theApp.m_pMainWnd = &main;
-    WhenModal([&] {
-        QTabBar* tabs = qt::GetWidget(main)->findChild<QTabBar*>();
-        ASSERT_NE(tabs, nullptr);
-        QAccessibleInterface* strip = QAccessible::queryAccessibleInterface(tabs);
-        ASSERT_EQ(strip->role(), QAccessible::PageTabList);
-        ASSERT_EQ(strip->childCount(), 5);
-        const struct {
-            Qt::Key key;
-            Qt::KeyboardModifiers modifiers;
-            const char* page;
-            bool onStrip;
-        } steps[] = {
-            {Qt::Key_Tab, Qt::ControlModifier, "Encryption", true},
-            {Qt::Key_Tab, Qt::ControlModifier, "IP Config", true},
-            {Qt::Key_Tab, {}, "IP Config", false}, // to OK
-            {Qt::Key_Backtab, Qt::ShiftModifier, "IP Config", true},
-            {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, "Encryption", true},
-            {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, "Wireless", true},
-            {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, "Info", true},
-        };
-        QWidget* window = qt::GetWidget(main);
-        MoveFocusTo(window->focusWidget()); // OK, in the window made active
-        for (const auto& step : steps) {
-            QWidget* focus = window->focusWidget();
-            ASSERT_NE(focus, nullptr);
-            QTest::keyClick(focus, step.key, step.modifiers);
-            SCOPED_TRACE(step.page);
-            EXPECT_EQ(strip->text(QAccessible::Name).toStdString(), step.page);
-            std::vector<std::string> selected;
-            for (int i = 0; i < strip->childCount(); ++i)
-                if (strip->child(i)->state().selected)
-                    selected.push_back(strip->child(i)->text(QAccessible::Name).toStdString());
-            EXPECT_EQ(selected, std::vector<std::string>{step.page});
-            QAccessibleInterface* focused = strip->focusChild();
-            EXPECT_EQ(focused ? focused->text(QAccessible::Name).toStdString() : "",
-                      step.onStrip ? step.page : "");
-        }
-        // A screen reader's press on a tab shows its page, as a click does.
-        strip->child(0)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        EXPECT_EQ(tabs->currentIndex(), 0);
-        EXPECT_EQ(g_pCurrentPage, static_cast<CPageDialog*>(&g_wirelessPage));
-        main.EndDialog(IDCANCEL);
-    });
-    main.DoModal();
-    theApp.m_pMainWnd = nullptr;
 }
 
 TEST_F(AppTest, DefaultKeepsThePasswordAndCancelWritesNothing) {

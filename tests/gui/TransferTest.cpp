@@ -5,7 +5,6 @@
 #include "device/ProgressDlg.h"
 #include "platform/DialogTemplate.h"
 
-#include <QAccessible>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTest>
@@ -265,33 +264,6 @@ TEST_F(TransferTest, ProgressTicksEvery200MsAndPaintsEveryStep) {
     EXPECT_EQ(g_progressDlg.Percent(), 100);
     for (int percent = 1; percent <= 100; ++percent)
         ASSERT_TRUE(log.painted.count(percent)) << percent;
-}
-
-// A screen reader is told a write has started: the dialog and its bar are named, the bar takes
-// the focus as the dialog opens, and its value is the percentage.
-TEST_F(TransferTest, ProgressOpensWithItsNamedBarFocused) {
-    CProgressDlg::SetTickIntervalForTesting(0); // the product's tick: nothing ends it meanwhile
-    std::string title, name;
-    bool focused = false;
-    double value = -1;
-    WhenModal([&] {
-        auto* bar = Control<QProgressBar>(g_progressDlg, 1106);
-        ASSERT_NE(bar, nullptr);
-        PumpUntil([&] { return HasFocus(bar) && bar->value() >= 2; }, 2000);
-        focused = HasFocus(bar);
-        title = qt::GetWidget(g_progressDlg)->windowTitle().toStdString();
-        QAccessibleInterface* read = QAccessible::queryAccessibleInterface(bar);
-        name = read->text(QAccessible::Name).toStdString();
-        value = read->valueInterface() ? read->valueInterface()->currentValue().toDouble() : -1;
-        EXPECT_EQ(read->valueInterface()->maximumValue().toInt(), 100);
-        g_progressDlg.EndDialog(IDCANCEL);
-    });
-    g_progressDlg.DoModal();
-    EXPECT_EQ(title, "Writing the configuration");
-    EXPECT_EQ(name, "Writing the configuration");
-    EXPECT_TRUE(focused);
-    EXPECT_EQ(value, g_progressDlg.Percent());
-    EXPECT_GE(value, 2);
 }
 
 } // namespace

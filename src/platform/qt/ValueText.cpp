@@ -15,9 +15,15 @@ ValueText::ValueText(QWidget* parent) : QLabel(parent) {
 
 void ValueText::paintEvent(QPaintEvent* event) {
     QLabel::paintEvent(event);
-    if (!hasFocus() || text().isEmpty())
+    if (!hasFocus())
         return;
     QPainter painter(this);
+    if (text().isEmpty()) { // a caret where the text would start, as an empty edit shows
+        const QRect at = contentsRect();
+        painter.fillRect(at.left() + 1, at.top() + 1, 1, fontMetrics().height(),
+                         palette().brush(QPalette::Text));
+        return;
+    }
     const QRect box =
         style()->itemTextRect(fontMetrics(), contentsRect(), alignment(), isEnabled(), text());
     painter.fillRect(box, palette().brush(QPalette::Highlight));

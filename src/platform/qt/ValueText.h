@@ -1,7 +1,7 @@
 // A read-only edit over Qt: a value shown as a label is (sunken frame and all), which Tab and a
 // click reach. Focused, its text shows selected, as a read-only edit's does when Tab comes to
-// it, and Ctrl+C copies it; a screen reader reads it as read-only text named after its label.
-// Unfocused it is drawn as the label it replaces.
+// it (an empty one shows a caret), and Ctrl+C copies it; a screen reader reads it as read-only text
+// named after its label. Unfocused it is drawn as the label it replaces.
 #pragma once
 
 #include <QLabel>
