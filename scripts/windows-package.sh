@@ -258,7 +258,8 @@ expect("InstallerSwitches", installer["InstallerSwitches"],
         "Log": "/LOG=<LOGPATH>"})
 expect("ExpectedReturnCodes",
        [(c["InstallerReturnCode"], c["ReturnResponse"]) for c in installer["ExpectedReturnCodes"]],
-       [(1, "cancelledByUser"), (2, "packageInUse"), (3, "downgrade"), (4, "custom")])
+       [(1, "cancelledByUser"), (2, "packageInUse"), (3, "downgrade"), (4, "custom"),
+        (5, "invalidParameter")])
 expect("AppsAndFeaturesEntries DisplayVersion",
        installer["AppsAndFeaturesEntries"][0]["DisplayVersion"], version)
 if problems:
