@@ -484,13 +484,17 @@ silent_install() { # WHAT ARGUMENT...: an install that must succeed
     [ "$code" = 0 ] || fail "$what: the install ended with exit code $code"
 }
 # The uninstaller of the install in FOLDER, run as the uninstall entry runs it, from a copy
-# outside the folder that it can then remove whole, but waited for, for its exit code.
+# outside the folder that it can then remove whole, but waited for, for its exit code. That
+# copy (under a name of the caller's) and its folder are the caller's: nothing is set to
+# delete them at the next logon.
 silent_uninstall() { # WHAT FOLDER
-    local code
+    local code copy="$scratch/uninstaller/ap-utility-uninstall.exe"
     rm -rf "$scratch/uninstaller" && mkdir "$scratch/uninstaller"
-    cp "$2/Uninstall.exe" "$scratch/uninstaller/"
-    code=$(exit_code "$scratch/uninstaller/Uninstall.exe" /S "$(in_place "$(windows_path "$2")")")
+    cp "$2/Uninstall.exe" "$copy"
+    code=$(exit_code "$copy" /S "$(in_place "$(windows_path "$2")")")
     [ "$code" = 0 ] || fail "$1: the uninstall ended with exit code $code"
+    ! wine reg query "$runonce_key" 2>/dev/null | grep -iF "$(windows_path "$scratch/uninstaller")" ||
+        fail "$1: the next logon would delete the caller's copy of the uninstaller and its folder"
 }
 
 # The question while a lock is held names its holder: ap-config while it writes (its writer

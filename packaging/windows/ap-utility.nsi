@@ -459,10 +459,16 @@ Function un.onInit
     ; Started by the uninstall entry, the uninstaller runs from a copy of itself in %TEMP%,
     ; whose own removal at the restart a standard user may not arrange: the next logon
     ; deletes it (only the copy, and its folder if that is then empty), under a name of this
-    ; run's own, so that two uninstalls before a logon remove both copies.
+    ; run's own, so that two uninstalls before a logon remove both copies. Only a copy in a
+    ; folder NSIS made for it (%TEMP%\~nsuN.tmp): one the user made and started with _?=
+    ; is theirs, and so is its folder.
+    ${GetFileName} "$EXEDIR" $0
+    StrCpy $1 $0 4
+    StrCpy $2 $0 "" -4
     ${If} $EXEDIR != $INSTDIR
     ${AndIfNot} ${FileExists} "$EXEDIR\Uninstall.exe"
-        ${GetFileName} "$EXEDIR" $0
+    ${AndIf} $1 == "~nsu"
+    ${AndIf} $2 == ".tmp"
         System::Call 'kernel32::GetCurrentProcessId() i .r1'
         WriteRegStr HKCU "${RUNONCE_KEY}" "${APPNAME} uninstaller copy $0 $1" \
             '"$SYSDIR\cmd.exe" /c del /f /q "$EXEPATH" & rd "$EXEDIR"'
