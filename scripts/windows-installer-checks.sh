@@ -599,23 +599,39 @@ echo "installer: into the zip's folder, the user's logo and key file kept (and c
      "working folder), and left alone by the uninstall"
 
 # A folder that holds files of the user's by the installer's names (as a profile folder or a
-# drive's root may) is refused, silently with exit code 5, before anything changes: their
-# README.txt and LICENSE.txt stay theirs, and nothing of the product is added.
+# drive's root may) is refused before anything changes, silently with exit code 5, and by
+# the folder page, which stays for another folder: their README.txt and LICENSE.txt stay
+# theirs, and nothing of the product is added.
 foreign="$WINEPREFIX/drive_c/TheirFiles"
 rm -rf "$foreign" && mkdir -p "$foreign"
 printf 'their notes\r\n' >"$foreign/README.txt"
 printf 'their licence\r\n' >"$foreign/LICENSE.txt"
 code=$(exit_code "$setup" /S "/D=$(windows_path "$foreign")")
 [ "$code" = 5 ] || fail "the install into a folder of the user's files ended with exit code $code"
+setup_log | grep -qF "$(windows_path "$foreign")\README.txt" ||
+    fail "the log does not name the user's file: $(setup_log)"
+wine "$setup" "/D=$(windows_path "$foreign")" >/dev/null 2>&1 &
+setup_pid=$!
+page=$(wait_window "$setup_caption: License Agreement") || fail "no licence page"
+press "$page" Return # I Agree
+wait_window "$setup_caption: Installation Folder" >/dev/null || fail "no folder page"
+press "$page" Return # Install
+box=$(wait_window "$setup_caption") || fail "the folder page took a folder of the user's files"
+shot "$box" installer-foreign-folder
+press "$box" Return # OK
+wait_gone "$box" || fail "the refusal stays after OK"
+wait_window "$setup_caption: Installation Folder" >/dev/null ||
+    fail "the folder page did not stay after the refusal"
+press "$page" Escape # Cancel
+code=0; wait "$setup_pid" || code=$?
+[ "$code" = 1 ] || fail "Cancel on the folder page ended with exit code $code"
 [ "$(cd "$foreign" && find . | sort | paste -sd ' ')" = ". ./LICENSE.txt ./README.txt" ] &&
     [ "$(cat "$foreign/README.txt" "$foreign/LICENSE.txt")" = $'their notes\r\ntheir licence\r' ] ||
     fail "the refused install changed $(cd "$foreign" && find . | sort | paste -sd ' ')"
-setup_log | grep -qF "$(windows_path "$foreign")\README.txt" ||
-    fail "the log does not name the user's file: $(setup_log)"
 nothing_left "the refused install into a folder of the user's files"
 rm -rf "$foreign"
-echo "installer: a folder holding the user's own README.txt and LICENSE.txt refused (exit 5)," \
-     "both kept"
+echo "installer: a folder holding the user's own README.txt and LICENSE.txt refused (exit 5; the" \
+     "folder page stays), both kept"
 
 # One install per user: installed by default, then into another folder with the winget
 # manifest's switches, the first install goes with its PATH entry, leaving one entry; the
