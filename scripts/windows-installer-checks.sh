@@ -630,8 +630,16 @@ code=0; wait "$setup_pid" || code=$?
     fail "the refused install changed $(cd "$foreign" && find . | sort | paste -sd ' ')"
 nothing_left "the refused install into a folder of the user's files"
 rm -rf "$foreign"
+# A folder /D= names that NSIS does not take (a drive's root; one quoted, as Wine quotes an
+# argument with a space) is refused with exit code 5, not installed into the default folder.
+for given in 'C:\' 'C:\Their Files\ap-utility'; do
+    code=$(exit_code "$setup" /S "/D=$given")
+    [ "$code" = 5 ] || fail "/D=$given: exit code $code, not 5"
+    setup_log | grep -qF "cannot be installed into: $given" || fail "/D=$given: $(setup_log)"
+    nothing_left "/D=$given" "$program_dir" "$WINEPREFIX/drive_c/Their Files"
+done
 echo "installer: a folder holding the user's own README.txt and LICENSE.txt refused (exit 5; the" \
-     "folder page stays), both kept"
+     "folder page stays), both kept; /D= of a drive's root or quoted refused (exit 5)"
 
 # One install per user: installed by default, then into another folder with the winget
 # manifest's switches, the first install goes with its PATH entry, leaving one entry; the

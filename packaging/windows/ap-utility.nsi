@@ -415,6 +415,27 @@ FunctionEnd
 Function .onInit
     Push "${APPNAME}-setup.log"
     Call OpenLog
+    ; A folder given by /D= that NSIS does not take (a drive's root, a quoted one) leaves the
+    ; default folder in $INSTDIR: refused, rather than installed elsewhere as if it succeeded.
+    System::Call 'kernel32::GetCommandLineW() t .r0'
+    ${WordFind} "$0" "/D=" "E-1}" $1
+    ${IfNot} ${Errors}
+        ${Do} ; without the quote and spaces that may end the command line
+            StrCpy $2 $1 1 -1
+            ${If} $2 != '"'
+            ${AndIf} $2 != " "
+                ${Break}
+            ${EndIf}
+            StrCpy $1 $1 -1
+        ${Loop}
+        ${If} "$1" != "$INSTDIR"
+        ${AndIf} "$1" != "$INSTDIR\"
+            ${LOG} "Not installed: the folder /D= names cannot be installed into: $1"
+            MessageBox MB_OK|MB_ICONSTOP "${APPNAME} cannot be installed into$\n$\n$1" /SD IDOK
+            SetErrorLevel ${EXIT_FOREIGN_FOLDER}
+            Quit
+        ${EndIf}
+    ${EndIf}
     ; The install there before, by its records (the uninstall entry tells that it is whole).
     ReadRegStr $PrevDir HKCU "${RECORD_KEY}" "InstallDir"
     ReadRegStr $R0 HKCU "${UNINSTALL_KEY}" "DisplayVersion"
