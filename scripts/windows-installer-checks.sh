@@ -484,13 +484,17 @@ silent_install() { # WHAT ARGUMENT...: an install that must succeed
     [ "$code" = 0 ] || fail "$what: the install ended with exit code $code"
 }
 # The uninstaller of the install in FOLDER, run as the uninstall entry runs it, from a copy
-# outside the folder that it can then remove whole, but waited for, for its exit code.
+# outside the folder that it can then remove whole, but waited for, for its exit code. That
+# copy (under a name of the caller's) and its folder are the caller's: nothing is set to
+# delete them at the next logon.
 silent_uninstall() { # WHAT FOLDER
-    local code
+    local code copy="$scratch/uninstaller/ap-utility-uninstall.exe"
     rm -rf "$scratch/uninstaller" && mkdir "$scratch/uninstaller"
-    cp "$2/Uninstall.exe" "$scratch/uninstaller/"
-    code=$(exit_code "$scratch/uninstaller/Uninstall.exe" /S "$(in_place "$(windows_path "$2")")")
+    cp "$2/Uninstall.exe" "$copy"
+    code=$(exit_code "$copy" /S "$(in_place "$(windows_path "$2")")")
     [ "$code" = 0 ] || fail "$1: the uninstall ended with exit code $code"
+    ! wine reg query "$runonce_key" 2>/dev/null | grep -iF "$(windows_path "$scratch/uninstaller")" ||
+        fail "$1: the next logon would delete the caller's copy of the uninstaller and its folder"
 }
 
 # The question while a lock is held names its holder: ap-config while it writes (its writer
@@ -593,6 +597,49 @@ nothing_left "after the zip folder's uninstall"
 rm -rf "$unpacked" "$local_dir"
 echo "installer: into the zip's folder, the user's logo and key file kept (and copied to the" \
      "working folder), and left alone by the uninstall"
+
+# A folder that holds files of the user's by the installer's names (as a profile folder or a
+# drive's root may) is refused before anything changes, silently with exit code 5, and by
+# the folder page, which stays for another folder: their README.txt and LICENSE.txt stay
+# theirs, and nothing of the product is added.
+foreign="$WINEPREFIX/drive_c/TheirFiles"
+rm -rf "$foreign" && mkdir -p "$foreign"
+printf 'their notes\r\n' >"$foreign/README.txt"
+printf 'their licence\r\n' >"$foreign/LICENSE.txt"
+code=$(exit_code "$setup" /S "/D=$(windows_path "$foreign")")
+[ "$code" = 5 ] || fail "the install into a folder of the user's files ended with exit code $code"
+setup_log | grep -qF "$(windows_path "$foreign")\README.txt" ||
+    fail "the log does not name the user's file: $(setup_log)"
+wine "$setup" "/D=$(windows_path "$foreign")" >/dev/null 2>&1 &
+setup_pid=$!
+page=$(wait_window "$setup_caption: License Agreement") || fail "no licence page"
+press "$page" Return # I Agree
+wait_window "$setup_caption: Installation Folder" >/dev/null || fail "no folder page"
+press "$page" Return # Install
+box=$(wait_window "$setup_caption") || fail "the folder page took a folder of the user's files"
+shot "$box" installer-foreign-folder
+press "$box" Return # OK
+wait_gone "$box" || fail "the refusal stays after OK"
+wait_window "$setup_caption: Installation Folder" >/dev/null ||
+    fail "the folder page did not stay after the refusal"
+press "$page" Escape # Cancel
+code=0; wait "$setup_pid" || code=$?
+[ "$code" = 1 ] || fail "Cancel on the folder page ended with exit code $code"
+[ "$(cd "$foreign" && find . | sort | paste -sd ' ')" = ". ./LICENSE.txt ./README.txt" ] &&
+    [ "$(cat "$foreign/README.txt" "$foreign/LICENSE.txt")" = $'their notes\r\ntheir licence\r' ] ||
+    fail "the refused install changed $(cd "$foreign" && find . | sort | paste -sd ' ')"
+nothing_left "the refused install into a folder of the user's files"
+rm -rf "$foreign"
+# A folder /D= names that NSIS does not take (a drive's root; one quoted, as Wine quotes an
+# argument with a space) is refused with exit code 5, not installed into the default folder.
+for given in 'C:\' 'C:\Their Files\ap-utility'; do
+    code=$(exit_code "$setup" /S "/D=$given")
+    [ "$code" = 5 ] || fail "/D=$given: exit code $code, not 5"
+    setup_log | grep -qF "cannot be installed into: $given" || fail "/D=$given: $(setup_log)"
+    nothing_left "/D=$given" "$program_dir" "$WINEPREFIX/drive_c/Their Files"
+done
+echo "installer: a folder holding the user's own README.txt and LICENSE.txt refused (exit 5; the" \
+     "folder page stays), both kept; /D= of a drive's root or quoted refused (exit 5)"
 
 # One install per user: installed by default, then into another folder with the winget
 # manifest's switches, the first install goes with its PATH entry, leaving one entry; the

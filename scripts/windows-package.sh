@@ -27,6 +27,33 @@ homepage=$(sed -n 's|.*<url type="homepage">\(.*\)</url>.*|\1|p' \
     "$root/packaging/linux/ap-utility.metainfo.xml")
 [ -n "$homepage" ] || fail "no homepage in the AppStream data"
 
+# 0 when the environment names a certificate and its key to sign with, 1 when it names
+# nothing of signing. Any part of it without both (a certificate without its key, a key,
+# password file, timestamp server or CA alone) fails: a build meant to be signed is never
+# made unsigned.
+sign_wanted() {
+    local given="" var
+    for var in AP_SIGN_CERT AP_SIGN_KEY AP_SIGN_PASS_FILE AP_SIGN_TIMESTAMP AP_SIGN_CA; do
+        [ -z "${!var:-}" ] || given+=" $var"
+    done
+    case $given in
+    *AP_SIGN_CERT*AP_SIGN_KEY*) return 0 ;;
+    "") return 1 ;;
+    esac
+    fail "${given# } set, but not both AP_SIGN_CERT and AP_SIGN_KEY: nothing is built"
+}
+while IFS='|' read -r vars want; do
+    got=$( (unset AP_SIGN_CERT AP_SIGN_KEY AP_SIGN_PASS_FILE AP_SIGN_TIMESTAMP AP_SIGN_CA
+            [ -z "$vars" ] || export $vars
+            if sign_wanted 2>&1; then echo signed; else echo unsigned; fi) 2>&1) || true
+    [ "$got" = "$want" ] || fail "signing with \"$vars\": $got, not $want"
+done <<EOF
+AP_SIGN_CERT=c.pem AP_SIGN_KEY=k.pem AP_SIGN_TIMESTAMP=http://t|signed
+|unsigned
+AP_SIGN_CERT=c.pem|windows-package: AP_SIGN_CERT set, but not both AP_SIGN_CERT and AP_SIGN_KEY: nothing is built
+AP_SIGN_KEY=k.pem AP_SIGN_PASS_FILE=p|windows-package: AP_SIGN_KEY AP_SIGN_PASS_FILE set, but not both AP_SIGN_CERT and AP_SIGN_KEY: nothing is built
+AP_SIGN_TIMESTAMP=http://t|windows-package: AP_SIGN_TIMESTAMP set, but not both AP_SIGN_CERT and AP_SIGN_KEY: nothing is built
+EOF
 # The winget manifest of the installer SETUP, in FOLDER: its version, installer and locale
 # files. The exit codes are the installer's own (its EXIT_ lines); the installer's address
 # is AP_RELEASE_URL (where the release's files are published; the home page's releases/
@@ -112,7 +139,7 @@ make_packages() { # PACKAGE DIST
         strip_into "$exe" "$stage" && names+=("$(basename "$exe")")
     done
     strip_into "$AP_SETUP_PATH_TOOL" "$package/tools"
-    if [ -n "${AP_SIGN_CERT:-}" ] && [ -n "${AP_SIGN_KEY:-}" ]; then
+    if sign_wanted; then
         bash "$root/scripts/windows-sign.sh" "${names[@]/#/$stage/}" "$package/tools/ap-path.exe"
         signing=(-DSIGN="bash \"$root/scripts/windows-sign.sh\"")
     fi
@@ -134,7 +161,7 @@ make_packages() { # PACKAGE DIST
 }
 
 rm -rf "$symbols" && mkdir -p "$symbols"
-if [ -n "${AP_SIGN_CERT:-}" ] && [ -n "${AP_SIGN_KEY:-}" ]; then
+if sign_wanted; then
     echo "windows-package: signing with $AP_SIGN_CERT"
 else
     echo "windows-package: AP_SIGN_CERT and AP_SIGN_KEY are not set: the programs, the" \
@@ -204,7 +231,7 @@ verify_signed() { # CA FILE...
     done
 }
 signed="$build/package-signed"
-if [ -n "${AP_SIGN_CERT:-}" ] && [ -n "${AP_SIGN_KEY:-}" ]; then
+if sign_wanted; then
     verify_signed "${AP_SIGN_CA:-$AP_SIGN_CERT}" "${names[@]/#/$stage/}" "$setup"
     signed_setup=$setup
     signed_ca=${AP_SIGN_CA:-$AP_SIGN_CERT}
@@ -258,7 +285,8 @@ expect("InstallerSwitches", installer["InstallerSwitches"],
         "Log": "/LOG=<LOGPATH>"})
 expect("ExpectedReturnCodes",
        [(c["InstallerReturnCode"], c["ReturnResponse"]) for c in installer["ExpectedReturnCodes"]],
-       [(1, "cancelledByUser"), (2, "packageInUse"), (3, "downgrade"), (4, "custom")])
+       [(1, "cancelledByUser"), (2, "packageInUse"), (3, "downgrade"), (4, "custom"),
+        (5, "invalidParameter")])
 expect("AppsAndFeaturesEntries DisplayVersion",
        installer["AppsAndFeaturesEntries"][0]["DisplayVersion"], version)
 if problems:

@@ -39,6 +39,7 @@ ManifestDPIAware true
 !define EXIT_IN_USE 2 ; packageInUse
 !define EXIT_DOWNGRADE 3 ; downgrade
 !define EXIT_ROLLED_BACK 4 ; custom
+!define EXIT_FOREIGN_FOLDER 5 ; invalidParameter
 ; The locks of the programs (InstanceLock): ap-config holds the writer lock while it writes,
 ; the utility the instance lock from its start to its end. Only these, no window caption
 ; another program might show too, tell that one runs.
@@ -80,7 +81,7 @@ Var Kept ; what of the user's this install kept, for its last page
 Var Recorded ; 1 when the records name the folder being removed
 
 Page license
-Page directory
+Page directory "" "" CheckFolder
 Page instfiles
 Page custom KeptPage
 UninstPage uninstConfirm
@@ -371,9 +372,70 @@ FunctionEnd
     ${EndIf}
 !macroend
 
+!macro FIRST_PRESENT DIR F
+    ${If} $0 == ""
+    ${AndIf} ${FileExists} "${DIR}\${F}"
+        StrCpy $0 "${DIR}\${F}"
+    ${EndIf}
+!macroend
+; $0: the first file in $INSTDIR by one of the names this installer writes (a README.txt, a
+; LICENSE.txt) when the folder holds another program's files: not this installer's folder
+; by its records or its journal, and without ap-config.exe, which every install and zip of
+; this program holds. Installing there would replace the file and the uninstall delete it.
+Function ForeignFile
+    Push $1
+    Push $2
+    Push $3
+    StrCpy $0 $INSTDIR
+    !insertmacro LONG_NAME
+    StrCpy $1 $0
+    StrCpy $0 ""
+    ReadRegStr $2 HKCU "${RECORD_KEY}" "InstallDir"
+    ReadRegStr $3 HKCU "${RECORD_KEY}" "PendingDir"
+    ${If} $1 != $2
+    ${AndIf} $1 != $3
+    ${AndIfNot} ${FileExists} "$1\ap-config.exe"
+        !insertmacro FOR_EACH_FILE FIRST_PRESENT "$1" 0
+    ${EndIf}
+    Pop $3
+    Pop $2
+    Pop $1
+FunctionEnd
+!define FOREIGN_TEXT "holds files of another program or of your own, which installing would replace. Choose an empty folder or a new one."
+
+; The folder page's Install: refused while the folder holds files of someone else's.
+Function CheckFolder
+    Call ForeignFile
+    ${If} $0 != ""
+        MessageBox MB_OK|MB_ICONEXCLAMATION "$INSTDIR ${FOREIGN_TEXT}$\n$\n$0"
+        Abort
+    ${EndIf}
+FunctionEnd
+
 Function .onInit
     Push "${APPNAME}-setup.log"
     Call OpenLog
+    ; A folder given by /D= that NSIS does not take (a drive's root, a quoted one) leaves the
+    ; default folder in $INSTDIR: refused, rather than installed elsewhere as if it succeeded.
+    System::Call 'kernel32::GetCommandLineW() t .r0'
+    ${WordFind} "$0" "/D=" "E-1}" $1
+    ${IfNot} ${Errors}
+        ${Do} ; without the quote and spaces that may end the command line
+            StrCpy $2 $1 1 -1
+            ${If} $2 != '"'
+            ${AndIf} $2 != " "
+                ${Break}
+            ${EndIf}
+            StrCpy $1 $1 -1
+        ${Loop}
+        ${If} "$1" != "$INSTDIR"
+        ${AndIf} "$1" != "$INSTDIR\"
+            ${LOG} "Not installed: the folder /D= names cannot be installed into: $1"
+            MessageBox MB_OK|MB_ICONSTOP "${APPNAME} cannot be installed into$\n$\n$1" /SD IDOK
+            SetErrorLevel ${EXIT_FOREIGN_FOLDER}
+            Quit
+        ${EndIf}
+    ${EndIf}
     ; The install there before, by its records (the uninstall entry tells that it is whole).
     ReadRegStr $PrevDir HKCU "${RECORD_KEY}" "InstallDir"
     ReadRegStr $R0 HKCU "${UNINSTALL_KEY}" "DisplayVersion"
@@ -418,10 +480,16 @@ Function un.onInit
     ; Started by the uninstall entry, the uninstaller runs from a copy of itself in %TEMP%,
     ; whose own removal at the restart a standard user may not arrange: the next logon
     ; deletes it (only the copy, and its folder if that is then empty), under a name of this
-    ; run's own, so that two uninstalls before a logon remove both copies.
+    ; run's own, so that two uninstalls before a logon remove both copies. Only a copy in a
+    ; folder NSIS made for it (%TEMP%\~nsuN.tmp): one the user made and started with _?=
+    ; is theirs, and so is its folder.
+    ${GetFileName} "$EXEDIR" $0
+    StrCpy $1 $0 4
+    StrCpy $2 $0 "" -4
     ${If} $EXEDIR != $INSTDIR
     ${AndIfNot} ${FileExists} "$EXEDIR\Uninstall.exe"
-        ${GetFileName} "$EXEDIR" $0
+    ${AndIf} $1 == "~nsu"
+    ${AndIf} $2 == ".tmp"
         System::Call 'kernel32::GetCurrentProcessId() i .r1'
         WriteRegStr HKCU "${RUNONCE_KEY}" "${APPNAME} uninstaller copy $0 $1" \
             '"$SYSDIR\cmd.exe" /c del /f /q "$EXEPATH" & rd "$EXEDIR"'
@@ -450,6 +518,15 @@ Section "Install"
     ; The user may have started the utility, or a file may have been opened, since the first
     ; page.
     Call WaitUntilClosed
+    ; A folder that holds files of someone else's is refused (on the folder page, and here for
+    ; a silent run or a folder changed since).
+    Call ForeignFile
+    ${If} $0 != ""
+        ${LOG} "Not installed: $INSTDIR ${FOREIGN_TEXT} ($0)"
+        MessageBox MB_OK|MB_ICONSTOP "$INSTDIR ${FOREIGN_TEXT}$\n$\n$0" /SD IDOK
+        SetErrorLevel ${EXIT_FOREIGN_FOLDER}
+        Quit
+    ${EndIf}
     ; An uninstall left waiting for the next logon would remove this install.
     DeleteRegValue HKCU "${RUNONCE_KEY}" "${APPNAME} uninstall"
     ${If} ${FileExists} "$INSTDIR\*.*"

@@ -4,7 +4,8 @@
 # DfuDevice1), driven by ansible-playbook with the built collection's playbook:
 # --check --diff writes nothing and shows before and after, the first run writes every unit,
 # the second changes nothing, a unit whose password was changed fails alone with its error
-# word, and no password shows in any -vvv output.
+# word, no password shows in any -vvv output, and the module alone fails with ap-config's
+# code word where ap-config refuses before it reads the password or gives no JSON.
 #   tests/ansible/fleet.sh AP_CONFIG AP_EMULATOR APCTL COLLECTIONS_PATH
 set -euo pipefail
 ap_config=$1 emulator=$2 apctl=$3
@@ -151,6 +152,24 @@ for host in "${hosts[@]}"; do
 done
 [ -f "$work/ap1/ap-utility/OEM.tmp" ] && [ -f "$work/ap3/OEM.tmp" ] ||
     fail "the key files are not in the hosts' key folders"
+
+# The module alone on ap1's unit, with what ap-config cannot answer or answers before it reads
+# the password (a password longer than a pipe holds, so ap-config's early refusal always
+# meets the write): each fails with its code word and message, never a broken pipe.
+long_password=$(printf 'L%.0s' $(seq 70000))
+while IFS='|' read -r args want; do
+    step="the config module with $args"
+    args=${args//LONG/$long_password}
+    AP_DEVICE_DIR=$work/ap1 AP_CONFIG_EXECUTABLE=$ap_config \
+        ansible localhost -m aputility.access_point.config -a "$args" >"$work/module" 2>&1 || true
+    for line in "\"code\": \"${want%% *}\"" "\"msg\": \"${want#* }"; do
+        grep -qF -- "$line" "$work/module" || { tail -n 9 "$work/module"; fail "no $line ($step)"; }
+    done
+done <<EOF
+{"password": "LONG", "wait": -5, "settings": {"channel": 3}}|refused unknown option --wait
+{"password": "unused-Pw1", "executable": "/bin/true", "settings": {}}|failed ap-config gave no JSON document (exit 0)
+{"password": "unused-Pw1", "executable": "$work/none", "settings": {}}|failed cannot run $work/none
+EOF
 
 for password in "$fleet_password" "$ap2_password" "$changed_password"; do
     ! grep -lF -- "$password" "$work"/run* || fail "a password is in the -vvv output"

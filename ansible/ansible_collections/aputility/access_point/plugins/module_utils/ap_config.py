@@ -10,9 +10,11 @@ __metaclass__ = type
 
 import json
 import os
+import subprocess
 import tempfile
 
 from ansible.module_utils.basic import env_fallback
+from ansible.module_utils.common.text.converters import to_text
 
 # The options of the doc fragment aputility.access_point.ap_config.
 COMMON_ARGUMENT_SPEC = dict(
@@ -88,7 +90,7 @@ class ApConfig(object):
         data = None
         if password and self.password is not None:
             data = self.password + '\n'
-        rc, out, err = self.module.run_command(args, data=data, binary_data=True)
+        rc, out, err = self.execute(args, data)
         for line in err.splitlines():
             if 'warning:' in line:
                 self.module.warn(line)
@@ -106,6 +108,21 @@ class ApConfig(object):
                                   error.get('message', err.strip()),
                                   error.get('exitCode', rc), err)
         return document
+
+    @staticmethod
+    def execute(args, data):
+        """Runs ap-config with data on its standard input; its exit code, output and errors.
+        An ap-config that refuses before it reads its input (an option it does not take) ends
+        while the password is still being written: its own error object then tells, where
+        module.run_command would fail the task with the broken pipe alone."""
+        try:
+            process = subprocess.Popen(args, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                       stderr=subprocess.PIPE)
+        except OSError as error:
+            raise ApConfigFailure('failed', 'cannot run %s: %s' % (args[0], error))
+        out, err = process.communicate(data.encode('utf-8') if data is not None else None)
+        return (process.returncode, to_text(out, errors='surrogate_or_replace'),
+                to_text(err, errors='surrogate_or_replace'))
 
     def only_unit(self):
         """The one unit ap-config list finds: its device name, or None for ap-config's own
