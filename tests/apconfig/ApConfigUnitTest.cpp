@@ -2,9 +2,11 @@
 // page of the names, the manual page's template, and a backup's file under any name.
 #include "BackupFile.h"
 #include "Codepage1252.h"
+#include "ConfigFields.h"
 #include "ManualPage.h"
 #include "PrivateFile.h"
 #include "Sha256.h"
+#include "StoredBlock.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -104,6 +106,48 @@ TEST(ManualPageTest, ThePartsReplaceTheirLinesOnly) {
         EXPECT_EQ(page.substr(page.size() - (pageTemplate.size() - at - 9)),
                   pageTemplate.substr(at + 9));
     }
+}
+
+// The stored block of the test support in the pages' words, as show prints it.
+TEST(ConfigFieldsTest, AStoredBlockShowsInThePagesWords) {
+    std::vector<uint8_t> block = StoredBlock();
+    ConfigImage image;
+    std::copy(block.begin(), block.end(), image.Bytes());
+    const std::vector<std::pair<std::string, std::string>> shown = {
+        {"apName", "Office AP"},
+        {"essid", "wireless"},
+        {"channel", "Channel 11"},
+        {"rateMode", "Auto"},
+        {"operationalMode", "Wireless Repeater"},
+        {"preferredBssid", "00-0A-FF-10-20-30"},
+        {"wepType", "64-bit"},
+        {"authType", "Shared Key"},
+        {"activeKeyId", "Key 3"},
+        {"wepKey1", "a1b2c3d4e5"},
+        {"wepKey2", "0000000000"},
+        {"wepKey3", "0000000000"},
+        {"wepKey4", "4444444444"},
+        {"ipAddress", "192.168.1.2"},
+        {"subnetMask", "255.255.255.0"},
+        {"gateway", "192.168.1.254"},
+        {"dhcpClient", "Disable"},
+        {"primaryPort", "Ethernet"},
+        {"fragmentThreshold", "2346"},
+        {"rtsThreshold", "2347"},
+        {"beaconPeriod", "100"},
+        {"preambleType", "Long"},
+        {"antennaSelect", "Diversity"},
+        {"ssidBroadcast", "Disable"},
+        {"internationalRoaming", "Disable"},
+        {"firmwareVersion", "1.0.2.0"},
+        {"regulationDomain", "ETSI"},
+        {"macAddress", "02-1a-2b-3c-4d-5e"},
+    };
+    EXPECT_EQ(ConfigFields::ShownLines(image, "1.0.2.0"), shown);
+    // Another domain offers no channel 11 of this one's: shown as the number stored.
+    image.Bytes()[160] = 0x40;
+    EXPECT_EQ(ConfigFields::Text(image, "channel", ""), "unknown (11)");
+    EXPECT_EQ(ConfigFields::Json(image, "fragmentThreshold", ""), 2346);
 }
 
 // What backup writes under a name beyond ASCII, restore and diff read back: on Windows both
