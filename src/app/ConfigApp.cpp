@@ -21,6 +21,13 @@ CIpConfigPage g_ipConfigPage;
 CInfoPage g_infoPage;
 CProgressDlg g_progressDlg;
 
+namespace {
+
+const char kMsgApConfigWriting[] =
+    "ap-config is writing to the access point. Start the utility again when it has finished.";
+
+} // namespace
+
 CConfigApp::CConfigApp() : CWinApp(nullptr) {}
 
 BOOL CConfigApp::InitInstance() {
@@ -29,10 +36,15 @@ BOOL CConfigApp::InitInstance() {
     AfxSetAppIcon(LoadIcon(IDR_MAINFRAME));
 
     // A copy of the utility that shows its login (or the caption the guard also knows)
-    // keeps this one from starting; so does one in its main dialog, through the lock.
+    // keeps this one from starting; so does one in its main dialog, through the lock. An
+    // ap-config writing holds the lock too: its write would be undone by the dialogs' next OK.
     InstanceLock lock;
-    if (FindTopLevelWindow({"Login", "AP Utility"}) || !lock.Acquire(InstanceLock::DefaultPath())) {
-        AfxMessageBeep(MB_ICONEXCLAMATION);
+    bool utilityRuns = FindTopLevelWindow({"Login", "AP Utility"});
+    if (utilityRuns || !lock.Acquire(InstanceLock::DefaultPath())) {
+        if (!utilityRuns && InstanceLock::InstanceHolder() == LockHolder::kApConfig)
+            AfxMessageBox(kMsgApConfigWriting, MB_ICONEXCLAMATION);
+        else
+            AfxMessageBeep(MB_ICONEXCLAMATION);
         return FALSE;
     }
 

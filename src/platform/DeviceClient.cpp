@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace devclient {
@@ -177,48 +178,114 @@ bool LoopbackRequested(uint16_t* port) {
 
 namespace {
 
-// The token from AP_DEVICE_TOKEN, else from the file AP_DEVICE_TOKEN_FILE names: false when
-// neither is set, or the one taken is unreadable or not a token.
-bool LoopbackToken(uint8_t token[devproto::kTokenSize]) {
-    std::string text, file;
+// This thread's last loopback open's token fault and its words (TokenFaultText).
+thread_local DWORD t_tokenFault = ERROR_SUCCESS;
+thread_local std::string t_tokenFaultText;
+
+HANDLE FailOpen(DWORD error, std::string text = {}) {
+    t_tokenFault = error;
+    t_tokenFaultText = std::move(text);
+    SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+}
+
+// The file AP_DEVICE_TOKEN_FILE names, when the token is taken from it: AP_DEVICE_TOKEN
+// comes first.
+bool TokenFileName(std::string* file) {
+    std::string text;
     if (systemtext::Environment("AP_DEVICE_TOKEN", &text) && !text.empty())
-        return devproto::ParseToken(text, token);
-    if (!systemtext::Environment("AP_DEVICE_TOKEN_FILE", &file) || file.empty())
         return false;
-    // A token with CR LF is the longest a token file may hold; only a regular file is read,
-    // so a pipe at the name never holds the connection up.
-    if (wholefile::Read(file, 2 * devproto::kTokenSize + 2, true, &text, nullptr) !=
-        wholefile::Got::kDone)
-        return false;
-    return devproto::ParseToken(text, token);
+    return systemtext::Environment("AP_DEVICE_TOKEN_FILE", file) && !file->empty();
+}
+
+// The token from AP_DEVICE_TOKEN, else from the file AP_DEVICE_TOKEN_FILE names, and in
+// *source where it came from. ERROR_SUCCESS, or the token's code with the fault in *fault.
+DWORD LoopbackToken(uint8_t token[devproto::kTokenSize], std::string* source, std::string* fault) {
+    std::string text, file, reason;
+    if (!TokenFileName(&file)) {
+        if (!systemtext::Environment("AP_DEVICE_TOKEN", &text) || text.empty()) {
+            *fault = "no token given: set AP_DEVICE_TOKEN_FILE to the emulator's token file, "
+                     "or AP_DEVICE_TOKEN to its token";
+            return kErrorNoToken;
+        }
+        *source = "AP_DEVICE_TOKEN";
+    } else {
+        *source = "the token file " + file;
+        // A token with CR LF is the longest a token file may hold; only a regular file is
+        // read, so a pipe at the name never holds the connection up.
+        switch (wholefile::Read(file, 2 * devproto::kTokenSize + 2, true, &text, &reason)) {
+        case wholefile::Got::kDone:
+        case wholefile::Got::kTooLarge:
+            break;
+        case wholefile::Got::kNotRegular:
+            *fault = *source + " is not a regular file";
+            return kErrorTokenFile;
+        default:
+            *fault = "cannot read " + *source + ": " + reason;
+            return kErrorTokenFile;
+        }
+    }
+    if (devproto::ParseToken(text, token))
+        return ERROR_SUCCESS;
+    *fault = *source + " does not hold a token (64 hexadecimal digits)";
+    return kErrorNotAToken;
 }
 
 } // namespace
 
+TokenFault TokenFaultOf(DWORD error) {
+    switch (error) {
+    case kErrorNoToken:
+        return TokenFault::kNoToken;
+    case kErrorTokenFile:
+        return TokenFault::kTokenFile;
+    case kErrorNotAToken:
+        return TokenFault::kNotAToken;
+    case kErrorTokenRefused:
+        return TokenFault::kRefused;
+    default:
+        return TokenFault::kNone;
+    }
+}
+
+std::string TokenFaultText(DWORD error) {
+    if (TokenFaultOf(error) == TokenFault::kNone || error != t_tokenFault)
+        return {};
+    return t_tokenFaultText;
+}
+
+std::string TokenFileWarning() {
+    // Only a regular file is read for its token: anything else is refused anyway.
+    std::string file;
+    if (!TokenFileName(&file) || wholefile::KindOf(file) != wholefile::Kind::kRegular)
+        return {};
+    std::string warning = wholefile::ReadableByOthersWarning(file);
+    return warning.empty() ? warning : "the token file " + warning;
+}
+
 HANDLE OpenLoopback(const char* fileName, uint16_t port, DWORD desiredAccess, DWORD shareMode) {
-    if (port == 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return INVALID_HANDLE_VALUE;
-    }
-    if (devproto::SocketPathForDevice(fileName ? fileName : "").empty()) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
-    }
+    t_tokenFault = ERROR_SUCCESS;
+    if (port == 0)
+        return FailOpen(ERROR_INVALID_PARAMETER);
+    if (devproto::SocketPathForDevice(fileName ? fileName : "").empty())
+        return FailOpen(ERROR_FILE_NOT_FOUND);
     uint8_t token[devproto::kTokenSize];
-    if (!LoopbackToken(token)) { // nothing to prove the connection with: it would be refused
-        SetLastError(ERROR_ACCESS_DENIED);
-        return INVALID_HANDLE_VALUE;
-    }
+    std::string source, fault;
+    // Nothing to prove the connection with: it would be refused, so it is never made.
+    if (DWORD error = LoopbackToken(token, &source, &fault); error != ERROR_SUCCESS)
+        return FailOpen(error, fault);
     devproto::Socket s = devproto::ConnectLoopback(port);
-    if (s == devproto::kNoSocket) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
-    }
+    if (s == devproto::kNoSocket)
+        return FailOpen(ERROR_FILE_NOT_FOUND);
     uint8_t auth[devproto::kAuthFrameSize];
     devproto::EncodeAuth(auth, token);
     // Any other answer than 0 (an emulator without tokens answers 87) is a refusal.
-    if (!Exchange(s, auth, sizeof(auth), ERROR_ACCESS_DENIED))
-        return INVALID_HANDLE_VALUE;
+    if (!Exchange(s, auth, sizeof(auth), kErrorTokenRefused))
+        return GetLastError() == kErrorTokenRefused
+                   ? FailOpen(kErrorTokenRefused,
+                              "the access point at 127.0.0.1:" + std::to_string(port) +
+                                  " refused the token from " + source)
+                   : INVALID_HANDLE_VALUE;
     return Open(s, desiredAccess, shareMode);
 }
 

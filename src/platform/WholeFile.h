@@ -53,6 +53,11 @@ enum class Kind {
 };
 Kind KindOf(const std::string& path);
 
+// The warning for a file of secrets that other users may read (the group's or others' read
+// bit, through links): "NAME may be read by other users (mode 0644); chmod 600 NAME". Empty
+// when they may not, when nothing is there, and on Windows, whose files have no such mode.
+std::string ReadableByOthersWarning(const std::string& path);
+
 // Creates path and the folders above it that are missing (POSIX: mode 0700 for those it
 // makes). True when path is a folder afterwards.
 bool MakeFolders(const std::string& path);

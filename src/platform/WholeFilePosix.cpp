@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -113,6 +114,15 @@ Kind KindOf(const std::string& path) {
     if (S_ISREG(st.st_mode))
         return Kind::kRegular;
     return S_ISDIR(st.st_mode) ? Kind::kFolder : Kind::kOther;
+}
+
+std::string ReadableByOthersWarning(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || (st.st_mode & (S_IRGRP | S_IROTH)) == 0)
+        return {};
+    char mode[8];
+    std::snprintf(mode, sizeof(mode), "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    return path + " may be read by other users (mode " + mode + "); chmod 600 " + path;
 }
 
 bool MakeFolders(const std::string& path) {

@@ -72,6 +72,10 @@ Kind KindOf(const std::string& path) {
     return attributes & FILE_ATTRIBUTE_DIRECTORY ? Kind::kFolder : Kind::kRegular;
 }
 
+std::string ReadableByOthersWarning(const std::string&) {
+    return {};
+}
+
 bool MakeFolders(const std::string& path) {
     if (path.empty() || KindOf(path) == Kind::kFolder)
         return !path.empty();

@@ -534,19 +534,49 @@ TEST_F(AppTest, TheLoginStaysUpDisabledThroughTheMainDialogsRead) {
     EXPECT_EQ(drawnDisabled, (std::vector<bool>{false, true}));
 }
 
-TEST_F(AppTest, ASecondCopyBeepsAndEnds) {
-    InstanceLock first;
-    ASSERT_TRUE(first.Acquire(InstanceLock::DefaultPath()));
-    bool anyDialog = false;
-    WhenModal([&] { anyDialog = true; });
-    EXPECT_FALSE(theApp.InitInstance());
-    QCoreApplication::processEvents();
-    EXPECT_EQ(ui.beeps, 1);
-    EXPECT_EQ(CDialog::TopModal(), nullptr);
-    EXPECT_TRUE(ui.messages.empty());
-    // The refused copy leaves the first copy's lock held: another start is still refused.
-    InstanceLock second;
-    EXPECT_FALSE(second.Acquire(InstanceLock::DefaultPath()));
+// A start while the lock is held ends without a dialog: beside a running copy with a beep, as
+// it always has; while ap-config writes, saying why.
+TEST_F(AppTest, AStartWhileTheLockIsHeldEnds) {
+    struct Row {
+        const char* what;
+        bool apConfigWrites; // else a copy of the utility holds the lock
+        int beeps;
+        std::vector<std::string> texts;
+    } rows[] = {
+        {"a second copy", false, 1, {}},
+        {"ap-config writing",
+         true,
+         0,
+         {"ap-config is writing to the access point. Start the utility again when it has "
+          "finished."}},
+    };
+    for (const Row& row : rows) {
+        ui.beeps = 0;
+        ui.messages.clear();
+        InstanceLock utility;
+        WriterLocks apConfig;
+        if (row.apConfigWrites)
+            ASSERT_EQ(apConfig.Take(0), LockHolder::kNone) << row.what;
+        else
+            ASSERT_TRUE(utility.Acquire(InstanceLock::DefaultPath())) << row.what;
+        bool anyDialog = false;
+        WhenModal([&] {
+            if (CDialog* dialog = CDialog::TopModal()) {
+                anyDialog = true;
+                CancelIfRunning(*dialog);
+            }
+        });
+        EXPECT_FALSE(theApp.InitInstance()) << row.what;
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(anyDialog) << row.what;
+        EXPECT_EQ(ui.beeps, row.beeps) << row.what;
+        EXPECT_EQ(ui.Texts(), row.texts) << row.what;
+        for (const auto& message : ui.messages)
+            EXPECT_EQ(message.type, static_cast<UINT>(MB_ICONEXCLAMATION)) << row.what;
+        // The refused start leaves the holder's lock held: another start is still refused.
+        InstanceLock second;
+        EXPECT_FALSE(second.Acquire(InstanceLock::DefaultPath())) << row.what;
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "Emulator.h"
 #include "TempFolder.h"
 #include "device/ConfigImage.h"
+#include "platform/DeviceClient.h"
 #include "platform/DeviceIo.h"
 
 #include <arpa/inet.h>
@@ -240,8 +241,10 @@ protected:
     EmulatorProcess emu{true};
 };
 
-// The token from AP_DEVICE_TOKEN, else from the file AP_DEVICE_TOKEN_FILE names; without
-// one, or with one the emulator refuses, the open fails with ERROR_ACCESS_DENIED.
+// The token from AP_DEVICE_TOKEN, else from the file AP_DEVICE_TOKEN_FILE names. An open
+// without one, with one that is not a token, with a file that cannot be read or is not a
+// regular file, or with a token the emulator refuses fails with a code and words of its own;
+// a token file others may read gets the password file's warning.
 TEST_F(TcpDeviceTest, TheTokenComesFromTheEnvironmentOrItsFile) {
     const std::string file = TempWorkingFolder::Read(emu.TokenPath()), digits = file.substr(0, 64);
     ASSERT_EQ(file.size(), 65u);
@@ -250,33 +253,62 @@ TEST_F(TcpDeviceTest, TheTokenComesFromTheEnvironmentOrItsFile) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     wrong[0] = wrong[0] == 'f' ? 'e' : 'f';
     const std::string dir = emu.Folder();
-    TempWorkingFolder::Write(dir + "/crlf", digits + "\r\n");
-    TempWorkingFolder::Write(dir + "/twice", file + file);
-    TempWorkingFolder::Write(dir + "/bare", digits);
+    // name, content, mode
+    const std::tuple<std::string, std::string, mode_t> files[] = {
+        {"crlf", digits + "\r\n", 0600}, {"twice", file + file, 0600}, {"bare", digits, 0600},
+        {"wrong", wrong + "\n", 0600},   {"shared", file, 0644},       {"empty", "", 0600}};
+    for (const auto& [name, content, mode] : files) {
+        TempWorkingFolder::Write(dir + "/" + name, content);
+        ASSERT_EQ(chmod((dir + "/" + name).c_str(), mode), 0) << name;
+    }
     // A pipe nobody writes to would hold an open of it for good: it is never opened.
-    ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0644), 0);
     std::string separated; // 64 characters, but bytes apart: "ab:cd:..."
     for (size_t i = 0; separated.size() < 64; i += 2)
         separated += digits.substr(i, 2) + ":";
     separated.resize(64);
+    const std::string refused =
+        "the access point at " + emu.TcpAddress() + " refused the token from ";
+    const std::string noToken = " does not hold a token (64 hexadecimal digits)";
     struct Row {
         const char* what;
         const char* text; // AP_DEVICE_TOKEN, null: unset
         std::string path; // AP_DEVICE_TOKEN_FILE, empty: unset
-        bool opens;
+        DWORD error;      // 0: it opens
+        std::string fault, warning;
         long denied; // what the emulator counts for it
     } rows[] = {
-        {"the emulator's file", nullptr, emu.TokenPath(), true, 0},
-        {"its digits, in capitals", upper.c_str(), "", true, 0},
-        {"the variable before the file", wrong.c_str(), emu.TokenPath(), false, 1},
-        {"a line end of CR LF", nullptr, dir + "/crlf", true, 0},
-        {"no line end", nullptr, dir + "/bare", true, 0},
-        {"no token at all", nullptr, "", false, 0},
-        {"a digit short", shortOne.c_str(), "", false, 0},
-        {"a file that is not there", nullptr, dir + "/none", false, 0},
-        {"a file holding the token twice", nullptr, dir + "/twice", false, 0},
-        {"a named pipe at the file's name", nullptr, dir + "/pipe", false, 0},
-        {"bytes with separators", separated.c_str(), "", false, 0},
+        {"the emulator's file", nullptr, emu.TokenPath(), 0, "", "", 0},
+        {"its digits, in capitals", upper.c_str(), "", 0, "", "", 0},
+        {"the variable before the file", wrong.c_str(), dir + "/shared", 0x20000104,
+         refused + "AP_DEVICE_TOKEN", "", 1},
+        {"a line end of CR LF", nullptr, dir + "/crlf", 0, "", "", 0},
+        {"no line end", nullptr, dir + "/bare", 0, "", "", 0},
+        {"a file others may read", nullptr, dir + "/shared", 0, "",
+         "the token file " + dir + "/shared may be read by other users (mode 0644); chmod 600 " +
+             dir + "/shared",
+         0},
+        {"a file the emulator refuses", nullptr, dir + "/wrong", 0x20000104,
+         refused + "the token file " + dir + "/wrong", "", 1},
+        {"no token at all", nullptr, "", 0x20000101,
+         "no token given: set AP_DEVICE_TOKEN_FILE to the emulator's token file, or "
+         "AP_DEVICE_TOKEN to its token",
+         "", 0},
+        {"a digit short", shortOne.c_str(), "", 0x20000103, "AP_DEVICE_TOKEN" + noToken, "", 0},
+        {"bytes with separators", separated.c_str(), "", 0x20000103, "AP_DEVICE_TOKEN" + noToken,
+         "", 0},
+        {"a file that is not there", nullptr, dir + "/none", 0x20000102,
+         "cannot read the token file " + dir + "/none: No such file or directory", "", 0},
+        {"a file holding the token twice", nullptr, dir + "/twice", 0x20000103,
+         "the token file " + dir + "/twice" + noToken, "", 0},
+        {"an empty file", nullptr, dir + "/empty", 0x20000103,
+         "the token file " + dir + "/empty" + noToken, "", 0},
+        {"a named pipe at the file's name", nullptr, dir + "/pipe", 0x20000102,
+         "the token file " + dir + "/pipe is not a regular file", "", 0},
+        {"a device that never ends", nullptr, "/dev/zero", 0x20000102,
+         "the token file /dev/zero is not a regular file", "", 0},
+        {"a folder", nullptr, dir, 0x20000102, "the token file " + dir + " is not a regular file",
+         "", 0},
     };
     for (const Row& row : rows) {
         ASSERT_EQ(emu.Control("reset-stats"), "ok");
@@ -289,15 +321,28 @@ TEST_F(TcpDeviceTest, TheTokenComesFromTheEnvironmentOrItsFile) {
         else
             unsetenv("AP_DEVICE_TOKEN_FILE");
         CDeviceChannel channel;
-        EXPECT_EQ(channel.Open(), row.opens) << row.what;
-        if (!row.opens) {
-            EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED) << row.what;
-        }
+        EXPECT_EQ(channel.Open(), row.error == 0) << row.what;
+        const DWORD error = row.error == 0 ? 0 : GetLastError();
         channel.Close();
+        EXPECT_EQ(error, row.error) << row.what;
+        EXPECT_EQ(devclient::TokenFaultText(error), row.fault) << row.what;
+        EXPECT_EQ(devclient::TokenFileWarning(), row.warning) << row.what;
         std::string stats = emu.Control("stats");
-        EXPECT_EQ(StatValue(stats, "opens"), row.opens ? 1 : 0) << row.what;
+        EXPECT_EQ(StatValue(stats, "opens"), row.error == 0 ? 1 : 0) << row.what;
         EXPECT_EQ(StatValue(stats, "denied"), row.denied) << row.what;
     }
+    // The codes tell their faults apart; any other code is none of them.
+    const std::pair<DWORD, devclient::TokenFault> faults[] = {
+        {0x20000101, devclient::TokenFault::kNoToken},
+        {0x20000102, devclient::TokenFault::kTokenFile},
+        {0x20000103, devclient::TokenFault::kNotAToken},
+        {0x20000104, devclient::TokenFault::kRefused},
+        {ERROR_ACCESS_DENIED, devclient::TokenFault::kNone},
+        {ERROR_FILE_NOT_FOUND, devclient::TokenFault::kNone}};
+    for (const auto& [code, fault] : faults)
+        EXPECT_EQ(devclient::TokenFaultOf(code), fault) << code;
+    // The words belong to the fault of this thread's last open: not to another code.
+    EXPECT_EQ(devclient::TokenFaultText(0x20000101), "");
     // The token of an earlier start is refused after a new one.
     unsetenv("AP_DEVICE_TOKEN");
     TempWorkingFolder::Write(dir + "/old", file);
@@ -306,7 +351,7 @@ TEST_F(TcpDeviceTest, TheTokenComesFromTheEnvironmentOrItsFile) {
     ASSERT_TRUE(emu.Start());
     CDeviceChannel channel;
     EXPECT_FALSE(channel.Open());
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(GetLastError(), 0x20000104u);
     EXPECT_EQ(StatValue(emu.Control("stats"), "denied"), 1);
 }
 

@@ -3,6 +3,7 @@
 // and sets them), the channel opens, reads, writes and closes against a real emulator
 // through the same frames as the Unix socket. Without the address these tests are skipped.
 #include "device/DeviceChannel.h"
+#include "platform/DeviceClient.h"
 #include "platform/DeviceIo.h"
 
 #include <cstdio>
@@ -83,8 +84,8 @@ TEST_F(LoopbackDevice, OpenReadWriteClose) {
 }
 
 // The connection proves itself with the emulator's token, from AP_DEVICE_TOKEN or else the
-// file AP_DEVICE_TOKEN_FILE names (through Z: here); without one, or with a wrong one, the
-// open fails with ERROR_ACCESS_DENIED.
+// file AP_DEVICE_TOKEN_FILE names (through Z: here); without one, with a wrong one, or with a
+// file that cannot be read, the open fails with a code and words of its own.
 TEST_F(LoopbackDevice, TheTokenIsAskedFor) {
     ASSERT_FALSE(tokenFile.empty()) << "AP_DEVICE_TOKEN_FILE is not set";
     char digits[80] = {};
@@ -96,27 +97,37 @@ TEST_F(LoopbackDevice, TheTokenIsAskedFor) {
     digits[64] = '\0';
     std::string wrong = digits;
     wrong[10] = wrong[10] == '7' ? '8' : '7';
+    const std::string missing = "Z:\\nonexistent\\DfuDevice0.token";
     struct Row {
         const char* what;
-        const char* text; // AP_DEVICE_TOKEN, null: unset
-        const char* path; // AP_DEVICE_TOKEN_FILE, null: unset
-        bool opens;
+        const char* text;  // AP_DEVICE_TOKEN, null: unset
+        const char* path;  // AP_DEVICE_TOKEN_FILE, null: unset
+        DWORD error;       // 0: it opens
+        std::string fault; // the start of its words
     } rows[] = {
-        {"the emulator's file", nullptr, tokenFile.c_str(), true},
-        {"its digits in the variable", digits, nullptr, true},
-        {"a wrong token before the right file", wrong.c_str(), tokenFile.c_str(), false},
-        {"no token", nullptr, nullptr, false},
-        {"a file that is not there", nullptr, "Z:\\nonexistent\\DfuDevice0.token", false},
+        {"the emulator's file", nullptr, tokenFile.c_str(), 0, ""},
+        {"its digits in the variable", digits, nullptr, 0, ""},
+        {"a wrong token before the right file", wrong.c_str(), tokenFile.c_str(), 0x20000104,
+         "the access point at " + address + " refused the token from AP_DEVICE_TOKEN"},
+        {"no token", nullptr, nullptr, 0x20000101, "no token given: set AP_DEVICE_TOKEN_FILE"},
+        {"a file that is not there", nullptr, missing.c_str(), 0x20000102,
+         "cannot read the token file " + missing + ": "},
+        {"a folder", nullptr, "Z:\\tmp", 0x20000102,
+         "the token file Z:\\tmp is not a regular file"},
     };
     for (const Row& row : rows) {
         SetEnvironmentVariableA("AP_DEVICE_TOKEN", row.text);
         SetEnvironmentVariableA("AP_DEVICE_TOKEN_FILE", row.path);
         CDeviceChannel channel;
-        EXPECT_EQ(channel.Open(), row.opens) << row.what;
-        if (!row.opens) {
-            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << row.what;
-        }
+        EXPECT_EQ(channel.Open(), row.error == 0) << row.what;
+        const DWORD error = row.error == 0 ? 0 : GetLastError();
         channel.Close();
+        EXPECT_EQ(error, row.error) << row.what;
+        const std::string text = devclient::TokenFaultText(error);
+        EXPECT_EQ(text.substr(0, row.fault.size()), row.fault) << row.what;
+        EXPECT_EQ(text.empty(), row.fault.empty()) << row.what;
+        // Windows files have no mode that others could read them by.
+        EXPECT_EQ(devclient::TokenFileWarning(), "") << row.what;
     }
 }
 

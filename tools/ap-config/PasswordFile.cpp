@@ -5,7 +5,6 @@
 #include "platform/WholeFile.h"
 
 #include <cstdio>
-#include <sys/stat.h>
 
 std::vector<std::string> PasswordFile::Lines(const std::string& text, size_t count) {
     static const char kBom[] = "\xEF\xBB\xBF";
@@ -37,14 +36,9 @@ bool PasswordFile::Read(const std::string& path, size_t count, std::vector<std::
     std::string text;
     if (!Console::ReadFileOrInput(path, kLargestFile, "a password file", &text, error))
         return false;
-#ifndef _WIN32
-    struct stat st {};
-    if (path != "-" && stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IRGRP | S_IROTH)) != 0)
-        std::fprintf(stderr,
-                     "ap-config: warning: %s may be read by other users (mode %04o); "
-                     "chmod 600 %s\n",
-                     path.c_str(), static_cast<unsigned>(st.st_mode & 07777), path.c_str());
-#endif
+    const std::string warning = path == "-" ? "" : wholefile::ReadableByOthersWarning(path);
+    if (!warning.empty())
+        std::fprintf(stderr, "ap-config: warning: %s\n", warning.c_str());
     *lines = Lines(text, count);
     return true;
 }
