@@ -79,7 +79,8 @@ public:
                   "failure does not stop the others, and the exit status is 0 only when every "
                   "unit succeeded, else the first failure's.",
                   "ap-config --all apply office.json", kReadsUnit | kWrites | kSeveralUnits,
-                  {Opt::kForce, Opt::kClamp, Opt::kNoKeyFile, Opt::kTakeKeyFile, Opt::kDryRun},
+                  {Opt::kForce, Opt::kWait, Opt::kClamp, Opt::kNoKeyFile, Opt::kTakeKeyFile,
+                   Opt::kDryRun},
                   Arguments::kFile) {}
 
     int ReadInputs(Session& s) const override {

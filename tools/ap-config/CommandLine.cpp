@@ -46,6 +46,9 @@ CommandLine::CommandLine(Session& session)
         CLI::Option* option = nullptr;
         if (value.empty()) {
             option = app.add_flag(o.names);
+        } else if (value[0] == '[') {
+            // --wait or --wait=SECONDS: a flag that may take a value after "=" only.
+            option = app.add_flag(std::string(o.names) + "{}", m_values[o.id]);
         } else {
             option = app.add_option(o.names, m_values[o.id])->allow_extra_args(false);
             if (value == "FILE" || value == "DIR" || value == "NAME")
@@ -98,7 +101,7 @@ std::string CommandLine::Misplaced() const {
         if (given == 0)
             continue;
         std::string name = LongName(o);
-        if (given > 1 && !o.repeatable && !std::string(o.value).empty())
+        if (given > 1 && !o.repeatable && o.value[0] != '\0' && o.value[0] != '[')
             return name + " is given " + std::to_string(given) + " times: give it once";
         if (command && !command->Takes(o.id))
             return std::string(command->name) + " does not take " + name + " (it belongs to " +
@@ -141,7 +144,7 @@ bool CommandLine::Parse(const std::vector<std::string>& args) {
         size_t given = m_options.at(o.id)->count();
         if (given > 0)
             m_session.m_values[o.id] =
-                std::string(o.value).empty() ? std::vector<std::string>(given) : m_values.at(o.id);
+                o.value[0] == '\0' ? std::vector<std::string>(given) : m_values[o.id];
     }
     m_session.m_args = m_arguments;
     return true;

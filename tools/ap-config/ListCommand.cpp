@@ -21,6 +21,7 @@ public:
                   "shown, or why it has none.",
                   "AP_PASSWORD=admin ap-config list", 0, {}, Arguments::kNone) {}
     int Run(Session& s) const override {
+        s.BeforeDevices();
         std::vector<std::string> names = devlist::AttachedDevices();
         // The addresses need the login: only when a password is given, never asked for.
         std::string ignored;

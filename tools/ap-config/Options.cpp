@@ -58,9 +58,16 @@ const std::vector<OptionSpec>& OptionTable() {
          "The version of `ap-config` (with `--json`: `{\"version\": ...}`).", true, false},
         {Opt::kForce, "--force", "", "changes even while the utility runs for this user",
          "Changes even while the utility runs for this user (its dialogs would write their copy "
-         "of the configuration back at their next OK). It never writes over a change another "
-         "program made since the read (exit 7), nor past another `ap-config` that writes "
-         "(exit 5).",
+         "of the configuration back at their next OK). It goes past nothing else: never over a "
+         "change another program made since the read (exit 7), nor beside another `ap-config` "
+         "that writes (exit 5; `--wait` waits for it).",
+         false, false},
+        {Opt::kWait, "--wait", "[=SECONDS]",
+         "waits for the locks (another ap-config's write, the\nutility) at most SECONDS, else "
+         "until free",
+         "Waits until the locks are free, at most SECONDS when given, without a limit otherwise, "
+         "instead of refusing with exit 5: another `ap-config` that writes, or the utility "
+         "(unless `--force`). A wait that runs out is exit 5, naming the holder.",
          false, false},
         {Opt::kClamp, "--clamp", "", "numbers out of range are corrected as the Advanced page does",
          "Numbers out of range are corrected as the Advanced page does (see FIELDS) instead of "

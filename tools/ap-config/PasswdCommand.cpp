@@ -11,8 +11,8 @@ public:
         : Command("passwd", "sets a new login password, asked twice",
                   "A new login password, asked twice without echo (or lines 2 and 3 of the "
                   "password file), with the login dialog's rules; its first word is stored.",
-                  "ap-config passwd", kReadsUnit | kWrites | kNewPassword, {Opt::kForce},
-                  Arguments::kNone) {}
+                  "ap-config passwd", kReadsUnit | kWrites | kNewPassword,
+                  {Opt::kForce, Opt::kWait}, Arguments::kNone) {}
     int Run(Session& s) const override {
         std::string newText, confirm, refused, word;
         if (!Codepage1252::FromUtf8(s.Passwords()[1], &newText, &refused) ||

@@ -20,7 +20,7 @@ public:
                   "every field the write changes, the factory block's MAC address and "
                   "regulation domain included.",
                   "ap-config reset --dry-run", kReadsUnit | kWrites,
-                  {Opt::kForce, Opt::kNoKeyFile, Opt::kTakeKeyFile, Opt::kDryRun},
+                  {Opt::kForce, Opt::kWait, Opt::kNoKeyFile, Opt::kTakeKeyFile, Opt::kDryRun},
                   Arguments::kNone) {}
     int Run(Session& s) const override {
         ConfigImage factory;

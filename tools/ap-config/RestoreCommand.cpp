@@ -19,8 +19,8 @@ public:
                   "`--with-password`. `-` reads the backup from standard input (then the "
                   "password cannot come from there).",
                   "ap-config restore ap1.json", kReadsUnit | kWrites,
-                  {Opt::kForce, Opt::kWithPassword, Opt::kOtherUnit, Opt::kClamp, Opt::kNoKeyFile,
-                   Opt::kTakeKeyFile, Opt::kDryRun},
+                  {Opt::kForce, Opt::kWait, Opt::kWithPassword, Opt::kOtherUnit, Opt::kClamp,
+                   Opt::kNoKeyFile, Opt::kTakeKeyFile, Opt::kDryRun},
                   Arguments::kFile) {}
     int ReadInputs(Session& s) const override { return ReadBackupInput(s); }
     int Run(Session& s) const override {

@@ -10,22 +10,19 @@
 #include "device/ConfigTransfer.h"
 #include "device/DeviceChannel.h"
 #include "device/KeyStoreFile.h"
+#include "platform/DeviceClient.h"
 #include "platform/DeviceList.h"
 #include "platform/HexText.h"
 #include "platform/SystemText.h"
 
 #include <algorithm>
+#include <limits>
 
-namespace {
-
-// The dialogs' texts without their trailing blanks.
-std::string WithoutTrailingBlanks(const char* text) {
+std::string Session::WithoutTrailingBlanks(const char* text) {
     std::string s = text;
     s.erase(s.find_last_not_of(' ') + 1);
     return s;
 }
-
-} // namespace
 
 bool Session::Flag(Opt option) const {
     return m_values.count(option) != 0;
@@ -33,7 +30,7 @@ bool Session::Flag(Opt option) const {
 
 std::string Session::Value(Opt option, const std::string& otherwise) const {
     auto given = m_values.find(option);
-    return given == m_values.end() ? otherwise : given->second.back();
+    return given == m_values.end() || given->second.empty() ? otherwise : given->second.back();
 }
 
 const std::vector<std::string>& Session::Values(Opt option) const {
@@ -202,8 +199,22 @@ int Session::ReadAndLogIn() {
     return kExitDone;
 }
 
+void Session::BeforeDevices() {
+    if (m_devicesAsked)
+        return;
+    m_devicesAsked = true;
+    std::string warning = devclient::TokenFileWarning();
+    if (!warning.empty())
+        Console::Err("ap-config: warning: " + warning + "\n");
+}
+
 int Session::OpenFailed(const std::string& during) {
-    if (GetLastError() == ERROR_SHARING_VIOLATION)
+    DWORD error = GetLastError();
+    // The loopback transport's token: what is wrong with it, never "attach the unit".
+    std::string token = devclient::TokenFaultText(error);
+    if (!token.empty())
+        return Fail(kExitDevice, token + " (" + m_device + during + ")");
+    if (error == ERROR_SHARING_VIOLATION)
         return Fail(kExitInUse,
                     "the access point is in use by another program (" + m_device + during + ")");
     return Fail(kExitDevice,
@@ -211,10 +222,31 @@ int Session::OpenFailed(const std::string& during) {
 }
 
 int Session::TakeLocks() {
-    if (!m_command->Has(kWrites) || Flag(Opt::kDryRun) || Flag(Opt::kForce))
+    if (!m_command->Has(kWrites) || Flag(Opt::kDryRun))
         return kExitDone;
-    if (m_utilityLock.Acquire(InstanceLock::DefaultPath()))
+    int wait = 0;
+    if (Flag(Opt::kWait)) {
+        std::string seconds = Value(Opt::kWait);
+        bool number = !seconds.empty() && seconds.size() <= 6 &&
+                      seconds.find_first_not_of("0123456789") == std::string::npos;
+        if (!seconds.empty() && !number)
+            return Fail(kExitRefused, "--wait takes a number of seconds (at most 999999), as "
+                                      "--wait=30, or none");
+        // Without a number: until the locks are free.
+        wait = number ? std::stoi(seconds) : std::numeric_limits<int>::max();
+    }
+    switch (m_locks.Take(wait, Flag(Opt::kForce) ? WriterLocks::IfUtilityRuns::kGoOn
+                                                 : WriterLocks::IfUtilityRuns::kRefuse)) {
+    case LockHolder::kNone:
         return kExitDone;
+    case LockHolder::kApConfig:
+        return Fail(kExitInUse, "another ap-config is writing to the access points of this user; "
+                                "this " +
+                                    std::string(m_command->name) +
+                                    " waits for it with --wait; nothing was written");
+    case LockHolder::kUtility:
+        break;
+    }
     return Fail(kExitInUse, "the utility is running for this user: its dialogs write the whole "
                             "configuration at their next OK and would undo this " +
                                 std::string(m_command->name) +
@@ -282,6 +314,7 @@ int Session::RunCommand(const std::vector<std::string>& args) {
         return code;
     std::string folder = Value(Opt::kKeyFolder);
     SetKeyFileFolder(folder.empty() ? MenuKeyFileFolder() : folder);
+    BeforeDevices();
     std::vector<std::string> units;
     if (int code = ChooseUnits(&units))
         return code;

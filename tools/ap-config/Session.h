@@ -54,6 +54,8 @@ public:
     // the new one twice after it.
     bool PasswordLines(std::vector<std::string>* lines, bool wantNew);
     const std::vector<std::string>& Passwords() const { return m_passwordLines; }
+    // Before the first unit is asked: the token file's warning, as the password file's.
+    void BeforeDevices();
 
     // What a command read before the access point was asked.
     std::vector<Assignment> assignments;
@@ -82,6 +84,8 @@ private:
     int WriteAndVerify(const ConfigImage& image);
     void SaveKeys(const ConfigImage& written, const WepKeyTable& keys);
     void PrintDocument(int code);
+    // The dialogs' texts without their trailing blanks.
+    static std::string WithoutTrailingBlanks(const char* text);
 
     const Command* m_command = nullptr;
     std::map<Opt, std::vector<std::string>> m_values; // each option given: its values
@@ -91,8 +95,9 @@ private:
     std::string m_device = "DfuDevice0";
     std::string m_firmware;
     ConfigImage m_image;
-    InstanceLock m_utilityLock; // held while a change runs: the utility does not start meanwhile
-    bool m_written = false;     // a write request went through
+    WriterLocks m_locks;    // held while a change runs: no other writer, the utility does not start
+    bool m_written = false; // a write request went through
+    bool m_devicesAsked = false;
 
     // --json: the document of this unit (or of the whole command), the error object, and
     // with several units one entry each.

@@ -18,7 +18,8 @@ public:
                   "as the Encryption page writes them, through the key table of the key file, "
                   "which is then saved as the dialogs' Apply saves it.",
                   "ap-config set channel=6 \"essid=Office AP\"", kReadsUnit | kWrites,
-                  {Opt::kForce, Opt::kClamp, Opt::kNoKeyFile, Opt::kTakeKeyFile, Opt::kDryRun},
+                  {Opt::kForce, Opt::kWait, Opt::kClamp, Opt::kNoKeyFile, Opt::kTakeKeyFile,
+                   Opt::kDryRun},
                   Arguments::kAssignments) {}
     int CheckArguments(Session& s) const override {
         for (const std::string& word : s.Arguments()) {

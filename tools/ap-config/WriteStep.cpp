@@ -10,16 +10,6 @@
 #include <algorithm>
 #include <array>
 
-namespace {
-
-std::string WithoutTrailingBlanks(const char* text) {
-    std::string s = text;
-    s.erase(s.find_last_not_of(' ') + 1);
-    return s;
-}
-
-} // namespace
-
 WepKeyTable Session::KeyTable() const {
     WepKeyTable table;
     // The file itself is touched only after the write.
