@@ -1255,6 +1255,12 @@ TEST_F(ApConfigTest, RestoreRefusesDamagedFilesAndOtherAccessPoints) {
     EXPECT_NE(d.err.find("SHA-256"), std::string::npos) << d.err;
     TempWorkingFolder::Write("junk.json", "{\"format\": 1");
     EXPECT_EQ(RunApConfig({"restore", "junk.json"}).code, 2);
+    // What the file holds is never echoed whole.
+    TempWorkingFolder::Write("long.json", "{\"format\": \"" + std::string(500000, 'f') + "\"}");
+    Result longFormat = RunApConfig({"restore", "long.json"});
+    EXPECT_EQ(longFormat.code, 2);
+    EXPECT_NE(longFormat.err.find("ffff... (500000 bytes)"), std::string::npos);
+    EXPECT_LT(longFormat.err.size(), 300u);
 
     // Another access point (another MAC address) attached.
     LoadWith(8, {0x02, 0, 0, 0, 0, 0x77});

@@ -110,7 +110,7 @@ bool BackupFile::Parse(const std::string& text, std::string* why) {
     if (!textEntry("format", true, &format))
         return false;
     if (format != kFormat) {
-        *why = "not an ap-config backup (format \"" + format + "\")";
+        *why = "not an ap-config backup (format \"" + ConfigFields::Excerpt(format) + "\")";
         return false;
     }
     why->clear();

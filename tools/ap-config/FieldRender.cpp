@@ -81,7 +81,7 @@ std::string Dotted(const BYTE* a) {
            std::to_string(a[3]);
 }
 
-std::string Unknown(DWORD value) {
+std::string UnknownValue(DWORD value) {
     return "unknown (" + std::to_string(value) + ")";
 }
 
@@ -97,14 +97,14 @@ std::string RateText(const ConfigImage& image) {
 std::string ChannelWord(const ConfigImage& image, DWORD channel) {
     return ChannelAllowed(image.RegulationDomain(), static_cast<long>(channel))
                ? ChannelText(static_cast<int>(channel))
-               : Unknown(channel);
+               : UnknownValue(channel);
 }
 
 std::string ModeText(DWORD value) {
     for (const ModeWord& m : kModeWords)
         if (m.value == value)
             return m.text;
-    return Unknown(value);
+    return UnknownValue(value);
 }
 
 } // namespace
@@ -126,7 +126,7 @@ std::string ConfigFields::ValueText(const ConfigImage& image, const ConfigField&
         case FieldList::kRegulation:
             return RegulationText(static_cast<BYTE>(n));
         default:
-            return f.words && f.words->TextOf(n) ? f.words->TextOf(n) : Unknown(n);
+            return f.words && f.words->TextOf(n) ? f.words->TextOf(n) : UnknownValue(n);
         }
     case FieldKind::kText:
         return Codepage1252::ToUtf8(FieldText(b, f));
