@@ -181,10 +181,12 @@ TEST_F(ApConfigTest, OptionsBelongToTheirCommands) {
         {{"set", "--with-password", "channel=6"},
          "set does not take --with-password (it belongs to backup, restore)"},
         {{"get", "--format", "plain", "essid"}, "get does not take --format"},
-        {{"--device", "DfuDevice0", "--device", "DfuDevice1", "show"},
-         "--device is given 2 times: only these act on several units: apply (not show)"},
-        {{"--all", "set", "channel=6"},
-         "--all is for the commands that act on several units: apply (not set)"},
+        {{"--device", "DfuDevice0", "--device", "DfuDevice1", "set", "channel=6"},
+         "--device is given 2 times: only these act on several units: show, get, apply, backup, "
+         "diff (not set)"},
+        {{"--all", "reset"},
+         "--all is for the commands that act on several units: show, get, apply, backup, diff "
+         "(not reset)"},
         // The owners as the registry has them, wherever the option stands.
         {{"--dry-run", "show"},
          "show does not take --dry-run (it belongs to set, apply, reset, "
@@ -590,6 +592,75 @@ TEST_F(ApConfigTest, ListNamesTheDevicesAndTheirAddressesWithThePassword) {
     EXPECT_EQ(
         RunApConfig({"list"}, "wrong").out,
         "DfuDevice0  (the password is not this access point's)\nDfuDevice10 (does not open)\n");
+    // For programs the state is a code word, the words beside it.
+    auto units = nlohmann::json::parse(RunApConfig({"--json", "list"}, "wrong").out)["units"];
+    EXPECT_EQ(units[0]["state"], "wrong-password");
+    EXPECT_EQ(units[1]["state"], "does-not-open");
+    EXPECT_EQ(units[1]["message"], "does not open");
+}
+
+// What show --json prints, apply takes back unchanged; --settings leaves out what apply does
+// not set. Reads go to several units as apply does, each text line naming its unit.
+TEST_F(ApConfigTest, ARoundTripAndFleetReads) {
+    for (const char* wep : {"wepType=Disable", "wepType=64-bit"}) {
+        ASSERT_EQ(RunApConfig({"set", "--no-key-file", wep}).code, 0) << wep;
+        Launch toFile{"golden.json"};
+        ASSERT_EQ(RunApConfig({"--json", "show"}, "admin", toFile).code, 0);
+        ASSERT_EQ(RunApConfig({"--json", "show", "--settings"}, "admin", {"settings.json"}).code,
+                  0);
+        emulator.Control("reset-stats");
+        for (const char* state : {"golden.json", "settings.json"}) {
+            Result back = RunApConfig({"apply", state});
+            EXPECT_EQ(back.code, 0) << wep << " " << state << ": " << back.err;
+            EXPECT_EQ(back.out, "unchanged: DfuDevice0 02-1a-2b-3c-4d-5e\n") << back.err;
+        }
+        EXPECT_EQ(Stat("writes"), 0);
+        auto settings = nlohmann::json::parse(TempWorkingFolder::Read("settings.json"));
+        EXPECT_FALSE(settings.contains("macAddress"));
+        EXPECT_FALSE(settings.contains("firmwareVersion"));
+        EXPECT_TRUE(settings.contains("beaconPeriod"));
+        EXPECT_EQ(settings.contains("wepKeys"), std::string(wep) != "wepType=Disable") << wep;
+    }
+    // A unit's own value that is not this unit's, or a key while WEP is disabled that the
+    // slot does not hold: refused by name.
+    ASSERT_EQ(RunApConfig({"set", "wepType=Disable"}).code, 0);
+    for (const auto& [state, why] : std::vector<std::pair<std::string, std::string>>{
+             {R"({"firmwareVersion": "9.9"})",
+              R"(firmwareVersion is the unit's own ("1.0.2.0", not "9.9"))"},
+             {R"({"wepKeys": ["00112233445566778899aabbcc"]})", "WEP is disabled"}}) {
+        TempWorkingFolder::Write("bad.json", state);
+        Result bad = RunApConfig({"apply", "bad.json"});
+        EXPECT_EQ(bad.code, 2);
+        EXPECT_NE(bad.err.find(why), std::string::npos) << bad.err;
+    }
+
+    // Several units, one absent: each named on every line, the failure the exit code.
+    Result get = RunApConfig(
+        {"--device", "DfuDevice0", "--device", "DfuDevice7", "get", "channel", "essid"});
+    EXPECT_EQ(get.code, 1);
+    EXPECT_EQ(get.out, "DfuDevice0: Channel 6\nDfuDevice0: wireless\n");
+    EXPECT_NE(get.err.find("ap-config: DfuDevice7: Please Attach"), std::string::npos) << get.err;
+    Result wrong = RunApConfig({"--all", "show"}, "wrong");
+    EXPECT_EQ(wrong.code, 4);
+    EXPECT_EQ(wrong.err, "ap-config: DfuDevice0: The password you typed is incorrect.\n");
+    auto units = nlohmann::json::parse(
+        RunApConfig({"--json", "--device", "DfuDevice0", "--device", "DfuDevice7", "show"})
+            .out)["units"];
+    EXPECT_EQ(units[0]["channel"], "Channel 6");
+    EXPECT_EQ(units[1]["error"]["code"], "device");
+    // Backups of several units: a folder, one file a unit named by its MAC address.
+    Result backups = RunApConfig({"--all", "backup", "fleet"});
+    EXPECT_EQ(backups.code, 0) << backups.err;
+    EXPECT_EQ(backups.out, "DfuDevice0: backup of DfuDevice0 02-1a-2b-3c-4d-5e written to "
+                           "fleet/02-1a-2b-3c-4d-5e.json\n");
+    EXPECT_EQ(Mode("fleet/02-1a-2b-3c-4d-5e.json"), 0600u);
+    EXPECT_EQ(RunApConfig({"--all", "backup", "-"}).code, 2);
+    Result drift = RunApConfig({"--all", "diff", "fleet/02-1a-2b-3c-4d-5e.json"});
+    EXPECT_EQ(drift.code, 0) << drift.err;
+    ASSERT_EQ(RunApConfig({"set", "channel=2"}).code, 0);
+    drift = RunApConfig({"--all", "diff", "fleet/02-1a-2b-3c-4d-5e.json"});
+    EXPECT_EQ(drift.code, 6);
+    EXPECT_EQ(drift.out, "DfuDevice0: channel               Channel 2 -> Channel 6\n");
 }
 
 TEST_F(ApConfigTest, PasswordAsTheLoginChecksIt) {

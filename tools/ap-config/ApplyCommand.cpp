@@ -38,20 +38,26 @@ size_t Depth(const std::string& text) {
     return deepest;
 }
 
-// One entry of the object as set's FIELD=VALUE; the refusal when it cannot be one.
-std::string ToAssignments(const std::string& name, const Json& value,
-                          std::vector<Assignment>* out) {
+// One entry of the object as set's FIELD=VALUE, or a value the unit keeps as its own (taken
+// when it is the unit's); the refusal when it can be neither.
+std::string ToAssignments(const std::string& name, const Json& value, Session& s) {
+    std::vector<Assignment>* out = &s.assignments;
     if (name == "wepKeys") {
         if (!value.is_array() || value.size() > 4)
             return "wepKeys takes a list of up to four keys, as show --json prints it";
         for (size_t k = 0; k < value.size(); ++k) {
-            std::string why = ToAssignments("wepKey" + std::to_string(k + 1), value[k], out);
+            std::string why = ToAssignments("wepKey" + std::to_string(k + 1), value[k], s);
             if (!why.empty())
                 return why;
         }
         return "";
     }
     std::string text;
+    if (ConfigFields::Known(name) && !ConfigFields::Writable(name) && !value.is_structured()) {
+        // As show --json prints it; compared with the unit's once it is read.
+        s.ownValues.push_back({name, value.dump()});
+        return "";
+    }
     if (value.is_string())
         text = value.get<std::string>();
     else if (value.is_number_unsigned())
@@ -72,9 +78,12 @@ public:
                   "A desired state: a JSON object of field names and values, in the forms `show "
                   "--json` prints (`-` is standard input). Only the named fields are checked, with "
                   "the rules of `set`, and set; a unit that already holds them is not written "
-                  "(`unchanged`). `wepKeys` takes a list of up to four keys; a field named twice "
-                  "(also `wepKey1` beside `wepKeys`) and the values each unit keeps as its own "
-                  "(`macAddress`, `regulationDomain`, `firmwareVersion`) are refused. With "
+                  "(`unchanged`). What `show --json` prints is a desired state: the values each "
+                  "unit keeps as its own (`macAddress`, `regulationDomain`, `firmwareVersion`) are "
+                  "taken when they are the unit's and refused when not, and the keys of a unit "
+                  "with WEP disabled (whole slots) when they are what the slots hold; `show --json "
+                  "--settings` gives one for other units. `wepKeys` takes a list of up to four "
+                  "keys; a field named twice (also `wepKey1` beside `wepKeys`) is refused. With "
                   "`--device` given more than once, or `--all`, each unit in turn: one unit's "
                   "failure does not stop the others, and the exit status is 0 only when every "
                   "unit succeeded, else the first failure's.",
@@ -113,14 +122,24 @@ public:
             return s.Fail(kExitRefused, name + ": " + ConfigFields::Excerpt(twice) +
                                             " is given twice; nothing was written");
         for (const auto& [field, value] : state.items()) {
-            std::string why = ToAssignments(field, value, &s.assignments);
+            std::string why = ToAssignments(field, value, s);
             if (!why.empty())
                 return s.Fail(kExitRefused, name + ": " + why + "; nothing was written");
         }
         return kExitDone;
     }
 
-    int Run(Session& s) const override { return WriteAssignments(s); }
+    int Run(Session& s) const override {
+        for (const auto& [name, given] : s.ownValues) {
+            std::string unit = ConfigFields::Json(s.Image(), name, s.Firmware()).dump();
+            if (given != unit)
+                return s.Fail(kExitRefused, name + " is the unit's own (" +
+                                                ConfigFields::Excerpt(unit) + ", not " +
+                                                ConfigFields::Excerpt(given) +
+                                                "): it cannot be set; nothing was written");
+        }
+        return WriteAssignments(s);
+    }
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "Session.h"
 
 #include "PrivateFile.h"
+#include "platform/WholeFile.h"
 
 namespace {
 
@@ -13,11 +14,19 @@ public:
                   "--with-password)",
                   "The whole configuration as JSON with its SHA-256, private to its user, written "
                   "whole (see FILES); the passwords only with `--with-password`. `-` is standard "
-                  "output.",
-                  "ap-config backup ap1.json", kReadsUnit, {Opt::kWithPassword}, Arguments::kFile) {
-    }
+                  "output. Of several units, FILE is a folder (made when missing) that gets one "
+                  "file a unit, named by its MAC address (`02-1a-2b-3c-4d-5e.json`).",
+                  "ap-config backup ap1.json", kReadsUnit | kSeveralUnits, {Opt::kWithPassword},
+                  Arguments::kFile) {}
     int Run(Session& s) const override {
-        const std::string& file = s.File();
+        std::string file = s.File();
+        if (s.SeveralUnits()) {
+            if (file == "-" || !wholefile::MakeFolders(file))
+                return s.Fail(kExitRefused, "backups of several units go into a folder, one file "
+                                            "a unit: " +
+                                                file + " is none and cannot be made");
+            file += "/" + ConfigFields::Text(s.Image(), "macAddress", "") + ".json";
+        }
         bool passwords = s.Flag(Opt::kWithPassword);
         std::string error;
         BackupFile backup = BackupFile::FromImage(s.Image(), s.Firmware(), passwords);

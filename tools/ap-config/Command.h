@@ -25,6 +25,7 @@ enum class Opt {
     kDryRun,
     kWithPassword,
     kOtherUnit,
+    kSettings,
     kFormat,
     kOutput,
 };

@@ -15,7 +15,7 @@ public:
                   "the access point's value, then the backup's; the passwords only as `differs`. "
                   "The values each unit keeps as its own are not compared. Exit 0 when they are "
                   "equal, 6 when they differ.",
-                  "ap-config diff ap1.json", kReadsUnit, {}, Arguments::kFile) {}
+                  "ap-config diff ap1.json", kReadsUnit | kSeveralUnits, {}, Arguments::kFile) {}
     int ReadInputs(Session& s) const override { return ReadBackupInput(s); }
     int Run(Session& s) const override {
         ConfigImage backup = s.Image();

@@ -185,8 +185,13 @@ std::string KeyValue(Assigning& a, const ConfigField& f, const std::string& valu
     int size =
         ActiveKeySize(static_cast<BYTE>(a.newWepType >= 0 ? a.newWepType : a.copy.WepType()));
     std::vector<BYTE> parsed;
-    if (size == 0)
-        return "WEP is disabled: keys are taken only with wepType=64-bit or 128-bit";
+    if (size == 0) {
+        // As show prints them while WEP is disabled: the whole slot, kept as it is.
+        bool kept = HexText::Parse(value, &parsed) && parsed.size() == ConfigImage::kKeySlotSize;
+        for (size_t j = 0; kept && j < parsed.size(); ++j)
+            kept = parsed[j] == a.copy.WepKeyByte(key, static_cast<int>(j));
+        return kept ? "" : "WEP is disabled: keys are taken only with wepType=64-bit or 128-bit";
+    }
     if (!HexText::Parse(value, &parsed) || parsed.size() != static_cast<size_t>(size))
         return "allowed " + std::to_string(2 * size) + " hexadecimal digits (a " +
                std::string(size == 5 ? "64" : "128") +

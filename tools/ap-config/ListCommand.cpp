@@ -41,26 +41,31 @@ public:
             }
             SetDeviceName(name);
             ConfigImage image;
-            std::string state;
+            // What stands in place of the address: a code word for programs, words for people.
+            std::string state, code;
             switch (ReadConfigurationBlock(image.Bytes(), kSelectCurrent)) {
             case TransferOutcome::kOk:
-                state = convertible && LoginAccepts(image, typed)
-                            ? ConfigFields::Text(image, "macAddress", "")
-                            : "(the password is not this access point's)";
+                if (convertible && LoginAccepts(image, typed))
+                    state = ConfigFields::Text(image, "macAddress", "");
+                else
+                    state = "(the password is not this access point's)", code = "wrong-password";
                 break;
             case TransferOutcome::kOpenFailed:
-                state = GetLastError() == ERROR_SHARING_VIOLATION ? "(in use by another program)"
-                                                                  : "(does not open)";
+                if (GetLastError() == ERROR_SHARING_VIOLATION)
+                    state = "(in use by another program)", code = "in-use";
+                else
+                    state = "(does not open)", code = "does-not-open";
                 break;
             case TransferOutcome::kRequestFailed:
-                state = "(does not answer)";
+                state = "(does not answer)", code = "no-answer";
                 break;
             }
             s.PrintLine(name + std::string(name.size() < 12 ? 12 - name.size() : 1, ' ') + state);
-            bool known = state[0] != '(';
-            unit["macAddress"] = known ? nlohmann::ordered_json(state) : nullptr;
-            if (!known)
-                unit["state"] = state.substr(1, state.size() - 2);
+            unit["macAddress"] = code.empty() ? nlohmann::ordered_json(state) : nullptr;
+            if (!code.empty()) {
+                unit["state"] = code;
+                unit["message"] = state.substr(1, state.size() - 2);
+            }
             units.push_back(unit);
         }
         s.Report() = {{"units", units}};

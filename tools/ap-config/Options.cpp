@@ -98,6 +98,10 @@ const std::vector<OptionSpec>& OptionTable() {
          "With `restore`: the backup of another access point (another MAC address) is written "
          "too; without it such a backup is refused.",
          false, false},
+        {Opt::kSettings, "--settings", "", "only what apply sets: a desired state for other units",
+         "Only the fields `apply` sets (no read-only field, none the unit keeps as its own, no "
+         "keys while WEP is disabled): with `--json` a desired state to apply to other units.",
+         false, false},
         {Opt::kFormat, "--format", "wpa_supplicant|networkmanager|plain",
          "the client's file format (default plain)",
          "`wpa_supplicant`, `networkmanager` or `plain`; default `plain`.", false, false},

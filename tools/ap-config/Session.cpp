@@ -39,8 +39,12 @@ const std::vector<std::string>& Session::Values(Opt option) const {
     return given == m_values.end() ? none : given->second;
 }
 
+std::string Session::UnitPrefix() const {
+    return m_severalUnits && m_inUnit ? m_device + ": " : "";
+}
+
 int Session::Fail(int code, const std::string& message) {
-    std::string shown = ConfigFields::Escaped(message);
+    std::string shown = UnitPrefix() + ConfigFields::Escaped(message);
     Console::Err("ap-config: " + shown + "\n");
     // The first failure is the one the exit code says.
     if (code != kExitDone && m_error.is_null())
@@ -50,12 +54,19 @@ int Session::Fail(int code, const std::string& message) {
 
 void Session::Note(const std::string& message) const {
     if (!m_quiet)
-        Console::Err("ap-config: " + ConfigFields::Escaped(message) + "\n");
+        Console::Err("ap-config: " + UnitPrefix() + ConfigFields::Escaped(message) + "\n");
 }
 
 int Session::Print(const std::string& text) const {
-    if (!m_json && !m_quiet)
-        Console::Out(text);
+    if (m_json || m_quiet)
+        return kExitDone;
+    std::string prefix = UnitPrefix(), out;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = std::min(text.find('\n', at), text.size() - 1) + 1;
+        out += prefix + text.substr(at, end - at);
+        at = end;
+    }
+    Console::Out(out);
     return kExitDone;
 }
 
@@ -374,11 +385,14 @@ int Session::ChooseUnits(std::vector<std::string>* units) {
 
 int Session::RunOnUnit(const std::string& device) {
     m_device = device;
-    if (int code = ReadAndLogIn())
-        return code;
-    if (m_command->Has(kWrites)) {
+    m_inUnit = true;
+    int code = ReadAndLogIn();
+    if (code == kExitDone && m_command->Has(kWrites)) {
         m_report["device"] = m_device;
         m_report["macAddress"] = ConfigFields::Text(m_image, "macAddress", "");
     }
-    return m_command->Run(*this);
+    if (code == kExitDone)
+        code = m_command->Run(*this);
+    m_inUnit = false;
+    return code;
 }

@@ -57,8 +57,13 @@ public:
     // Before the first unit is asked: the token file's warning, as the password file's.
     void BeforeDevices();
 
-    // What a command read before the access point was asked.
+    // Whether the command goes to several units, each in turn.
+    bool SeveralUnits() const { return m_severalUnits; }
+
+    // What a command read before the access point was asked: set's values, and the fields a
+    // desired state names that the unit keeps as its own, with their values as JSON text.
     std::vector<Assignment> assignments;
+    std::vector<std::pair<std::string, std::string>> ownValues;
     BackupFile backup;
 
     // The key table as the dialogs would hold it for the unit: the key file's when it is
@@ -86,6 +91,8 @@ private:
     void PrintDocument(int code);
     // The dialogs' texts without their trailing blanks.
     static std::string WithoutTrailingBlanks(const char* text);
+    // With several units, every line names its unit: "DfuDevice1: ".
+    std::string UnitPrefix() const;
 
     const Command* m_command = nullptr;
     std::map<Opt, std::vector<std::string>> m_values; // each option given: its values
@@ -105,5 +112,6 @@ private:
     nlohmann::ordered_json m_error;
     nlohmann::ordered_json m_units = nlohmann::ordered_json::array();
     bool m_severalUnits = false;
+    bool m_inUnit = false; // between the choice of a unit and the end of its run
     bool m_documentPrinted = false;
 };
