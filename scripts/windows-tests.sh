@@ -166,9 +166,9 @@ set +e
 message=$(AP_PASSWORD=admin wine "$apconfig" show --json 2>&1 >/dev/full | tr -d '\r')
 code=$?
 set -e
-[ "$code" -eq 1 ] && grep -q "cannot write to standard output" <<<"$message" ||
+[ "$code" -eq 8 ] && grep -q "cannot write to standard output" <<<"$message" ||
     { echo "ap-config.exe show --json > /dev/full: exit $code, \"$message\""; exit 1; }
-echo "ap-config.exe: list, --device with AP_DEVICE_ADDR refused, a full standard output exits 1"
+echo "ap-config.exe: list, --device with AP_DEVICE_ADDR refused, a full standard output exits 8 (output)"
 
 # Every program carries icon 128, bitmap 135, the version and the manifest (type 24).
 # shellcheck source=/dev/null
