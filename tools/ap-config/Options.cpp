@@ -107,7 +107,8 @@ const std::vector<OptionSpec>& OptionTable() {
          "`wpa_supplicant`, `networkmanager` or `plain`; default `plain`.", false, false},
         {Opt::kOutput, "--output", "FILE",
          "a file only its user may read, instead of standard output",
-         "A file instead of standard output, created with mode 0600 and written whole (see "
+         "A file instead of standard output, private to its user (mode 0600) and written whole "
+         "(see "
          "FILES); `-` is standard output.",
          false, false},
     };
