@@ -31,8 +31,8 @@ void CheckRestore(const BackupFile& backup, const ConfigImage& unit) {
                 bool own = ConfigFields::KeptByRestore(f) &&
                            !(withPassword && std::string(ReportedName(f)) == "password");
                 const BYTE* expected = own ? unit.Bytes() : backup.block.data();
-                bool clamped =
-                    numbers == NumberRule::kClamp && f.kind == FieldKind::kNumber && f.settable;
+                bool clamped = numbers == NumberRule::kClamp && f.kind == FieldKind::kNumber &&
+                               f.Is(kFieldSettable);
                 if (!clamped &&
                     std::memcmp(restored.Bytes() + f.offset, expected + f.offset, f.width) != 0)
                     __builtin_trap();
@@ -51,7 +51,7 @@ void CheckRestore(const BackupFile& backup, const ConfigImage& unit) {
             // What restore accepts is what set of its shown values stores, byte for byte.
             std::vector<Assignment> shown;
             for (const ConfigField& f : ConfigFieldTable())
-                if (f.settable && f.kind != FieldKind::kKeySlot)
+                if (f.Is(kFieldSettable) && f.kind != FieldKind::kKeySlot)
                     shown.push_back({f.name, ConfigFields::Text(restored, f.name, "")});
             ConfigImage set = restored;
             WepKeyTable table;

@@ -144,7 +144,7 @@ TEST(ConfigFieldTableTest, ShownFieldsInThePagesOrderWithoutSecretsOrReserved) {
                                                "macAddress"};
     EXPECT_EQ(shown, expected);
     for (const ConfigField& f : ConfigFieldTable())
-        EXPECT_TRUE(!f.secret || f.showOrder == 0) << f.name;
+        EXPECT_TRUE(!f.Is(kFieldSecret) || f.showOrder == 0) << f.name;
     EXPECT_STREQ(ReportedName(*FindConfigField("operationalRates")), "rateMode");
     EXPECT_STREQ(ReportedName(*FindConfigField("passwordLength")), "password");
     EXPECT_EQ(KeySlotIndex(*FindConfigField("wepKey4")), 3);

@@ -31,7 +31,7 @@ std::vector<FieldChange> ConfigFields::Changes(const ConfigImage& before, const 
         changes.push_back(c);
     }
     for (const ConfigField& f : ConfigFieldTable()) {
-        bool password = f.secret && !f.partOf;
+        bool password = f.Is(kFieldSecret) && !f.partOf;
         if ((f.kind == FieldKind::kReserved || (password && (compareFlags & kComparePasswords))) &&
             differs(f.name))
             changes.push_back({f.name, "", "", true});

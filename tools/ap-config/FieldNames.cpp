@@ -36,7 +36,7 @@ std::vector<std::string> WritableNames() {
             items.push_back(f->name);
         } else if (f->kind == FieldKind::kKeySlot) {
             items[keys] = items[keys].substr(0, items[keys].find("..")) + ".." + f->name;
-        } else if (f->settable) {
+        } else if (f->Is(kFieldSettable)) {
             items.push_back(f->name);
         }
     }
@@ -58,7 +58,7 @@ bool ConfigFields::Known(const std::string& name) {
 
 bool ConfigFields::Writable(const std::string& name) {
     const ConfigField* f = FindConfigField(name);
-    return f && f->settable;
+    return f && f->Is(kFieldSettable);
 }
 
 std::string ConfigFields::WritableList() {
@@ -77,7 +77,7 @@ bool ConfigFields::TouchesKeys(const std::vector<Assignment>& assignments) {
 
 bool ConfigFields::KeptByRestore(const ConfigField& field) {
     const ConfigField* whole = field.partOf ? FindConfigField(field.partOf) : &field;
-    return whole && !whole->settable && whole->kind != FieldKind::kReserved;
+    return whole && !whole->Is(kFieldSettable) && whole->kind != FieldKind::kReserved;
 }
 
 std::string ConfigFields::Admit(std::vector<Assignment>& list, const Assignment& assignment) {

@@ -235,7 +235,7 @@ std::vector<std::string> ConfigFields::Apply(ConfigImage& image, WepKeyTable& ta
     for (bool keys : {false, true}) {
         for (const Assignment& as : assignments) {
             const ConfigField* f = FindConfigField(as.field);
-            Parser parse = f && f->settable ? ParserFor(*f) : nullptr;
+            Parser parse = f && f->Is(kFieldSettable) ? ParserFor(*f) : nullptr;
             if (f && (f->kind == FieldKind::kKeySlot) != keys)
                 continue;
             std::string allowed = parse
@@ -266,7 +266,7 @@ std::vector<std::string> ConfigFields::Apply(ConfigImage& image, WepKeyTable& ta
 std::vector<std::string> ConfigFields::CheckStored(ConfigImage& image, NumberRule numbers) {
     std::vector<std::string> refusals;
     for (const ConfigField& f : ConfigFieldTable()) {
-        if (!f.settable)
+        if (!f.Is(kFieldSettable))
             continue;
         if (numbers == NumberRule::kClamp && f.range) {
             std::string text = std::to_string(FieldNumber(image.Bytes(), f));

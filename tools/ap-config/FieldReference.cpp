@@ -102,7 +102,7 @@ std::string ReadOnlyValues(const ConfigField& f) {
 std::vector<std::string> ConfigFields::ValueWords(const std::string& name) {
     const ConfigField* f = FindConfigField(name);
     std::vector<std::string> words;
-    if (!f || !f->settable)
+    if (!f || !f->Is(kFieldSettable))
         return words;
     if (f->range)
         return {std::to_string(f->range->lower), std::to_string(f->range->upper)};
@@ -153,8 +153,8 @@ std::vector<FieldReference> ConfigFields::Reference() {
                             "keys, `set` each key as " +
                                 slots});
         } else if (f) {
-            rows.push_back(
-                {name, f->settable, f->settable ? SettableValues(*f) : ReadOnlyValues(*f)});
+            rows.push_back({name, f->Is(kFieldSettable),
+                            f->Is(kFieldSettable) ? SettableValues(*f) : ReadOnlyValues(*f)});
         }
     }
     return rows;

@@ -131,7 +131,7 @@ std::string ConfigFields::ValueText(const ConfigImage& image, const ConfigField&
     case FieldKind::kText:
         return Codepage1252::ToUtf8(FieldText(b, f));
     case FieldKind::kHexBytes:
-        return HexText::Of(b + f.offset, f.width, f.upperCase, "-");
+        return HexText::Of(b + f.offset, f.width, f.Is(kFieldUpperCase), "-");
     case FieldKind::kAddress:
         return Dotted(b + f.offset);
     case FieldKind::kKeySlot:
