@@ -7,6 +7,8 @@
 # make install: the programs and their files under PREFIX, below DESTDIR when given;
 #               make uninstall (with the same DESTDIR) removes what the last install wrote.
 # make deb: dist/ap-utility_<version>_amd64.deb, from the same install rules.
+# make collection: dist/aputility-access_point-<version>.tar.gz, the Ansible collection as
+#                  ansible-galaxy builds it (the package installs it too).
 # make format: clang-format on every C++ file; make clean: every build folder and dist/.
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
@@ -15,7 +17,7 @@ PREFIX ?= /usr/local
 RUN_DIR := $(BUILD)/run
 
 .PHONY: all deps configure build run test test-asan test-tsan fuzz bench format clean \
-	windows windows-test windows-package install uninstall deb
+	windows windows-test windows-package install uninstall deb collection
 
 all: build
 
@@ -53,10 +55,11 @@ FUZZ_SECONDS ?= 60
 fuzz: deps
 	@bash scripts/fuzz.sh $(FUZZ_SECONDS)
 
-# The benchmarks need only the utility, the emulator and the bench programs.
+# The benchmarks need only the utility, the emulator and the bench programs, and for the
+# fleet's figures ap-config and the Ansible collection.
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target ap-utility ap-emulator bench_probe floor_login \
-	  floor_tabs bench_ui bench_channel bench_keyfile
+	  floor_tabs bench_ui bench_channel bench_keyfile ap-config collection
 	@bash scripts/bench.sh $(BUILD)
 
 # The Windows programs (mingw-w64 i686) in build-win32/; the tools are installed when missing.
@@ -81,6 +84,13 @@ install: deps
 
 uninstall:
 	@DESTDIR="$(DESTDIR)" bash scripts/uninstall.sh $(BUILD)/install_manifest.txt
+
+collection: configure
+	@cmake --build $(BUILD) --target collection
+	@mkdir -p dist
+	@rm -f dist/aputility-access_point-*.tar.gz
+	@cp $(BUILD)/ansible/aputility-access_point-*.tar.gz dist/
+	@ls dist/aputility-access_point-*.tar.gz
 
 # Built in build-deb/ with Debian's compiler and linker flags; the package's dependencies
 # come from the programs' libraries (dpkg-shlibdeps).

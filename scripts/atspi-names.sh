@@ -2,8 +2,10 @@
 # The utility as a screen reader reads it: starts a fresh emulator, a private X server
 # (Xvfb), a D-Bus session with the accessibility bus, and the utility with Qt's AT-SPI bridge
 # on; scripts/atspi-names.py then reads every field's name from outside the process, logs in
-# and visits the five pages (Debian's own Python, which has pyatspi). Fails when a field has
-# no name or two fields share one. Usage: scripts/atspi-names.sh [build folder]
+# and visits the five pages (Debian's own Python, which has pyatspi), then follows the focus over
+# the tab strip and into Apply's progress dialog by keys (xdotool). Fails when a field has no
+# name or two fields share one, or when the strip, its tabs or the progress dialog tell a screen
+# reader anything but the page shown and the write's start. Usage: scripts/atspi-names.sh [build folder]
 # (ctest runs it as the test atspi_names).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,7 +13,7 @@ build=$(cd "${1:-$root/build}" && pwd)
 if [ ! -x "$build/src/ap-utility" ] || [ ! -x "$build/tools/ap-emulator" ]; then
     cmake --build "$build" --target ap-utility ap-emulator >/dev/null
 fi
-for tool in xvfb-run dbus-run-session /usr/libexec/at-spi-bus-launcher; do
+for tool in xvfb-run xdotool dbus-run-session /usr/libexec/at-spi-bus-launcher; do
     command -v "$tool" >/dev/null || { echo "atspi-names: $tool is missing (scripts/install-deps.sh)"; exit 1; }
 done
 /usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "atspi-names: python3-pyatspi is missing"; exit 1; }

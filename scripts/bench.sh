@@ -4,7 +4,8 @@
 # interleaved pairs (utility, floor, utility, floor, ...), on Xvfb watched from outside by
 # bench_probe (MapNotify and DAMAGE events) and offscreen (the programs time themselves).
 # Each figure is the median of the per-pair ratios, with the spread (quartiles). Then the
-# warm in-process table (Google Benchmark). Writes everything to $build/bench-results.md.
+# warm in-process table (Google Benchmark), and the fleet's figures (scripts/bench-fleet.sh).
+# Writes everything to $build/bench-results.md.
 #   scripts/bench.sh [build]      BENCH_PAIRS=n (default 20)
 set -euo pipefail
 scripts=$(cd "$(dirname "$0")" && pwd)
@@ -134,6 +135,11 @@ if [ -s "$work/errors" ] && [ "$failures" -gt 0 ]; then
     echo "Probe errors:" >&2
     sort "$work/errors" | uniq -c | head >&2
 fi
+# The fleet: ansible-playbook over 5, 10 and 20 emulated hosts beside one ap-config apply.
+{
+    echo
+    bash "$scripts/bench-fleet.sh" "$build"
+} | tee -a "$results"
 # A row without a single pair is no noise but a program that no longer starts as measured.
 if grep -q '| 0 |$' "$results"; then
     echo "bench.sh: a measurement has no run that succeeded (see the probe errors)" >&2

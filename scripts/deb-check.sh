@@ -4,7 +4,8 @@
 # package's desktop entry, AppStream data, manual pages and user unit validated; lintian;
 # apt-get install; the installed programs run from /usr/bin (ap-config, the utility end to
 # end under Xvfb against the installed emulator, the menu entry's start in its working
-# folder); apt-get purge, after which none of the package's files is left.
+# folder), the Ansible collection found by ansible-doc and its info module run against the
+# installed emulator; apt-get purge, after which none of the package's files is left.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -38,11 +39,18 @@ share/ap-utility/OEM/Logo.bmp
 share/applications/ap-utility.desktop
 share/doc/ap-utility/changelog.gz share/doc/ap-utility/copyright
 share/doc/ap-utility/README.md.gz share/doc/ap-utility/ap-config.md.gz
+share/doc/ap-utility/ansible.md.gz
 share/metainfo/org.example.aputility.metainfo.xml"
 for size in 16 32 48 64 128 256; do
     expected+=" share/icons/hicolor/${size}x$size/apps/ap-utility.png"
 done
 for page in docs/man/*.1 docs/man/*.1.in; do expected+=" share/man/man1/$(basename "$page" .in).gz"; done
+# The Ansible collection: every file of the artifact ansible-galaxy built, where Debian's
+# Ansible looks.
+collection=share/ansible/collections/ansible_collections/aputility/access_point
+for file in $(tar -tzf dist/aputility-access_point-*.tar.gz | grep -v '/$'); do
+    expected+=" $collection/$file"
+done
 [ -f packaging/linux/ap-config.bash-completion ] &&
     expected+=" share/bash-completion/completions/ap-config"
 (cd "$work/stage/opt/ap-check" && find . -type f -o -type l | sed 's|^\./||' | sort) >"$work/installed"
@@ -99,6 +107,15 @@ XDG_RUNTIME_DIR="$work/runtime" systemd-analyze verify --user \
     /usr/lib/systemd/user/ap-emulator.service 2>&1 | tee "$work/verify"
 [ ! -s "$work/verify" ] || fail "systemd-analyze verify complained"
 
+step "the installed collection, found by Debian's Ansible where it looks by default"
+unset ANSIBLE_COLLECTIONS_PATH ANSIBLE_CONFIG
+for module in config info; do
+    ansible-doc "aputility.access_point.$module" >"$work/doc" || fail "ansible-doc $module failed"
+    grep -q "(/usr/share/ansible/collections/ansible_collections/aputility/access_point/" \
+        "$work/doc" || fail "ansible-doc found aputility.access_point.$module elsewhere"
+done
+ansible-doc -l aputility.access_point | sort
+
 step "the installed programs"
 version=$(/usr/bin/ap-config --version) || fail "/usr/bin/ap-config --version failed"
 [ "$version" = "ap-config $(dpkg-deb --field "$deb" Version)" ] ||
@@ -142,6 +159,11 @@ kill -0 "$utility" 2>/dev/null && fail "the utility did not end after OK"
 [ -z "$(ls -A "$work/elsewhere")" ] || fail "the menu start wrote into the current directory"
 /usr/bin/apctl stats | grep -q " writes=1 " || fail "OK did not write the block"
 echo "key file and logo in $folder; the current directory untouched"
+# The installed module against the installed emulator, through the installed ap-config.
+AP_PASSWORD=admin ansible localhost -c local -e ansible_python_interpreter=/usr/bin/python3 \
+    -m aputility.access_point.info >"$work/info" 2>&1 || { cat "$work/info"; fail "info failed"; }
+grep -q '"mac_address": "02-1a-2b-3c-4d-5e"' "$work/info" || fail "info read no MAC address"
+echo "aputility.access_point.info read the unit through /usr/bin/ap-config"
 
 step "apt-get purge"
 for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # make deb: dist/ap-utility_<version>_amd64.deb. CPack's DEB generator packs what the
 # install rules (packaging/linux/Install.cmake) put under /usr, so `make install` and the
-# package hold the same files; the programs are built in build-deb/ with the compiler and
+# package hold the same files (the Ansible collection among them, whose artifact is copied
+# to dist/ beside the package); the programs are built in build-deb/ with the compiler and
 # linker flags of a Debian package build (dpkg-buildflags, hardening on), stripped, and
 # the package's Depends are computed from their libraries by dpkg-shlibdeps.
 set -euo pipefail
@@ -19,6 +20,6 @@ cmake --build "$build" -j "${JOBS:-2}" --target install-files
 rm -rf "$build/cpack"
 (cd "$build" && cpack >/dev/null)
 mkdir -p dist
-rm -f dist/ap-utility_*.deb
-cp "$build"/cpack/ap-utility_*.deb dist/
-ls dist/ap-utility_*.deb
+rm -f dist/ap-utility_*.deb dist/aputility-access_point-*.tar.gz
+cp "$build"/cpack/ap-utility_*.deb "$build"/ansible/aputility-access_point-*.tar.gz dist/
+ls dist/ap-utility_*.deb dist/aputility-access_point-*.tar.gz

@@ -6,7 +6,8 @@ packages=(cmake make g++ qt6-base-dev qt6-base-dev-tools libgl-dev libgtest-dev 
           libbenchmark-dev libxcb1-dev libxcb-damage0-dev libxcb-xtest0-dev xvfb xdotool
           x11-utils fonts-dejavu-core fonts-liberation clang libclang-rt-14-dev
           nlohmann-json3-dev libcli11-dev wpasupplicant network-manager dbus-daemon at-spi2-core
-          python3-pyatspi "$@")
+          python3-pyatspi ansible-core pylint yamllint python3-pycodestyle python3-voluptuous
+          "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the Windows build, its tests and its packages need: the mingw-w64 i686 cross
 # compiler, Wine (32-bit), Xvfb for the tests that show windows, NSIS and zip for the
-# packages. Does nothing when all are there.
+# packages, osslsigncode to sign them (openssl makes the package checks' certificate). Does
+# nothing when all are there.
 set -euo pipefail
 if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
 need=()
@@ -12,6 +13,8 @@ command -v xvfb-run >/dev/null || need+=(xvfb)
 command -v xauth >/dev/null || need+=(xauth)
 command -v makensis >/dev/null || need+=(nsis)
 command -v zip >/dev/null || need+=(zip)
+command -v osslsigncode >/dev/null || need+=(osslsigncode)
+command -v openssl >/dev/null || need+=(openssl)
 command -v unzip >/dev/null || need+=(unzip)
 command -v cmake >/dev/null || need+=(cmake make)
 command -v c++ >/dev/null || need+=(g++) # the build machine's compiler, for ap-artwork

@@ -84,6 +84,7 @@ for _ in $(seq 1 1000); do
 done
 apctl delay-ms 0 >/dev/null
 m=$(wait_window "$main_caption") || fail "no main dialog after the login"
+shot "$m" focus-ok # as it opens: the focus on OK, the default button
 [ "$longest" -lt $((delay / 2)) ] || fail "no window of the program on screen for $longest ms before the main dialog"
 before=$(apctl dump current)
 
@@ -118,8 +119,8 @@ click "$m" 304 19; shot "$m" info
 click "$m" 50 19
 # Apply: the progress dialog to its end.
 click "$m" 181 351
-sleep 1
-wait_gone "" 2>/dev/null || true
+wait_window "Writing the configuration" >/dev/null || fail "no progress dialog after Apply"
+wait_gone "Writing the configuration" || fail "the progress dialog stays"
 for _ in $(seq 1 100); do
     dump=$(apctl dump current)
     [ "$dump" != "$before" ] && break

@@ -113,7 +113,28 @@ AP_PASSWORD=admin wine "$apconfig" diff - <"$scratch/backup.json" >/dev/null ||
     { echo "ap-config.exe diff - of the unit's own backup: exit $?"; exit 1; }
 printf 'admin\r\n' | wine "$apconfig" --password-file - get channel | tr -d '\r' | grep -qx "Channel 9" ||
     { echo "ap-config.exe --password-file - did not read the password from standard input"; exit 1; }
-echo "ap-config.exe over the loopback transport: get, verified set, wrong password (exit 4), standard input for diff and --password-file"
+# What the win_command tasks of docs/ansible.md read: apply --json with the password on
+# standard input, "verified" and then "unchanged" (their changed_when), and a refused password
+# as the error object with its word and exit 4 (their failed_when).
+printf '{ "channel": "Channel 3", "beaconPeriod": 150 }\n' >"$scratch/fleet.json"
+fleet_state=$(winepath -w "$scratch/fleet.json")
+for password_and_result in 'admin:"result": "verified"' 'admin:"result": "unchanged"' \
+    'wrong:"code": "wrong-password"'; do
+    set +e
+    printf '%s\r\n' "${password_and_result%%:*}" |
+        wine "$apconfig" --json --password-file - apply --no-key-file "$fleet_state" \
+            >"$scratch/out" 2>/dev/null
+    code=${PIPESTATUS[1]}
+    set -e
+    out=$(tr -d '\r' <"$scratch/out")
+    [ "$code" -eq "$([ "${password_and_result%%:*}" = admin ] && echo 0 || echo 4)" ] &&
+        grep -qF "${password_and_result#*:}" <<<"$out" ||
+        { echo "ap-config.exe --json apply: exit $code, \"$out\""; exit 1; }
+done
+echo "ap-config.exe over the loopback transport: get, verified set, wrong password (exit 4), standard input for diff and --password-file, apply --json verified, unchanged and wrong-password"
+# The Windows hosts' Ansible tasks of docs/ansible.md, run on this machine against ap-config.exe.
+bash "$root/scripts/install-deps.sh" >/dev/null
+bash "$root/tests/ansible/windows.sh" "$apconfig"
 
 # ap-config.exe takes the text Windows hands it as UTF-16 (command line, environment), not
 # through the ANSI code page, and a password file as UTF-8 (with or without its mark) or, when

@@ -1,8 +1,9 @@
 # What `make install` (cmake --install) puts under the prefix, and the Debian package made
 # from exactly that by CPack: the four programs, the logo for the working folder, the menu
 # entry with its launcher and icons, the AppStream data, the emulator's systemd user unit,
-# the manual pages, the ap-config completion, the copyright (the licence's text is in it, so
-# LICENSE itself is not installed), the changelog, the README and ap-config's document.
+# the manual pages, the ap-config completion, the Ansible collection, the copyright (the
+# licence's text is in it, so LICENSE itself is not installed), the changelog, the README,
+# ap-config's document and the fleet's (docs/ansible.md).
 include(GNUInstallDirs)
 set(linux ${CMAKE_CURRENT_LIST_DIR})
 set(out ${CMAKE_BINARY_DIR}/packaging)
@@ -51,7 +52,7 @@ file(GLOB man_pages CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/man/*.1)
 list(APPEND man_pages ${AP_CONFIG_MANUAL})
 set(gz_files "")
 foreach(source ${man_pages} ${linux}/changelog ${CMAKE_SOURCE_DIR}/README.md
-        ${CMAKE_SOURCE_DIR}/docs/ap-config.md)
+        ${CMAKE_SOURCE_DIR}/docs/ap-config.md ${CMAKE_SOURCE_DIR}/docs/ansible.md)
     get_filename_component(name ${source} NAME)
     add_custom_command(OUTPUT ${out}/${name}.gz
         COMMAND sh -c "gzip -9nc \"$0\" > \"$1\"" ${source} ${out}/${name}.gz
@@ -71,13 +72,20 @@ if(EXISTS ${linux}/ap-config.bash-completion)
     install(FILES ${linux}/ap-config.bash-completion
             DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME ap-config)
 endif()
+# The Ansible collection as ansible-galaxy installs it (ansible/CMakeLists.txt), where Debian's
+# Ansible looks for collections (its default collections path holds
+# /usr/share/ansible/collections).
+install(DIRECTORY ${AP_COLLECTION_TREE}/
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/ansible/collections/ansible_collections/aputility/access_point)
+
 # (make install and make deb configure first, so a completion added later is found.)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
              ${linux}/changelog ${linux}/description)
 
 # Everything the rules above install, built by `make install` and `make deb` (and by ALL).
 add_custom_target(install-files ALL DEPENDS ${icon_files} ${gz_files})
-add_dependencies(install-files ap-utility ap-emulator apctl ap-config ap-config-page logo)
+add_dependencies(install-files ap-utility ap-emulator apctl ap-config ap-config-page logo
+                 collection)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ap-utility)
@@ -88,6 +96,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The collection's modules run where ansible-core runs them; the programs need it not.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS ansible-core)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configure a wireless access point attached by USB")

@@ -35,6 +35,7 @@ enum ControlStyle : DWORD {
     kSmooth = 1 << 8,   // PBS_SMOOTH
     kSorted = 1 << 9,   // CBS_SORT (items are inserted at fixed positions all the same)
     kNoTabStop = 1 << 10,
+    kReadOnly = 1 << 11, // ES_READONLY: a value the keyboard reaches, drawn as a label
     // template styles
     kChild = 1 << 16,     // WS_CHILD, no caption
     kCaption = 1 << 17,   // WS_CAPTION | WS_SYSMENU

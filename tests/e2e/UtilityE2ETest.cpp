@@ -180,6 +180,7 @@ TEST_F(UtilityE2ETest, SettingsOnEveryPageReachTheDeviceAndTheKeyFile) {
     StartUtility();
     std::string main = LogIn();
     ASSERT_FALSE(main.empty());
+    Shot(main, "focus-ok.png"); // as it opens: the focus on OK, the default button
 
     Retype(IDD_WIRELESS, IDC_NAME, "Attic AP");
     Retype(IDD_WIRELESS, IDC_ESSID, "atticnet");

@@ -7,9 +7,11 @@
 #include "pages/InfoPage.h"
 #include "pages/IpConfigPage.h"
 #include "pages/WirelessPage.h"
+#include "platform/qt/ValueText.h"
 #include "resources/Dialog129Ids.h"
 #include "resources/Dialog130Ids.h"
 #include "resources/Dialog131Ids.h"
+#include "resources/Dialog132Ids.h"
 #include "resources/Dialog134Ids.h"
 #include "resources/Dialog136Ids.h"
 
@@ -31,7 +33,8 @@ std::string Read(QWidget* w, QAccessible::Text text) {
 Names FieldNames(CWnd& dialog) {
     Names names;
     for (QWidget* w : qt::GetWidget(dialog)->findChildren<QWidget*>()) {
-        if (!qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w))
+        if (!qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w) &&
+            !qobject_cast<ValueText*>(w))
             continue;
         std::string path = w->objectName().toStdString();
         if (path.rfind("field", 0) == 0) // a part of an address field
@@ -89,7 +92,11 @@ const Row kRows[] = {
     {IDD_ADVANCED, "Antenna Select", {IDC_ANTENNA}},
     {IDD_ADVANCED, "SSID Broadcasting", {IDC_SSID_BROADCAST}},
     {IDD_ADVANCED, "International Roaming", {IDC_ROAMING}},
-}; // the Info page has no fields: its values are labels, read by their text
+    {IDD_INFO, "Utility Version", {IDC_UTILITY_VERSION}}, // values: read-only text
+    {IDD_INFO, "Firmware Version", {IDC_FIRMWARE}},
+    {IDD_INFO, "Regulation Domain", {IDC_REGULATION}},
+    {IDD_INFO, "MAC Address", {IDC_MAC}},
+};
 
 std::string Numbered(const char* name, size_t i) {
     return name + (" " + std::to_string(i + 1));

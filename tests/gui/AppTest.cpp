@@ -231,7 +231,7 @@ TEST_F(AppTest, EnterAndEscapeOnEachPageChangeNothing) {
             for (QWidget* w : qt::GetWidget(*g_pCurrentPage)->findChildren<QWidget*>())
                 if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisible())
                     targets.push_back(w);
-            EXPECT_EQ(targets.empty(), tab == 4) << tab;
+            EXPECT_FALSE(targets.empty()) << tab; // the Info page's values too
             for (QWidget* w : targets) {
                 PressKey(w, Qt::Key_Return);
                 QTest::keyClick(w, Qt::Key_Escape);

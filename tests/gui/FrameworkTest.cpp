@@ -1,12 +1,14 @@
 // The dialog framework itself: data exchange, limits, notifications, keys, layout, modality.
 #include "GuiTest.h"
 #include "platform/AnsiText.h"
+#include "platform/qt/FocusFrameStyle.h"
 #include "platform/qt/QtDialogUnits.h"
 #include "qt/QtHost.h"
 
 #include <QCheckBox>
 #include <QClipboard>
 #include <QPushButton>
+#include <QStyleFactory>
 #include <QTest>
 #include <QThread>
 #include <atomic>
@@ -292,6 +294,52 @@ TEST(Focus, OnInitDialogResultDecidesTheFirstFocus) {
     ASSERT_TRUE(child.Create(kTestTemplate, &host.wnd));
     EXPECT_TRUE(HasFocus(Control<QLineEdit>(child, 100)));
     child.DestroyWindow();
+}
+
+// Pixels of widget as it is drawn now, and how many of them differ from another picture.
+QImage Picture(QWidget* widget) {
+    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+int PixelsApart(const QImage& a, const QImage& b) {
+    if (a.size() != b.size())
+        return a.width() * a.height();
+    int apart = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            apart += a.pixel(x, y) != b.pixel(x, y);
+    return apart;
+}
+
+// The focused push button shows its focus, the default one (OK) too and apart from its own
+// outline, in the application's style and in one a user may choose instead.
+TEST(Focus, TheFocusedPushButtonIsSeenApartFromTheDefaultOne) {
+    static FocusFrameStyle windows(QStyleFactory::create("Windows"));
+    for (QStyle* chosen : {static_cast<QStyle*>(nullptr), static_cast<QStyle*>(&windows)}) {
+        SCOPED_TRACE(chosen ? "Windows" : "the application's");
+        TestDialog dlg;
+        WhenModal([&] {
+            auto* ok = Control<QPushButton>(dlg, IDOK);
+            auto* cancel = Control<QPushButton>(dlg, IDCANCEL);
+            ASSERT_TRUE(ok && cancel && ok->isDefault());
+            if (chosen) {
+                ok->setStyle(chosen);
+                cancel->setStyle(chosen);
+            }
+            MoveFocusTo(cancel);
+            const QImage okAlone = Picture(ok), cancelFocused = Picture(cancel);
+            MoveFocusTo(ok);
+            const QImage okFocused = Picture(ok), cancelAlone = Picture(cancel);
+            // A dotted rectangle around the text: every other pixel of its four sides.
+            EXPECT_GT(PixelsApart(okFocused, okAlone), ok->width() / 2);
+            EXPECT_GT(PixelsApart(cancelFocused, cancelAlone), cancel->width() / 2);
+            if (!chosen) { // Fusion's default button keeps its outline under the rectangle
+                ok->setDefault(false);
+                EXPECT_GT(PixelsApart(Picture(ok), okFocused), 0);
+            }
+            dlg.EndDialog(IDCANCEL);
+        });
+        dlg.DoModal();
+    }
 }
 
 TEST(CodePage, EveryByteHasOneCharacterAndBack) {

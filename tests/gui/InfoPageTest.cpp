@@ -7,6 +7,10 @@
 #include "resources/Dialog132Ids.h"
 #include "resources/Resources.h"
 
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
 #include <sys/stat.h>
 
 namespace {
@@ -35,6 +39,40 @@ TEST_F(InfoPageTest, ShowsVersionsDomainAndMacAddress) {
         EXPECT_EQ(Label(IDC_REGULATION), text);
     }
     EXPECT_TRUE(ChangedSince(before).size() == 1); // only the domain this test set
+    std::strcpy(g_szFirmwareVersion, "");
+}
+
+// The values are read-only text the keyboard reaches, drawn as the sunken labels they were:
+// a mouse user sees no change until one has the focus.
+TEST_F(InfoPageTest, ValuesAreReadOnlyTextDrawnAsLabels) {
+    std::strcpy(g_szFirmwareVersion, "2.10.0.3");
+    Open(g_infoPage, IDD_INFO);
+    for (int id : {IDC_UTILITY_VERSION, IDC_FIRMWARE, IDC_REGULATION, IDC_MAC}) {
+        SCOPED_TRACE(id);
+        QLabel* value = Get<QLabel>(id);
+        QAccessibleInterface* read = QAccessible::queryAccessibleInterface(value);
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(read->role(), QAccessible::EditableText);
+        EXPECT_TRUE(read->state().readOnly);
+        EXPECT_FALSE(read->state().editable);
+        ASSERT_NE(read->textInterface(), nullptr);
+        EXPECT_EQ(read->textInterface()->text(0, -1), value->text());
+        EXPECT_TRUE(value->focusPolicy() & Qt::TabFocus);
+
+        QLabel label(value->text(), value->parentWidget()); // the label as the page had it
+        label.setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label.setGeometry(value->geometry());
+        label.show();
+        EXPECT_EQ(value->grab().toImage(), label.grab().toImage());
+        MoveFocusTo(value);
+        QApplication::processEvents(); // the window's activation, which may come after
+        ASSERT_TRUE(value->hasFocus());
+        // its text selected, or where it has none (the domain unknown here) a caret
+        EXPECT_NE(value->grab().toImage(), label.grab().toImage());
+        QTest::keyClick(value, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QApplication::clipboard()->text(), value->text());
+    }
     std::strcpy(g_szFirmwareVersion, "");
 }
 

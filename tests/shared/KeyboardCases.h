@@ -1,8 +1,8 @@
 // The main dialog driven by the keyboard alone, as data, run by a test of each backend
 // (tests/gui/AppTest.cpp over Qt, tests/windows/Win32KeyboardTest.cpp over Win32) against the
 // emulator: from the first focus (OK) Tab and Shift+Tab walk each page's fields, Ctrl+Tab and
-// Ctrl+Shift+Tab change pages, keys typed on the way set fields and lists, Apply and Escape
-// end it; the bytes the device holds afterwards.
+// Ctrl+Shift+Tab change pages, keys typed on the way set fields and lists, Enter and Escape at
+// every field change nothing, Apply and Escape end it; the bytes the device holds afterwards.
 //
 // The tab order is the same on both backends: the tab strip, OK, Apply, Default, Cancel, then
 // the shown page's fields (those enabled), then the tab strip again.
@@ -85,7 +85,10 @@ inline std::vector<PageWalk> Walks() {
          {IDC_FRAGMENT, IDC_RTS, IDC_BEACON, IDC_PREAMBLE, IDC_ANTENNA, IDC_SSID_BROADCAST,
           IDC_ROAMING},
          {{IDC_FRAGMENT, Key::kText, 1, "1500"}}},
-        {-4, IDD_INFO, {}, {}}, // back past the first page to the last
+        {-4, // back past the first page to the last
+         IDD_INFO,
+         {IDC_UTILITY_VERSION, IDC_FIRMWARE, IDC_REGULATION, IDC_MAC},
+         {}},
         {2,
          IDD_ENCRYPTION, // on past the last page to the second
          KeyFields(false),
@@ -109,6 +112,10 @@ inline std::vector<Step> Script() {
                 if (at.control == id)
                     for (int i = 0; i < at.times; ++i)
                         steps.push_back({at.key, at.text, walk.page, id});
+            // Enter and Escape at a field are the page's, which keeps them: the focus stays,
+            // nothing is written, the dialog goes on.
+            steps.push_back({Key::kReturn, nullptr, walk.page, id});
+            steps.push_back({Key::kEscape, nullptr, walk.page, id});
         }
         steps.push_back({Key::kTab, nullptr, IDD_MAIN, IDC_TAB});
         std::vector<int> back = walk.back;

@@ -45,7 +45,7 @@ Expected ExpectedFor(ControlKind kind) {
     case ControlKind::kTabControl:
         return {"SysTabControl32", 0, 0, true};
     case ControlKind::kProgressBar:
-        return {"msctls_progress32", 0, 0, false};
+        return {"msctls_progress32", 0, 0, true}; // takes the focus as its dialog opens
     case ControlKind::kIpAddress:
         return {"SysIPAddress32", 0, 0, true};
     }
@@ -105,6 +105,9 @@ void CheckItem(HWND dialog, HWND control, const DialogItem& item) {
         EXPECT_TRUE(style & ES_AUTOHSCROLL);
         EXPECT_FALSE(style & ES_NUMBER); // digits are filtered by the pages' own edits
         EXPECT_EQ(!!(exStyle & WS_EX_CLIENTEDGE), !!(item.style & kBorder));
+        // a value: read-only, with the sunken label's edge
+        EXPECT_EQ(!!(style & ES_READONLY), !!(item.style & kReadOnly));
+        EXPECT_EQ(!!(exStyle & WS_EX_STATICEDGE), !!(item.style & kSunken));
         if (item.style & kPassword) {
             EXPECT_NE(SendMessageA(control, EM_GETPASSWORDCHAR, 0, 0), 0);
         }

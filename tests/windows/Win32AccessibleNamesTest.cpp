@@ -7,14 +7,19 @@
 // every key byte reads "Key1" to "Key4", a list its current item and an address part
 // nothing: where the system answers S_OK the template's name is expected, else Wine's.
 #include "Win32PageFixture.h"
+#include "device/ProgressDlg.h"
 #include "pages/EncryptionPage.h"
+#include "pages/InfoPage.h"
 #include "pages/IpConfigPage.h"
 #include "pages/WirelessPage.h"
 #include "platform/win32/Win32Window.h"
 #include "resources/Dialog129Ids.h"
 #include "resources/Dialog130Ids.h"
 #include "resources/Dialog131Ids.h"
+#include "resources/Dialog132Ids.h"
+#include "resources/Dialog140Ids.h"
 
+#include <commctrl.h>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <map>
@@ -71,6 +76,9 @@ const NameCase kNames[] = {
     {&g_ipConfigPage, IDD_IPCONFIG, IDC_IP_ADDRESS, 0, "IP Address part 1", L"(none)"},
     {&g_ipConfigPage, IDD_IPCONFIG, IDC_SUBNET_MASK, 1, "Subnet Mask part 2", L"(none)"},
     {&g_ipConfigPage, IDD_IPCONFIG, IDC_GATEWAY, 3, "Gateway part 4", L"(none)"},
+    // the Info page's values: read-only edits after their labels
+    {&g_infoPage, IDD_INFO, IDC_UTILITY_VERSION, -1, nullptr, L"Utility Version :"},
+    {&g_infoPage, IDD_INFO, IDC_MAC, -1, nullptr, L"MAC Address :"},
 };
 
 class Win32AccessibleNames : public Win32PageFixture {
@@ -136,6 +144,50 @@ TEST_F(Win32AccessibleNames, EachPageNamesAllItsUnlabelledFields) {
         EXPECT_EQ(names.size(), p.named);
         p.page->DestroyWindow();
     }
+}
+
+// The progress dialog at its first tick: where the focus is, the names of the dialog and of
+// its bar, the bar's value.
+class ProgressSeen : public CProgressDlg {
+public:
+    HWND focus = nullptr;
+    HWND bar = nullptr;
+    std::wstring caption, barName;
+    LRESULT position = -1;
+
+protected:
+    void OnTimer(UINT_PTR id) override {
+        if (!bar) {
+            focus = GetFocus();
+            bar = ::GetDlgItem(GetSafeHwnd(), IDC_PROGRESS_BAR);
+            wchar_t text[64] = {};
+            GetWindowTextW(GetSafeHwnd(), text, 64);
+            caption = text;
+            barName = AccessibleNameOf(bar);
+            CProgressDlg::OnTimer(id);
+            position = SendMessageW(bar, PBM_GETPOS, 0, 0);
+            EndDialog(IDCANCEL);
+        }
+    }
+};
+
+// A screen reader is told the write has started: the bar, named, takes the focus as the
+// dialog opens, and counts the percentage.
+TEST_F(Win32AccessibleNames, TheProgressBarTakesTheFocusWithItsName) {
+    CProgressDlg::SetTickIntervalForTesting(2);
+    ProgressSeen progress;
+    progress.DoModal();
+    CProgressDlg::SetTickIntervalForTesting(0);
+    EXPECT_EQ(progress.caption, L"Writing the configuration");
+    ASSERT_NE(progress.bar, nullptr);
+    EXPECT_EQ(progress.focus, progress.bar);
+    EXPECT_EQ(progress.position, 1); // per cent, after one tick
+    auto given = annotations.find(progress.bar);
+    ASSERT_NE(given, annotations.end());
+    EXPECT_EQ(given->second.first, "Writing the configuration");
+    // Where the system keeps the name; Wine's stub leaves the bar without one.
+    EXPECT_EQ(progress.barName,
+              SUCCEEDED(given->second.second) ? L"Writing the configuration" : L"(none)");
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "ListAccessible.h"
 
+#include "ReadOnlyText.h"
+
 #include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QComboBox>
@@ -14,7 +16,7 @@ void SelectChosen(QComboBox* list) {
     list->view()->selectionModel()->setCurrentIndex(chosen, QItemSelectionModel::ClearAndSelect);
 }
 
-class ListAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+class ListAccessible : public QAccessibleWidget, public ReadOnlyText {
 public:
     // Made only while a screen reader (or a test) asks, so lists cost nothing otherwise.
     explicit ListAccessible(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox) {
@@ -53,27 +55,10 @@ public:
         return QAccessibleWidget::interface_cast(t);
     }
 
+protected:
     // The item chosen is also the list's text, read only: where a screen reader looks for a
     // list's value when the list marks no selected item it can reach (Qt before 6.5).
-    QString text(int start, int end) const override {
-        const QString chosen = List()->currentText();
-        return chosen.mid(start, (end < 0 ? chosen.size() : end) - start);
-    }
-    int characterCount() const override { return static_cast<int>(List()->currentText().size()); }
-    int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
-    int selectionCount() const override { return 0; }
-    void selection(int, int* start, int* end) const override { *start = *end = 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
-    QRect characterRect(int) const override { return {}; }
-    int offsetAtPoint(const QPoint&) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
-    QString attributes(int offset, int* start, int* end) const override {
-        *start = *end = offset;
-        return {};
-    }
+    QString Shown() const override { return List()->currentText(); }
 
 private:
     QComboBox* List() const { return static_cast<QComboBox*>(widget()); }

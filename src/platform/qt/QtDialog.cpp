@@ -2,12 +2,14 @@
 #include "platform/Dialog.h"
 
 #include "EditWidget.h"
+#include "FocusFrameStyle.h"
 #include "IpAddressWidget.h"
 #include "ListAccessible.h"
 #include "QtDialogUnits.h"
 #include "QtText.h"
 #include "QtWindow.h"
 #include "TabWidget.h"
+#include "ValueText.h"
 #include "platform/DialogTemplate.h"
 #include "platform/UiServices.h"
 
@@ -134,6 +136,22 @@ Widget* Notifying(Widget* widget, const QPointer<QWidget>& container, int id) {
     return widget;
 }
 
+// A label, a picture's frame or a value's text as the template gives it.
+QLabel* AsLabel(QLabel* label, const DialogItem& item) {
+    if (item.kind == ControlKind::kPicture) {
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    } else {
+        label->setText(QStringFromAnsi(item.text));
+        label->setAlignment((item.style & kRightAligned ? Qt::AlignRight : Qt::AlignLeft) |
+                            Qt::AlignTop);
+    }
+    if (item.style & kSunken)
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    else if (item.style & kBorder)
+        label->setFrameStyle(QFrame::Box | QFrame::Plain);
+    return label;
+}
+
 QWidget* CreateControl(const DialogItem& item, QWidget* parent,
                        const QPointer<QWidget>& container) {
     const int id = item.id;
@@ -141,6 +159,10 @@ QWidget* CreateControl(const DialogItem& item, QWidget* parent,
     QWidget* w = nullptr;
     switch (item.kind) {
     case ControlKind::kEdit: {
+        if (item.style & kReadOnly) { // a value: drawn as the label it would otherwise be
+            w = AsLabel(new ValueText(parent), item);
+            break;
+        }
         auto* edit = Notifying(new EditWidget(parent, item.style & kUpperCase), container, id);
         if (item.style & kCentered)
             edit->setAlignment(Qt::AlignCenter);
@@ -160,22 +182,9 @@ QWidget* CreateControl(const DialogItem& item, QWidget* parent,
         break;
     }
     case ControlKind::kLabel:
-    case ControlKind::kPicture: {
-        auto* label = new QLabel(text, parent);
-        if (item.kind == ControlKind::kPicture) {
-            label->setText(QString());
-            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        } else {
-            label->setAlignment((item.style & kRightAligned ? Qt::AlignRight : Qt::AlignLeft) |
-                                Qt::AlignTop);
-        }
-        if (item.style & kSunken)
-            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        else if (item.style & kBorder)
-            label->setFrameStyle(QFrame::Box | QFrame::Plain);
-        w = label;
+    case ControlKind::kPicture:
+        w = AsLabel(new QLabel(parent), item);
         break;
-    }
     case ControlKind::kGroupBox:
         w = new QGroupBox(text, parent);
         break;
@@ -184,6 +193,7 @@ QWidget* CreateControl(const DialogItem& item, QWidget* parent,
         auto* button = new QPushButton(text, parent);
         button->setAutoDefault(false);
         button->setDefault(item.kind == ControlKind::kDefPushButton);
+        qt::UseFocusFrames(button);
         QObject::connect(button, &QPushButton::clicked, button,
                          [container, id] { Notify(container, id, BN_CLICKED); });
         w = button;
@@ -195,6 +205,7 @@ QWidget* CreateControl(const DialogItem& item, QWidget* parent,
             auto* push = new QPushButton(text, parent);
             push->setCheckable(true);
             push->setAutoDefault(false);
+            qt::UseFocusFrames(push);
             button = push;
         } else {
             button = new QCheckBox(text, parent);
@@ -212,6 +223,7 @@ QWidget* CreateControl(const DialogItem& item, QWidget* parent,
         bar->setTextVisible(false);
         bar->setRange(0, 100);
         bar->setValue(0);
+        bar->setFocusPolicy(Qt::TabFocus); // a tab stop, as on Windows: see TakesFocus
         w = bar;
         break;
     }
@@ -244,6 +256,7 @@ void NameForScreenReaders(QWidget* w, const DialogTemplate& t, size_t index) {
 void BuildFromTemplate(QWidget* container, const DialogTemplate& t,
                        std::map<int, QWidget*>* controls) {
     UseListAccessible();
+    UseValueTextAccessible();
     QFont font = TemplateFont(t);
     container->setFont(font);
     DialogUnits units = DialogUnits::ForFont(font);

@@ -3,6 +3,7 @@
 #include "platform/UiBackend.h"
 #include "platform/UiServices.h"
 
+#include "FocusFrameStyle.h"
 #include "QtText.h"
 #include "platform/WinApp.h"
 
@@ -30,6 +31,7 @@ int BackendMessageBox(const std::string& text, const std::string& caption, UINT 
         owner = QApplication::activeWindow();
     QMessageBox box(icon, QStringFromAnsi(caption), QStringFromAnsi(text), QMessageBox::Ok, owner);
     box.setWindowModality(Qt::ApplicationModal);
+    qt::UseFocusFrames(&box);
     box.exec();
     return IDOK;
 }

@@ -1,5 +1,6 @@
 #include "TabWidget.h"
 
+#include "TabAccessible.h"
 #include "platform/Wnd.h"
 
 #include <QApplication>
@@ -41,7 +42,10 @@ TabWidget::TabWidget(QWidget* parent) : QWidget(parent) {
     m_bar->setExpanding(false);
     m_bar->setFocusPolicy(Qt::StrongFocus); // a click gives the tabs the keyboard too
     setFocusProxy(m_bar);                   // the control is a tab stop through its tabs
-    connect(m_bar, &QTabBar::currentChanged, this, [this] {
+    UseTabAccessible();
+    connect(m_bar, &QTabBar::currentChanged, this, [this](int index) {
+        TellTabChanged(m_bar, m_shown, index);
+        m_shown = index;
         if (notify)
             notify(TCN_SELCHANGE);
     });

@@ -31,4 +31,5 @@ protected:
 private:
     QTabBar* m_bar;
     QFrame* m_frame;
+    int m_shown = -1; // the tab whose page shows, as a screen reader was last told
 };

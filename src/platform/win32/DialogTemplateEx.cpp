@@ -47,7 +47,6 @@ bool TakesFocus(ControlKind kind) {
     case ControlKind::kLabel:
     case ControlKind::kGroupBox:
     case ControlKind::kPicture:
-    case ControlKind::kProgressBar:
         return false;
     default:
         return true;
@@ -86,6 +85,7 @@ const FlagStyle kFlagStyles[] = {
     {ControlKind::kEdit, kRightAligned, ES_RIGHT},
     {ControlKind::kEdit, kUpperCase, ES_UPPERCASE},
     {ControlKind::kEdit, kPassword, ES_PASSWORD},
+    {ControlKind::kEdit, kReadOnly, ES_READONLY},
     {ControlKind::kDropDownList, kSorted, CBS_SORT},
     {ControlKind::kLabel, kSunken, SS_SUNKEN},
     {ControlKind::kPicture, kSunken, SS_SUNKEN},
@@ -110,6 +110,9 @@ Win32Control Win32ControlFor(const DialogItem& item) {
     // A label takes one alignment: right before centred.
     if (item.kind == ControlKind::kLabel)
         style |= flags & kRightAligned ? SS_RIGHT : flags & kCentered ? SS_CENTER : SS_LEFT;
+    // A sunken value (a read-only edit) has the sunken label's edge.
+    if (item.kind == ControlKind::kEdit && (flags & kSunken))
+        control.exStyle |= WS_EX_STATICEDGE;
     if (flags & kBorder) {
         // An edit's border is the sunken client edge; other controls get a plain line.
         if (item.kind == ControlKind::kEdit)

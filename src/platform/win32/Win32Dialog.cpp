@@ -44,8 +44,14 @@ INT_PTR CALLBACK DialogBackend::Proc(HWND hDlg, UINT message, WPARAM wParam, LPA
             SendMessageW(hDlg, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(win32::AppIcon()));
             SendMessageW(hDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(win32::AppIcon()));
         }
-        if (const DialogTemplate* t = FindDialogTemplate(dlg->GetTemplateId()))
+        if (const DialogTemplate* t = FindDialogTemplate(dlg->GetTemplateId())) {
             win32::NameForScreenReaders(hDlg, *t);
+            // A value (a read-only edit) has its text where a label's would be.
+            for (const DialogItem& item : t->items)
+                if (item.kind == ControlKind::kEdit && (item.style & kReadOnly))
+                    SendDlgItemMessageW(hDlg, item.id, EM_SETMARGINS,
+                                        EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+        }
         // TRUE asks the dialog manager for the first tab stop to get the focus.
         BOOL focus = dlg->OnInitDialog();
         return focus && !dlg->GetImpl().hostedChild;
