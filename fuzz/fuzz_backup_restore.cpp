@@ -24,14 +24,15 @@ ConfigImage Unit() {
 
 void CheckRestore(const BackupFile& backup, const ConfigImage& unit) {
     for (bool withPassword : {false, true}) {
-        for (bool clamp : {false, true}) {
+        for (NumberRule numbers : {NumberRule::kRefuse, NumberRule::kClamp}) {
             ConfigImage restored = backup.RestoredOver(unit, withPassword);
-            std::vector<std::string> refusals = ConfigFields::CheckStored(restored, clamp);
+            std::vector<std::string> refusals = ConfigFields::CheckStored(restored, numbers);
             for (const ConfigField& f : ConfigFieldTable()) {
                 bool own = ConfigFields::KeptByRestore(f) &&
                            !(withPassword && std::string(ReportedName(f)) == "password");
                 const BYTE* expected = own ? unit.Bytes() : backup.block.data();
-                bool clamped = clamp && f.kind == FieldKind::kNumber && f.settable;
+                bool clamped = numbers == NumberRule::kClamp && f.kind == FieldKind::kNumber &&
+                               f.Is(kFieldSettable);
                 if (!clamped &&
                     std::memcmp(restored.Bytes() + f.offset, expected + f.offset, f.width) != 0)
                     __builtin_trap();
@@ -40,23 +41,22 @@ void CheckRestore(const BackupFile& backup, const ConfigImage& unit) {
                 continue;
             // What passed passes again, unchanged: a second check corrects nothing.
             ConfigImage again = restored;
-            if (!ConfigFields::CheckStored(again, clamp).empty() ||
+            if (!ConfigFields::CheckStored(again, numbers).empty() ||
                 std::memcmp(again.Bytes(), restored.Bytes(), kConfigBlockLength) != 0)
                 __builtin_trap();
-            int first = 0, last = 0;
-            if (!ChannelRangeFor(restored.RegulationDomain(), &first, &last) ||
-                restored.Channel() < first || restored.Channel() > last)
+            if (!ChannelAllowed(restored.RegulationDomain(), restored.Channel()))
                 __builtin_trap();
-            ConfigFields::Changes(unit, restored, withPassword);
+            ConfigFields::Changes(unit, restored,
+                                  withPassword ? kComparePasswords : kCompareSettable);
             // What restore accepts is what set of its shown values stores, byte for byte.
             std::vector<Assignment> shown;
             for (const ConfigField& f : ConfigFieldTable())
-                if (f.settable && f.kind != FieldKind::kKeySlot)
+                if (f.Is(kFieldSettable) && f.kind != FieldKind::kKeySlot)
                     shown.push_back({f.name, ConfigFields::Text(restored, f.name, "")});
             ConfigImage set = restored;
             WepKeyTable table;
             KeyTableFromImage(restored, table);
-            if (!ConfigFields::Apply(set, table, shown, false).empty() ||
+            if (!ConfigFields::Apply(set, table, shown, NumberRule::kRefuse).empty() ||
                 std::memcmp(set.Bytes(), restored.Bytes(), kConfigBlockLength) != 0)
                 __builtin_trap();
         }

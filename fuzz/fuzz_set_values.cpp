@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int k = 0; k < WepKeyTable::kKeys; ++k)
         table.keys64[k][0] = table.keys128[k][0] = static_cast<BYTE>(k);
     WepKeyTable tableBefore = table;
-    std::vector<std::string> refusals = ConfigFields::Apply(image, table, assignments, clamp);
+    std::vector<std::string> refusals = ConfigFields::Apply(
+        image, table, assignments, clamp ? NumberRule::kClamp : NumberRule::kRefuse);
     if (!refusals.empty()) {
         if (std::memcmp(image.Bytes(), before.Bytes(), kImageBufferSize) != 0 ||
             std::memcmp(&table, &tableBefore, sizeof(table)) != 0)
@@ -41,9 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     kImageBufferSize - kConfigBlockLength) != 0)
         __builtin_trap();
     ConfigImage again = image;
-    if (!ConfigFields::CheckStored(again, false).empty())
+    if (!ConfigFields::CheckStored(again, NumberRule::kRefuse).empty())
         __builtin_trap();
-    for (const FieldChange& c : ConfigFields::Changes(before, image, true))
+    for (const FieldChange& c : ConfigFields::Changes(before, image, kComparePasswords))
         if (c.field == "password" || c.field == "altPassword")
             __builtin_trap();
     return 0;

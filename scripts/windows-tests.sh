@@ -71,13 +71,17 @@ if [ "$code" -ne 1 ] || ! grep -q "Please Attach the Access Point USB Connector 
     exit 1
 fi
 # Over the loopback transport without the emulator's token, or with a wrong one, the device
-# cannot be opened: the same message and exit code as without the driver.
-for withheld in "env -u AP_DEVICE_TOKEN_FILE" "env AP_DEVICE_TOKEN=$(printf '0%.0s' {1..64})"; do
+# cannot be opened: exit 1 as without the driver, the message naming the token's fault.
+for case in "env -u AP_DEVICE_TOKEN_FILE|no token given" \
+    "env AP_DEVICE_TOKEN=$(printf '0%.0s' {1..64})|refused the token from AP_DEVICE_TOKEN"; do
+    withheld=${case%%|*}
+    fault=${case#*|}
     set +e
     message=$($withheld AP_PASSWORD=admin wine "$apconfig" show 2>&1 >/dev/null)
     code=$?
     set -e
-    if [ "$code" -ne 1 ] || ! grep -q "Please Attach the Access Point USB Connector" <<<"$message"; then
+    if [ "$code" -ne 1 ] || ! grep -q "$fault" <<<"$message" ||
+        grep -q "Please Attach" <<<"$message"; then
         echo "ap-config.exe show ($withheld): exit $code, \"$message\""
         exit 1
     fi
@@ -183,9 +187,9 @@ set +e
 message=$(AP_PASSWORD=admin wine "$apconfig" show --json 2>&1 >/dev/full | tr -d '\r')
 code=$?
 set -e
-[ "$code" -eq 1 ] && grep -q "cannot write to standard output" <<<"$message" ||
+[ "$code" -eq 8 ] && grep -q "cannot write to standard output" <<<"$message" ||
     { echo "ap-config.exe show --json > /dev/full: exit $code, \"$message\""; exit 1; }
-echo "ap-config.exe: list, --device with AP_DEVICE_ADDR refused, a full standard output exits 1"
+echo "ap-config.exe: list, --device with AP_DEVICE_ADDR refused, a full standard output exits 8 (output)"
 
 # Every program carries icon 128, bitmap 135, the version and the manifest (type 24).
 # shellcheck source=/dev/null

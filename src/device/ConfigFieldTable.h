@@ -29,6 +29,16 @@ enum class FieldList {
     kRegulation, // the regulation domains (never set)
 };
 
+// What a field is beyond its kind, as flags of one word.
+enum FieldTrait : unsigned {
+    kFieldSettable = 1u << 0, // set and restore take it from the user or a backup
+    kFieldSecret = 1u << 1,   // a password or its length: never shown, kept from backups
+    kFieldCounted = 1u << 2,  // a text whose length is the number field just before it (essid,
+                              // passwords)
+    kFieldUpperCase =
+        1u << 3, // hexadecimal bytes shown in capitals (the Wireless page's BSSID edits)
+};
+
 // One field of the configuration block (bytes 0 to 347), at its place in the layout.
 struct ConfigField : FieldPlace {
     const char* name; // the image field's name, as show prints it
@@ -39,11 +49,10 @@ struct ConfigField : FieldPlace {
     FieldList list;
     const WordList* words;      // FieldList::kWords
     const ThresholdRule* range; // the numbers a user sets: their range and correction
-    bool settable;              // set and restore take it from the user or a backup
-    bool secret;                // a password or its length: never shown, kept from backups
-    bool counted;   // a text whose length is the number field just before it (essid, passwords)
-    bool upperCase; // hexadecimal bytes shown in capitals (the Wireless page's BSSID edits)
-    int showOrder;  // place in show (the pages' order), 0: not shown
+    unsigned traits;            // FieldTrait flags
+    int showOrder;              // place in show (the pages' order), 0: not shown
+
+    bool Is(unsigned trait) const { return (traits & trait) != 0; }
 };
 
 // The fields of the block in the order of their offsets, reserved stretches included, so

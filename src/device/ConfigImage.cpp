@@ -91,6 +91,11 @@ bool ChannelRangeFor(BYTE regulationDomain, int* first, int* last) {
     }
 }
 
+bool ChannelAllowed(BYTE regulationDomain, long channel) {
+    int first = 0, last = 0;
+    return ChannelRangeFor(regulationDomain, &first, &last) && channel >= first && channel <= last;
+}
+
 bool LoginAccepts(const ConfigImage& image, const std::string& typed) {
     return typed.size() <= kPasswordChars &&
            (typed == image.Password() || typed == image.AltPassword());

@@ -140,6 +140,9 @@ void StoreRateSelection(ConfigImage& image, int selection);
 
 // The channels offered for a regulation domain: first..last, or false for an unknown domain.
 bool ChannelRangeFor(BYTE regulationDomain, int* first, int* last);
+// Whether the regulation domain offers the channel: the one channel rule of the pages,
+// set, restore's checks and the completion.
+bool ChannelAllowed(BYTE regulationDomain, long channel);
 
 // The first word of a typed password: the text after any leading white space up to the
 // next white-space character. What a new password stores.

@@ -149,6 +149,9 @@ KeyFileState KeyFileStateOf(const ConfigImage& image) {
     default:
         return KeyFileState::kUnusable;
     }
+    // Keys anyone may have put there are never taken, nor written over.
+    if (!wholefile::OwnedAlone(KeyFilePath()))
+        return KeyFileState::kNotOwn;
     // There but unreadable: rebuilding it would empty it. A limit of 0 reads one byte at
     // most: kTooLarge is a readable file with something in it.
     std::string firstByte;
@@ -160,18 +163,18 @@ KeyFileState KeyFileStateOf(const ConfigImage& image) {
                                                                   : KeyFileState::kOtherDevice;
 }
 
-bool KeyFileMatchesDevice() {
-    return KeyFileStateOf(*g_pConfigImage) == KeyFileState::kThisDevice;
+bool KeyFileMatchesDevice(const ConfigImage& image) {
+    return KeyFileStateOf(image) == KeyFileState::kThisDevice;
 }
 
-bool WriteKeyFileFromImage() {
+bool WriteKeyFileFromImage(const ConfigImage& image) {
     WepKeyTable table;
-    KeyTableFromImage(*g_pConfigImage, table);
-    return CreateWhenMissing() && WriteEntries(*g_pConfigImage, table);
+    KeyTableFromImage(image, table);
+    return SaveKeyFile(image, table);
 }
 
-bool SaveKeyFile() {
-    return CreateWhenMissing() && WriteEntries(*g_pConfigImage, g_wepKeyTable);
+bool SaveKeyFile(const ConfigImage& image, const WepKeyTable& table) {
+    return CreateWhenMissing() && WriteEntries(image, table);
 }
 
 void KeyTableFromImage(const ConfigImage& image, WepKeyTable& table) {
@@ -204,14 +207,14 @@ void TakeFactorySettings(ConfigImage& image, const ConfigImage& factory, WepKeyT
     image.SetPassword(password);
 }
 
-void LoadKeyFile() {
+void LoadKeyFile(WepKeyTable& table) {
     CProfileBatch file(ProfilePath().c_str());
     for (int k = 0; k < WepKeyTable::kKeys; ++k) {
         std::string entry = std::to_string(k + 1);
         std::string text = UnscrambleKeyText(ReadEntry(file, entry.c_str(), "0000000000"));
         BYTE bytes[WepKeyTable::kKey64Size] = {};
         ParseKeyText(text, bytes, WepKeyTable::kKey64Size);
-        std::memcpy(g_wepKeyTable.keys64[k], bytes, sizeof(bytes));
+        std::memcpy(table.keys64[k], bytes, sizeof(bytes));
     }
     for (int k = 0; k < WepKeyTable::kKeys; ++k) {
         std::string entry = std::to_string(k + 5);
@@ -219,29 +222,49 @@ void LoadKeyFile() {
             UnscrambleKeyText(ReadEntry(file, entry.c_str(), "00000000000000000000000000"));
         BYTE bytes[WepKeyTable::kKey128Size] = {};
         ParseKeyText(text, bytes, WepKeyTable::kKey128Size);
-        std::memcpy(g_wepKeyTable.keys128[k], bytes, sizeof(bytes));
+        std::memcpy(table.keys128[k], bytes, sizeof(bytes));
     }
 }
 
-void SyncKeyFile() {
-    if (!g_pConfigImage)
-        return;
+void SyncKeyFile(const ConfigImage& image, WepKeyTable& table) {
     bool written = false;
-    switch (KeyFileStateOf(*g_pConfigImage)) {
+    switch (KeyFileStateOf(image)) {
     case KeyFileState::kThisDevice:
         written = true;
         break;
     case KeyFileState::kMissing:
     case KeyFileState::kOtherDevice:
-        written = WriteKeyFileFromImage();
+        written = WriteKeyFileFromImage(image);
         break;
+    case KeyFileState::kNotOwn:
     case KeyFileState::kUnusable:
         break;
     }
     // A file that cannot be written (a read-only folder, a full disk) must not leave the
     // table with another access point's keys: it takes the access point's own slots.
     if (written)
-        LoadKeyFile();
+        LoadKeyFile(table);
     else
-        KeyTableFromImage(*g_pConfigImage, g_wepKeyTable);
+        KeyTableFromImage(image, table);
+}
+
+void SyncKeyFile() {
+    if (g_pConfigImage)
+        SyncKeyFile(*g_pConfigImage, g_wepKeyTable);
+}
+
+bool SaveKeyFile() {
+    return SaveKeyFile(*g_pConfigImage, g_wepKeyTable);
+}
+
+bool WriteKeyFileFromImage() {
+    return WriteKeyFileFromImage(*g_pConfigImage);
+}
+
+void LoadKeyFile() {
+    LoadKeyFile(g_wepKeyTable);
+}
+
+bool KeyFileMatchesDevice() {
+    return KeyFileMatchesDevice(*g_pConfigImage);
 }

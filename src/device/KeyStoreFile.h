@@ -7,8 +7,9 @@
 
 // The local key file "OEM.tmp": the WEP key table kept between runs, tied to the access
 // point by its MAC address, key values scrambled. The one owner of the file for the dialogs
-// and ap-config alike. The operations without arguments act on g_pConfigImage and
-// g_wepKeyTable and report nothing to the user.
+// and ap-config alike. Every operation takes the image and the key table it works on; the
+// dialogs' argument-free forms pass g_pConfigImage and g_wepKeyTable. Nothing here reports
+// to the user.
 
 // The folder that holds the file: the working folder (the default, "") or the one given.
 void SetKeyFileFolder(const std::string& folder);
@@ -24,22 +25,31 @@ enum class KeyFileState {
     kMissing,     // nothing: it is created from the access point's own slots
     kThisDevice,  // a file whose entry "0" is this access point's MAC address
     kOtherDevice, // a file of another access point (or none named): rebuilt by the dialogs
+    kNotOwn,      // a file another user owns, or others may write (POSIX): never read, never
+                  // written, as a backup's target is refused
     kUnusable,    // a pipe, device, folder, unreadable file or a link leading nowhere: never
                   // opened, never created through
 };
 KeyFileState KeyFileStateOf(const ConfigImage& image);
 
-// Brings the file in line with the attached access point and loads the key table from it;
-// when it cannot (an unusable file, a full disk) the table takes the access point's slots.
+// Brings the file in line with image's access point and loads table from it; when it cannot
+// (an unusable file, a full disk) the table takes the access point's slots.
+void SyncKeyFile(const ConfigImage& image, WepKeyTable& table);
+// Stores table (and image's MAC address) in the file, creating it (private to its user)
+// when missing.
+bool SaveKeyFile(const ConfigImage& image, const WepKeyTable& table);
+// Stores image's own key slots (and MAC address) in the file.
+bool WriteKeyFileFromImage(const ConfigImage& image);
+// Loads table from the file.
+void LoadKeyFile(WepKeyTable& table);
+// Whether the file's entry "0" is image's MAC address.
+bool KeyFileMatchesDevice(const ConfigImage& image);
+
+// The dialogs' forms: the same over g_pConfigImage and g_wepKeyTable.
 void SyncKeyFile();
-// Stores the key table (and the access point's MAC address) in the file.
 bool SaveKeyFile();
-// Stores the access point's own key slots (and MAC address) in the file, creating it
-// (private to its user) when missing.
 bool WriteKeyFileFromImage();
-// Loads the key table from the file.
 void LoadKeyFile();
-// Whether the file's entry "0" is the access point's MAC address.
 bool KeyFileMatchesDevice();
 
 // The key table a freshly built file gives: both groups from the image's key slots.

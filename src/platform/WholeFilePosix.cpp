@@ -149,6 +149,11 @@ bool MayReplace(const std::string& path, std::string* reason) {
     return false;
 }
 
+bool OwnedAlone(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) != 0 || (st.st_uid == geteuid() && !(st.st_mode & S_IWOTH));
+}
+
 Got Read(const std::string& path, size_t limit, bool regularOnly, std::string* content,
          std::string* error) {
     content->clear();

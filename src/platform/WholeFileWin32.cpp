@@ -86,6 +86,10 @@ bool MakeFolders(const std::string& path) {
     return CreateDirectoryW(Wide(path).c_str(), nullptr) || KindOf(path) == Kind::kFolder;
 }
 
+bool OwnedAlone(const std::string&) {
+    return true;
+}
+
 bool MayReplace(const std::string& path, std::string* reason) {
     DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)

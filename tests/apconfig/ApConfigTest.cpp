@@ -181,9 +181,25 @@ TEST_F(ApConfigTest, OptionsBelongToTheirCommands) {
         {{"set", "--with-password", "channel=6"},
          "set does not take --with-password (it belongs to backup, restore)"},
         {{"get", "--format", "plain", "essid"}, "get does not take --format"},
-        {{"--device", "DfuDevice0", "--device", "DfuDevice1", "show"},
-         "--device is given 2 times: only apply acts on several units"},
-        {{"--all", "set", "channel=6"}, "--all belongs to apply"},
+        {{"--device", "DfuDevice0", "--device", "DfuDevice1", "set", "channel=6"},
+         "--device is given 2 times: only these act on several units: show, get, apply, backup, "
+         "diff (not set)"},
+        {{"--all", "reset"},
+         "--all is for the commands that act on several units: show, get, apply, backup, diff "
+         "(not reset)"},
+        // The owners as the registry has them, wherever the option stands.
+        {{"--dry-run", "show"},
+         "show does not take --dry-run (it belongs to set, apply, reset, "
+         "restore)"},
+        {{"backup", "--other-unit", "b.json"},
+         "backup does not take --other-unit (it belongs "
+         "to restore)"},
+        {{"--force", "get", "essid"},
+         "get does not take --force (it belongs to set, apply, "
+         "reset, restore, passwd)"},
+        {{"--password-file", "a", "--password-file", "b", "show"},
+         "--password-file is given 2 times: give it once"},
+        {{"keys"}, "keys needs its command: keys export"},
         {{"--mac", "02:1a:2b:3c:4d:5e", "--device", "DfuDevice0", "show"},
          "--mac chooses the unit itself"},
         {{"--password-file", "-", "restore", "-"},
@@ -200,7 +216,7 @@ TEST_F(ApConfigTest, OptionsBelongToTheirCommands) {
     for (const auto& [args, message] : refused) {
         Result r = RunApConfig(args);
         EXPECT_EQ(r.code, 2) << testing::PrintToString(args);
-        EXPECT_NE(r.err.find("ap-config: " + message), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
     }
     EXPECT_EQ(Stat("opens"), 0);
 
@@ -215,8 +231,11 @@ TEST_F(ApConfigTest, OptionsBelongToTheirCommands) {
               RunApConfig({"keys", "export", "--format", "plain"}).out);
     Result dashes = RunApConfig({"get", "--", "essid", "channel"});
     EXPECT_EQ(dashes.out, "wireless\nChannel 6\n") << dashes.err;
-    // The global options also after the command.
+    // The global options also after the command, a command's options also before it.
     EXPECT_EQ(RunApConfig({"get", "essid", "--password-file", "pw"}, nullptr).code, 0);
+    Result before = RunApConfig({"--dry-run", "set", "channel=4"});
+    EXPECT_EQ(before.code, 0) << before.err;
+    EXPECT_EQ(before.out, "channel               Channel 6 -> Channel 4\n");
 }
 
 TEST_F(ApConfigTest, VersionAndHelpOfOneCommand) {
@@ -296,7 +315,7 @@ TEST_F(ApConfigTest, ManualPageAndCompletionFollowTheDeclarations) {
         {"keys ex", "export\n"},
         {"keys export --format n", "networkmanager\n"},
         {"show --j", "--json\n"},
-        {"--device DfuDevice0 restore --w", "--with-password\n"},
+        {"--device DfuDevice0 restore --w", "--wait --with-password\n"},
         {"help pa", "passwd\n"},
         // After FIELD=, the values of set's table; free text offers none.
         {"set channel=1", "1 10 11 12 13 14\n"},
@@ -321,7 +340,7 @@ TEST_F(ApConfigTest, ManualPageAndCompletionFollowTheDeclarations) {
         {"--mac ", "\n"},
         {"restore office.json off", "\n"},
         {"diff - off", "\n"},
-        {"restore office.json --w", "--with-password\n"},
+        {"restore office.json --w", "--wait --with-password\n"},
         {"--password-file pw", "pw.txt\n"},
         {"keys export --output=off", "office.d office.json\n"},
         {"--key-folder o", "office.d\n"},
@@ -338,19 +357,27 @@ TEST_F(ApConfigTest, ManualPageAndCompletionFollowTheDeclarations) {
     EXPECT_EQ(Stat("opens"), 0);
 }
 
-// The field reference of the page and of the guide is made from the table set's rules walk;
-// the guide holds it as the generator prints it.
-TEST_F(ApConfigTest, TheFieldReferenceComesFromTheTable) {
+// The page's commands, options, exit statuses and fields, and the guide's tables, are made
+// from the registry and the field table: the page holds what the generator makes, the guide
+// holds it as ap-config-manual --markdown prints it, and each says what the program does.
+TEST_F(ApConfigTest, TheReferenceComesFromTheRegistry) {
     std::string page = TempWorkingFolder::Read(AP_CONFIG_MANUAL);
     std::string guide = TempWorkingFolder::Read(AP_SOURCE_DIR "/docs/ap-config.md");
-    EXPECT_NE(page.find(ManualPage::FieldsRoff()), std::string::npos);
-    EXPECT_EQ(page.find("@FIELDS@"), std::string::npos);
-    ASSERT_NE(guide.find(ManualPage::FieldsMarkdown()), std::string::npos)
-        << "docs/ap-config.md differs from ap-config-manual --markdown";
+    for (const std::string& part : {ManualPage::CommandsRoff(), ManualPage::OptionsRoff(),
+                                    ManualPage::ExitStatusRoff(), ManualPage::FieldsRoff()})
+        EXPECT_NE(page.find(part), std::string::npos) << part.substr(0, 80);
+    EXPECT_EQ(page.find('@'), std::string::npos);
+    for (const std::string& table : {ManualPage::CommandsMarkdown(), ManualPage::OptionsMarkdown(),
+                                     ManualPage::ExitCodesMarkdown(), ManualPage::FieldsMarkdown()})
+        EXPECT_NE(guide.find(table), std::string::npos)
+            << "docs/ap-config.md differs from ap-config-manual --markdown:\n"
+            << table.substr(0, 200);
+    // What the tables say, against the program's behaviour written out here.
     const std::vector<std::pair<std::string, std::string>> rows = {
         {"`channel`", "FCC 1 to 11; DOC 1 to 11; ETSI 1 to 13; SPAIN 10 to 11; FRANCE 10 to 13; "
                       "MKK 14 or 1 to 14"},
-        {"`rateMode`", "`1 Mbps`, `2 Mbps`, `5.5 Mbps`, `11 Mbps`, `Auto` (or 1, 2, 5.5, 11)"},
+        // One rule for a number given for a list's value: the number beside its word.
+        {"`rateMode`", "`1 Mbps` (1), `2 Mbps` (2), `5.5 Mbps` (5.5), `11 Mbps` (11), `Auto`;"},
         {"`operationalMode`", "`WBridge Point to MultiPoint` (1)"},
         {"`fragmentThreshold`", "`256` to `2346`"},
         {"`rtsThreshold`", "`0` to `2347`"},
@@ -360,75 +387,41 @@ TEST_F(ApConfigTest, TheFieldReferenceComesFromTheTable) {
         {"`essid`", "at most 32 Windows-1252 bytes"},
         {"`macAddress`", "Read only"},
         {"`regulationDomain`", "Read only"},
+        {"`--force`", "Taken by: set, apply, reset, restore, passwd."},
+        {"`--dry-run`", "Taken by: set, apply, reset, restore."},
+        {"`--other-unit`", "Taken by: restore."},
+        {"5", "| `in-use` | In use:"},
+        {"7", "| `changed-meanwhile` |"},
+        {"8", "| `output` | The result could not be written"},
+        {"`apply [--force] [--wait[=SECONDS]] [--clamp] [--no-key-file] [--take-key-file] "
+         "[--dry-run] FILE\\|-`",
+         "also `wepKey1` beside `wepKeys`"},
     };
-    for (const auto& [field, values] : rows) {
-        size_t row = guide.find("\n| " + field + " |");
-        ASSERT_NE(row, std::string::npos) << field;
-        std::string line = guide.substr(row + 1, guide.find('\n', row + 1) - row - 1);
+    for (const auto& [first, values] : rows) {
+        size_t row = guide.find("\n| " + first + " |");
+        ASSERT_NE(row, std::string::npos) << first;
+        std::string line = guide.substr(row + 1, guide.find('\n', row + 1) - row);
         EXPECT_NE(line.find(values), std::string::npos) << line;
     }
-}
-
-// Each exit code means one thing, the same in --help, the manual page and the guide: each
-// lists the codes 0 to 7 in order, and each entry holds the words of this table; the page
-// and the guide name the word of --json's error object too.
-TEST_F(ApConfigTest, ExitCodesAreTheSameInHelpPageAndGuide) {
-    const std::vector<std::string> meanings = {
-        "done",           "device failure", "usage",  "read-back differs",
-        "wrong password", "in use",         "differ", "another program changed"};
-    const std::vector<std::string> words = {
-        "",       "device",  "refused",          "read-back-differs", "wrong-password",
-        "in-use", "differs", "changed-meanwhile"};
-    auto lower = [](std::string s) {
-        for (char& c : s)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return s;
-    };
-    // Each entry: its code, and the text from there to the next code.
-    auto entries = [](const std::string& text, const std::regex& start) {
-        std::vector<std::pair<int, size_t>> starts;
-        for (std::sregex_iterator m(text.begin(), text.end(), start), end; m != end; ++m)
-            starts.push_back({std::stoi((*m)[1]), static_cast<size_t>(m->position(0))});
-        std::vector<std::pair<int, std::string>> out;
-        for (size_t i = 0; i < starts.size(); ++i) {
-            size_t next = i + 1 < starts.size() ? starts[i + 1].second : text.size();
-            out.push_back(
-                {starts[i].first, text.substr(starts[i].second, next - starts[i].second)});
-        }
-        return out;
-    };
+    std::string rule = "A list's value may also be given as the number in parentheses beside its "
+                       "word (for `rateMode` the rate in Mbps";
+    EXPECT_NE(guide.find(rule), std::string::npos);
+    EXPECT_NE(page.find("A list's value may also be given as the number in parentheses"),
+              std::string::npos);
+    // --help lists what writes and what set and apply take from the same registry.
     Result help = RunApConfig({"--help"}, nullptr);
-    std::string page = TempWorkingFolder::Read(AP_CONFIG_MANUAL);
-    std::string guide = TempWorkingFolder::Read(AP_SOURCE_DIR "/docs/ap-config.md");
-    size_t codes = help.out.find("exit codes:");
-    size_t status = page.find(".SH EXIT STATUS\n");
-    size_t table = guide.find("## Exit codes\n");
-    ASSERT_NE(codes, std::string::npos);
-    ASSERT_NE(status, std::string::npos);
-    ASSERT_NE(table, std::string::npos);
-    std::string helpText = help.out.substr(codes);
-    std::string pageText = page.substr(status, page.find("\n.SH ", status + 1) - status);
-    std::string guideText = guide.substr(table, guide.find("\n## ", table + 1) - table);
-    const std::vector<std::pair<std::string, std::vector<std::pair<int, std::string>>>> docs = {
-        {"--help", entries(helpText, std::regex("(?:codes:|,|;)\\s+([0-9]) "))},
-        {"manual page", entries(pageText, std::regex("\n\\.TP\n\\.B ([0-9])\n"))},
-        {"docs/ap-config.md", entries(guideText, std::regex("\n\\| ([0-9]) \\|"))},
-    };
-    for (const auto& [doc, list] : docs) {
-        ASSERT_EQ(list.size(), meanings.size()) << doc;
-        for (size_t code = 0; code < meanings.size(); ++code) {
-            EXPECT_EQ(list[code].first, static_cast<int>(code)) << doc;
-            std::string text = std::regex_replace(lower(list[code].second),
-                                                  std::regex("\\\\f[bri]|\n\\.[a-z]+ ?|\\s+"), " ");
-            EXPECT_NE(text.find(meanings[code]), std::string::npos)
-                << doc << ", exit " << code << ": " << text;
-            if (doc != "--help" && code > 0) {
-                EXPECT_NE(std::regex_replace(text, std::regex("\\\\-"), "-").find(words[code]),
-                          std::string::npos)
-                    << doc << ", exit " << code << ": " << text;
-            }
-        }
-    }
+    EXPECT_NE(help.out.find("refused while the utility runs for this user (without --force):\n"
+                            "  set, apply, reset, restore, passwd\n"),
+              std::string::npos)
+        << help.out;
+    EXPECT_NE(help.out.find("wepKey4 wepKeys ipAddress"), std::string::npos);
+    EXPECT_NE(help.out.find("read only:\n  firmwareVersion regulationDomain macAddress\n"),
+              std::string::npos);
+    // The number given for rateMode is its Mbps, as the rule says.
+    ASSERT_EQ(RunApConfig({"set", "rateMode=1"}).code, 0);
+    EXPECT_EQ(RunApConfig({"get", "rateMode"}).out, "1 Mbps\n");
+    ASSERT_EQ(RunApConfig({"set", "rateMode=5.5"}).code, 0);
+    EXPECT_EQ(RunApConfig({"get", "rateMode"}).out, "5.5 Mbps\n");
 }
 
 // A loop over --device names must not reach the same unit through AP_DEVICE_ADDR each time.
@@ -441,6 +434,46 @@ TEST_F(ApConfigTest, DeviceAndDeviceAddressTogetherAreRefused) {
               std::string::npos)
         << both.err;
     EXPECT_EQ(Stat("opens"), 0);
+}
+
+// The loopback transport's token faults say which they are, never "attach the unit"; a token
+// file others may read gets the password file's warning.
+TEST_F(ApConfigTest, LoopbackTokenFaultsAreNamed) {
+    EmulatorProcess tcp(true);
+    ASSERT_TRUE(tcp.Running());
+    setenv("AP_DEVICE_ADDR", tcp.TcpAddress().c_str(), 1);
+    unsetenv("AP_DEVICE_TOKEN");
+    unsetenv("AP_DEVICE_TOKEN_FILE");
+    TempWorkingFolder::Write("wrong.token", std::string(64, '7') + "\n");
+    chmod("wrong.token", 0600);
+    const std::vector<std::pair<std::string, std::string>> faults = {
+        {"", "no token given"},
+        {"/dev/zero", "the token file /dev/zero is not a regular file"},
+        {"wrong.token", "refused the token from the token file wrong.token"},
+    };
+    for (const auto& [file, message] : faults) {
+        if (!file.empty())
+            setenv("AP_DEVICE_TOKEN_FILE", file.c_str(), 1);
+        for (const char* command : {"show", "list"}) {
+            Result r = RunApConfig({command}, "admin");
+            EXPECT_EQ(r.code, std::string(command) == "show" ? 1 : 0) << r.err;
+            EXPECT_EQ(r.err.find("Please Attach"), std::string::npos) << r.err;
+            if (std::string(command) == "show") {
+                EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+            }
+        }
+    }
+    // The right token, in a file others may read: used, with the warning.
+    setenv("AP_DEVICE_TOKEN_FILE", tcp.TokenPath().c_str(), 1);
+    ASSERT_EQ(chmod(tcp.TokenPath().c_str(), 0644), 0);
+    Result shared = RunApConfig({"get", "essid"});
+    EXPECT_EQ(shared.code, 0) << shared.err;
+    EXPECT_NE(shared.err.find("ap-config: warning: the token file " + tcp.TokenPath() +
+                              " may be read by other users (mode 0644)"),
+              std::string::npos)
+        << shared.err;
+    unsetenv("AP_DEVICE_TOKEN_FILE");
+    unsetenv("AP_DEVICE_ADDR");
 }
 
 TEST_F(ApConfigTest, DeviceFailuresExitOneWithTheUtilitysWords) {
@@ -484,15 +517,49 @@ TEST_F(ApConfigTest, DeviceInUseExitsFive) {
     EXPECT_EQ(Current(), factory);
 }
 
+// Two writers: the second is told another ap-config writes (not the utility), --force does
+// not go past it, --wait waits for it.
+TEST_F(ApConfigTest, AnotherWriterIsNamedAndWaitedFor) {
+    WriterLocks other;
+    ASSERT_EQ(other.Take(0), LockHolder::kNone);
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"set", "channel=3"},
+                                               {"set", "--force", "channel=3"},
+                                               {"set", "--wait=0", "channel=3"}}) {
+        Result r = RunApConfig(args);
+        EXPECT_EQ(r.code, 5) << testing::PrintToString(args);
+        EXPECT_NE(r.err.find("another ap-config is writing"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("utility"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(RunApConfig({"set", "--wait=x", "channel=3"}).code, 2);
+    // Reads and dry runs need no lock.
+    EXPECT_EQ(RunApConfig({"set", "--dry-run", "channel=3"}).code, 0);
+    EXPECT_EQ(RunApConfig({"get", "channel"}).code, 0);
+    EXPECT_EQ(Current()[28], 6);
+    // With --wait it writes once the other lets go.
+    pid_t waiting = Start({"set", "--wait", "channel=3"}, "admin");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(Current()[28], 6);
+    other.Release();
+    Result r = Finish(waiting);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(Current()[28], 3);
+}
+
 // While the utility runs its dialogs would write their copy back: changes wait for --force.
 TEST_F(ApConfigTest, ChangesRefusedWhileTheUtilityRuns) {
     ASSERT_EQ(RunApConfig({"backup", "ap.json"}).code, 0);
     TempWorkingFolder::Write("pw", "admin\nnew\nnew\n");
+    TempWorkingFolder::Write("state.json", R"({"channel": 3})");
     InstanceLock utility;
     ASSERT_TRUE(utility.Acquire(InstanceLock::DefaultPath()));
     emulator.Control("reset-stats");
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"set", "channel=3"}, {"restore", "ap.json"}, {"--password-file", "pw", "passwd"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"set", "channel=3"},
+                                               {"restore", "ap.json"},
+                                               {"--password-file", "pw", "passwd"},
+                                               {"apply", "state.json"},
+                                               {"reset"}}) {
         Result r = RunApConfig(args);
         EXPECT_EQ(r.code, 5) << testing::PrintToString(args);
         EXPECT_NE(r.err.find("the utility is running for this user"), std::string::npos) << r.err;
@@ -525,6 +592,75 @@ TEST_F(ApConfigTest, ListNamesTheDevicesAndTheirAddressesWithThePassword) {
     EXPECT_EQ(
         RunApConfig({"list"}, "wrong").out,
         "DfuDevice0  (the password is not this access point's)\nDfuDevice10 (does not open)\n");
+    // For programs the state is a code word, the words beside it.
+    auto units = nlohmann::json::parse(RunApConfig({"--json", "list"}, "wrong").out)["units"];
+    EXPECT_EQ(units[0]["state"], "wrong-password");
+    EXPECT_EQ(units[1]["state"], "does-not-open");
+    EXPECT_EQ(units[1]["message"], "does not open");
+}
+
+// What show --json prints, apply takes back unchanged; --settings leaves out what apply does
+// not set. Reads go to several units as apply does, each text line naming its unit.
+TEST_F(ApConfigTest, ARoundTripAndFleetReads) {
+    for (const char* wep : {"wepType=Disable", "wepType=64-bit"}) {
+        ASSERT_EQ(RunApConfig({"set", "--no-key-file", wep}).code, 0) << wep;
+        Launch toFile{"golden.json"};
+        ASSERT_EQ(RunApConfig({"--json", "show"}, "admin", toFile).code, 0);
+        ASSERT_EQ(RunApConfig({"--json", "show", "--settings"}, "admin", {"settings.json"}).code,
+                  0);
+        emulator.Control("reset-stats");
+        for (const char* state : {"golden.json", "settings.json"}) {
+            Result back = RunApConfig({"apply", state});
+            EXPECT_EQ(back.code, 0) << wep << " " << state << ": " << back.err;
+            EXPECT_EQ(back.out, "unchanged: DfuDevice0 02-1a-2b-3c-4d-5e\n") << back.err;
+        }
+        EXPECT_EQ(Stat("writes"), 0);
+        auto settings = nlohmann::json::parse(TempWorkingFolder::Read("settings.json"));
+        EXPECT_FALSE(settings.contains("macAddress"));
+        EXPECT_FALSE(settings.contains("firmwareVersion"));
+        EXPECT_TRUE(settings.contains("beaconPeriod"));
+        EXPECT_EQ(settings.contains("wepKeys"), std::string(wep) != "wepType=Disable") << wep;
+    }
+    // A unit's own value that is not this unit's, or a key while WEP is disabled that the
+    // slot does not hold: refused by name.
+    ASSERT_EQ(RunApConfig({"set", "wepType=Disable"}).code, 0);
+    for (const auto& [state, why] : std::vector<std::pair<std::string, std::string>>{
+             {R"({"firmwareVersion": "9.9"})",
+              R"(firmwareVersion is the unit's own ("1.0.2.0", not "9.9"))"},
+             {R"({"wepKeys": ["00112233445566778899aabbcc"]})", "WEP is disabled"}}) {
+        TempWorkingFolder::Write("bad.json", state);
+        Result bad = RunApConfig({"apply", "bad.json"});
+        EXPECT_EQ(bad.code, 2);
+        EXPECT_NE(bad.err.find(why), std::string::npos) << bad.err;
+    }
+
+    // Several units, one absent: each named on every line, the failure the exit code.
+    Result get = RunApConfig(
+        {"--device", "DfuDevice0", "--device", "DfuDevice7", "get", "channel", "essid"});
+    EXPECT_EQ(get.code, 1);
+    EXPECT_EQ(get.out, "DfuDevice0: Channel 6\nDfuDevice0: wireless\n");
+    EXPECT_NE(get.err.find("ap-config: DfuDevice7: Please Attach"), std::string::npos) << get.err;
+    Result wrong = RunApConfig({"--all", "show"}, "wrong");
+    EXPECT_EQ(wrong.code, 4);
+    EXPECT_EQ(wrong.err, "ap-config: DfuDevice0: The password you typed is incorrect.\n");
+    auto units = nlohmann::json::parse(
+        RunApConfig({"--json", "--device", "DfuDevice0", "--device", "DfuDevice7", "show"})
+            .out)["units"];
+    EXPECT_EQ(units[0]["channel"], "Channel 6");
+    EXPECT_EQ(units[1]["error"]["code"], "device");
+    // Backups of several units: a folder, one file a unit named by its MAC address.
+    Result backups = RunApConfig({"--all", "backup", "fleet"});
+    EXPECT_EQ(backups.code, 0) << backups.err;
+    EXPECT_EQ(backups.out, "DfuDevice0: backup of DfuDevice0 02-1a-2b-3c-4d-5e written to "
+                           "fleet/02-1a-2b-3c-4d-5e.json\n");
+    EXPECT_EQ(Mode("fleet/02-1a-2b-3c-4d-5e.json"), 0600u);
+    EXPECT_EQ(RunApConfig({"--all", "backup", "-"}).code, 2);
+    Result drift = RunApConfig({"--all", "diff", "fleet/02-1a-2b-3c-4d-5e.json"});
+    EXPECT_EQ(drift.code, 0) << drift.err;
+    ASSERT_EQ(RunApConfig({"set", "channel=2"}).code, 0);
+    drift = RunApConfig({"--all", "diff", "fleet/02-1a-2b-3c-4d-5e.json"});
+    EXPECT_EQ(drift.code, 6);
+    EXPECT_EQ(drift.out, "DfuDevice0: channel               Channel 2 -> Channel 6\n");
 }
 
 TEST_F(ApConfigTest, PasswordAsTheLoginChecksIt) {
@@ -1009,6 +1145,24 @@ TEST_F(ApConfigTest, KeyFileIsTheMenuEntrysAndNeverAnotherAccessPointsOrAPipe) {
     ASSERT_EQ(RunApConfig({"set", "--take-key-file", "wepKey1=0102030405"}).code, 0);
     EXPECT_EQ(Entry("0"), "021a2b3c4d5e");
 
+    // A key file that is not this user's own (others may write it, or another user owns
+    // it) is left alone as a backup's target is, and its keys are never taken.
+    const std::string planted =
+        "[OEM]\r\n0=021a2b3c4d5e\r\n1=" + ScrambleKeyText("9999999999") + "\r\n";
+    for (bool otherOwner : {false, true}) {
+        if (otherOwner && !IsRoot())
+            continue;
+        TempWorkingFolder::Write("OEM.tmp", planted);
+        ASSERT_EQ(otherOwner ? chown("OEM.tmp", kUnprivilegedId, kUnprivilegedId)
+                             : chmod("OEM.tmp", 0666),
+                  0);
+        Result foreign = RunApConfig({"set", "wepKey2=0a0b0c0d0e"});
+        EXPECT_EQ(foreign.code, 0) << foreign.err;
+        EXPECT_NE(foreign.err.find("is not this user's own"), std::string::npos) << foreign.err;
+        EXPECT_EQ(TempWorkingFolder::Read("OEM.tmp"), planted);
+        EXPECT_EQ(Current()[72], 0x01);
+    }
+
     // A named pipe opens only when a writer comes: no command may wait on it.
     ASSERT_TRUE(std::filesystem::remove("OEM.tmp"));
     ASSERT_EQ(mkfifo("OEM.tmp", 0600), 0);
@@ -1055,6 +1209,23 @@ TEST_F(ApConfigTest, BackupAndRestore) {
 
     ASSERT_EQ(RunApConfig({"restore", "--with-password", "with.json"}, "fresh").code, 0);
     EXPECT_EQ(RunApConfig({"get", "essid"}, "admin").code, 0);
+
+    // The key file holds the restored keys, even where it was this unit's already: the next
+    // change of another key keeps key 1 as restored, and the dialogs load it.
+    ASSERT_EQ(RunApConfig({"set", "wepType=64-bit", "wepKey1=aaaaaaaaaa"}).code, 0);
+    ASSERT_EQ(RunApConfig({"backup", "before.json"}).code, 0);
+    ASSERT_EQ(RunApConfig({"set", "wepKey1=bbbbbbbbbb"}).code, 0);
+    ASSERT_EQ(RunApConfig({"restore", "before.json"}).code, 0);
+    EXPECT_EQ(Entry("1"), ScrambleKeyText("aaaaaaaaaa"));
+    ASSERT_EQ(RunApConfig({"set", "wepKey2=2222222222"}).code, 0);
+    c = Current();
+    EXPECT_EQ(std::vector<uint8_t>(c.begin() + 72, c.begin() + 77), std::vector<uint8_t>(5, 0xAA));
+    ConfigImage unit;
+    std::copy(c.begin(), c.end(), unit.Bytes());
+    WepKeyTable dialogs;
+    SyncKeyFile(unit, dialogs);
+    EXPECT_EQ(dialogs.keys64[0][0], 0xAA);
+    EXPECT_EQ(dialogs.keys64[1][0], 0x22);
 }
 
 // A write that fails or is refused leaves the previous file byte for byte.
@@ -1112,7 +1283,7 @@ TEST_F(ApConfigTest, FilesAreReplacedWholeOrNotAtAll) {
     EXPECT_NE(TempWorkingFolder::Read("ap.json"), good);
 }
 
-TEST_F(ApConfigTest, DashIsStandardOutputAndOutputErrorsExitOne) {
+TEST_F(ApConfigTest, DashIsStandardOutputAndOutputErrorsExitEight) {
     Result b = RunApConfig({"backup", "-"});
     ASSERT_EQ(b.code, 0) << b.err;
     EXPECT_EQ(nlohmann::json::parse(b.out)["macAddress"], "02-1a-2b-3c-4d-5e");
@@ -1126,15 +1297,19 @@ TEST_F(ApConfigTest, DashIsStandardOutputAndOutputErrorsExitOne) {
                                                             {"keys", "export", "--output", "-"},
                                                             {"backup", "-"},
                                                             {"--help"},
-                                                            {"--version"}};
+                                                            {"--version"},
+                                                            {"--json", "--version"},
+                                                            {"--json", "set", "channel=4"}};
     for (const auto& args : commands) {
         Result r = RunApConfig(args, "admin", {"/dev/full"});
-        EXPECT_EQ(r.code, 1) << testing::PrintToString(args);
+        // Not a device failure: what the command did stands (the write went through).
+        EXPECT_EQ(r.code, 8) << testing::PrintToString(args);
         EXPECT_NE(r.err.find("ap-config: cannot write to standard output: " +
                              std::string(std::strerror(ENOSPC))),
                   std::string::npos)
             << r.err;
     }
+    EXPECT_EQ(Current()[28], 4);
 }
 
 TEST_F(ApConfigTest, RestoreRefusesDamagedFilesAndOtherAccessPoints) {
@@ -1151,6 +1326,12 @@ TEST_F(ApConfigTest, RestoreRefusesDamagedFilesAndOtherAccessPoints) {
     EXPECT_NE(d.err.find("SHA-256"), std::string::npos) << d.err;
     TempWorkingFolder::Write("junk.json", "{\"format\": 1");
     EXPECT_EQ(RunApConfig({"restore", "junk.json"}).code, 2);
+    // What the file holds is never echoed whole.
+    TempWorkingFolder::Write("long.json", "{\"format\": \"" + std::string(500000, 'f') + "\"}");
+    Result longFormat = RunApConfig({"restore", "long.json"});
+    EXPECT_EQ(longFormat.code, 2);
+    EXPECT_NE(longFormat.err.find("ffff... (500000 bytes)"), std::string::npos);
+    EXPECT_LT(longFormat.err.size(), 300u);
 
     // Another access point (another MAC address) attached.
     LoadWith(8, {0x02, 0, 0, 0, 0, 0x77});
@@ -1161,8 +1342,10 @@ TEST_F(ApConfigTest, RestoreRefusesDamagedFilesAndOtherAccessPoints) {
     EXPECT_NE(other.err.find("02-00-00-00-00-77"), std::string::npos);
     EXPECT_EQ(Stat("writes"), 0);
 
-    // --force writes it, but the access point keeps its own MAC address.
-    Result forced = RunApConfig({"restore", "--force", "ap.json"});
+    // --force only goes past the utility; --other-unit writes it, but the access point keeps
+    // its own MAC address.
+    EXPECT_EQ(RunApConfig({"restore", "--force", "ap.json"}).code, 2);
+    Result forced = RunApConfig({"restore", "--other-unit", "ap.json"});
     EXPECT_EQ(forced.code, 0) << forced.err;
     auto c = Current();
     EXPECT_EQ(c[28], 6);
@@ -1353,6 +1536,22 @@ TEST_F(ApConfigTest, TextOutputShowsControlBytesEscaped) {
     Result plain = RunApConfig({"keys", "export", "--format", "plain"});
     ASSERT_EQ(plain.code, 0) << plain.err;
     EXPECT_EQ(plain.out.substr(0, plain.out.find('\n')), "ESSID: e\\x9d\\x1bf");
+
+    // A refusal quotes what was given by the same rule: a C1 control (U+009B, a terminal's
+    // CSI) escaped as show escapes it, in the message and in the JSON error alike.
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"set", "essid=a\xC2\x9B"
+                                                       "2J"},
+                                               {"--json", "set",
+                                                "essid=a\xC2\x9B"
+                                                "2J"},
+                                               {"get", "a\xC2\x9B"
+                                                       "2J"}}) {
+        Result refused = RunApConfig(args);
+        EXPECT_EQ(refused.code, 2) << refused.err;
+        EXPECT_NE(refused.err.find("a\\x9b2J"), std::string::npos) << refused.err;
+        EXPECT_EQ((refused.err + refused.out).find("\xC2\x9B"), std::string::npos);
+    }
 }
 
 // A backup with its digest recomputed over changed bytes: the digest is right, the values
@@ -1391,7 +1590,7 @@ protected:
 TEST_F(RestoreCheckTest, RefusesEveryValueSetWouldRefuseAndWritesNothing) {
     WriteEdited("edited.json", {{28, 99}, {70, 7}, {68, 9}, {64, 0x60}, {65, 0xEA}});
     emulator.Control("reset-stats");
-    Result r = RunApConfig({"restore", "--force", "edited.json"});
+    Result r = RunApConfig({"restore", "--other-unit", "edited.json"});
     EXPECT_EQ(r.code, 2);
     for (const char* refused :
          {"channel=99 refused: allowed Channel 1 to Channel 11 (1 to 11) in FCC",
@@ -1407,7 +1606,7 @@ TEST_F(RestoreCheckTest, RefusesEveryValueSetWouldRefuseAndWritesNothing) {
     ASSERT_EQ(RunApConfig({"backup", "etsi.json"}).code, 0);
     LoadWith(160, {0x10});
     LoadWith(28, {6});
-    Result etsi = RunApConfig({"restore", "--force", "etsi.json"});
+    Result etsi = RunApConfig({"restore", "--other-unit", "etsi.json"});
     EXPECT_EQ(etsi.code, 2);
     EXPECT_NE(etsi.err.find("channel=13 refused"), std::string::npos) << etsi.err;
     EXPECT_EQ(Current()[28], 6);
@@ -1609,8 +1808,8 @@ TEST_F(ApConfigTest, DiffAndDryRunShowWhatDiffersWithoutPasswords) {
     EXPECT_NE(set.err.find("nothing was written"), std::string::npos);
     EXPECT_EQ(RunApConfig({"set", "--dry-run", "channel=14"}, "fresh").code, 2);
 
-    Result restore =
-        RunApConfig({"restore", "--force", "--dry-run", "--with-password", "with.json"}, "fresh");
+    Result restore = RunApConfig(
+        {"restore", "--other-unit", "--dry-run", "--with-password", "with.json"}, "fresh");
     EXPECT_EQ(restore.code, 0) << restore.err;
     EXPECT_EQ(restore.out, changed + "password              differs\n");
     EXPECT_EQ(Stat("writes"), 0);
@@ -1689,11 +1888,25 @@ TEST_F(ApConfigTest, ApplyADesiredStateToUnits) {
              {R"({"regulationDomain": "ETSI"})", "regulationDomain is the unit's own"},
              {R"({"channel": true})", "takes a text or a whole number"},
              {R"({"nosuch": 1})", "unknown field nosuch"},
-             {"[1]", "not a JSON object"}}) {
+             {"[1]", "not a JSON object"},
+             // Names given twice: the parser would keep the last one silently.
+             {R"({"channel": 1, "channel": 11})", "channel is given twice"},
+             {R"({"wepType": "64-bit", "wepKey1": "0102030405", "wepKeys": ["0a0b0c0d0e"]})",
+              "wepKey1 is given twice"},
+             // Never echoed whole, never parsed by a depth of its own.
+             {R"({"channel": [)" + std::string(100000, '[') + std::string(100001, ']') + "}",
+              "nest deeper than a desired state's"},
+             {R"({"channel": [[1, 2], "x"]})", "nest deeper"},
+             {R"({"channel": [1, 2]})", "channel takes a text or a whole number, not a JSON array"},
+             {"{\"" + std::string(1000000, 'x') + "\": 1}",
+              "unknown field xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx... "
+              "(1000000 bytes)"},
+             {R"({"essid": "a\u001b[2J", "channel": "\u009b"})", "channel=\\x9b refused"}}) {
         TempWorkingFolder::Write("bad.json", state);
         Result bad = RunApConfig({"apply", "bad.json"});
-        EXPECT_EQ(bad.code, 2) << state;
-        EXPECT_NE(bad.err.find(why), std::string::npos) << bad.err;
+        EXPECT_EQ(bad.code, 2) << state.substr(0, 80);
+        EXPECT_NE(bad.err.find(why), std::string::npos) << bad.err.substr(0, 300);
+        EXPECT_LT(bad.err.size(), 600u) << why;
     }
     EXPECT_EQ(Stat("writes"), 1);
 
@@ -1721,6 +1934,19 @@ TEST_F(ApConfigTest, ApplyADesiredStateToUnits) {
 TEST_F(ApConfigTest, ResetAndTheUnitByItsMacAddress) {
     TempWorkingFolder::Write("pw", "admin\nfresh\nfresh\n");
     ASSERT_EQ(RunApConfig({"--password-file", "pw", "passwd"}).code, 0);
+    // The unit's own values differ from its factory block's: the preview lists every byte the
+    // write changes, those too.
+    LoadWith(8, {0x02, 0, 0, 0, 0, 0x77});
+    LoadWith(160, {0x30});
+    Result preview = RunApConfig({"reset", "--dry-run"}, "fresh");
+    EXPECT_EQ(preview.code, 0) << preview.err;
+    EXPECT_NE(preview.out.find("macAddress            02-00-00-00-00-77 -> 02-1a-2b-3c-4d-5e\n"),
+              std::string::npos)
+        << preview.out;
+    EXPECT_NE(preview.out.find("regulationDomain      ETSI -> FCC\n"), std::string::npos)
+        << preview.out;
+    LoadWith(8, {0x02, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e});
+    LoadWith(160, {0x10});
     ASSERT_EQ(RunApConfig({"set", "channel=1", "wepType=128-bit"}, "fresh").code, 0);
     Result r = RunApConfig({"--mac", "02:1A:2B:3C:4D:5E", "reset"}, "fresh");
     ASSERT_EQ(r.code, 0) << r.err;
@@ -1757,11 +1983,22 @@ TEST_F(ApConfigTest, JsonResultsAndStandardInput) {
     EXPECT_EQ(diff.code, 0) << diff.err;
     Result restore = RunApConfig({"--json", "restore", "-"}, "admin", fromFile);
     EXPECT_EQ(restore.code, 0) << restore.err;
-    EXPECT_EQ(nlohmann::json::parse(restore.out)["result"], "verified");
+    EXPECT_EQ(nlohmann::json::parse(restore.out)["result"], "unchanged");
     TempWorkingFolder::Write("pw", "admin\n");
     Result typed = RunApConfig({"--password-file", "-", "get", "essid"}, nullptr,
                                Launch{"ap-config.out", -1, ".", "pw"});
     EXPECT_EQ(typed.out, "wireless\n") << typed.err;
+    // Help and the version as documents too.
+    auto help = nlohmann::json::parse(RunApConfig({"--json", "help"}, nullptr).out);
+    EXPECT_EQ(help["commands"][3]["name"], "apply");
+    EXPECT_EQ(help["commands"][3]["writes"], true);
+    EXPECT_EQ(help["exitCodes"][5]["code"], "in-use");
+    EXPECT_EQ(nlohmann::json::parse(RunApConfig({"--json", "--help"}, nullptr).out), help);
+    EXPECT_EQ(nlohmann::json::parse(
+                  RunApConfig({"--json", "help", "set"}, nullptr).out)["options"][0]["name"],
+              "--force");
+    EXPECT_EQ(RunApConfig({"--json", "--version"}, nullptr).out,
+              "{\n  \"version\": \"" AP_VERSION "\"\n}\n");
     Result list = RunApConfig({"--json", "list"}, nullptr);
     EXPECT_EQ(nlohmann::json::parse(list.out)["units"][0]["device"], "DfuDevice0");
 }

@@ -2,9 +2,11 @@
 // page of the names, the manual page's template, and a backup's file under any name.
 #include "BackupFile.h"
 #include "Codepage1252.h"
+#include "ConfigFields.h"
 #include "ManualPage.h"
 #include "PrivateFile.h"
 #include "Sha256.h"
+#include "StoredBlock.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -77,30 +79,75 @@ TEST(Codepage1252Test, RefusesWhatItCannotHoldAndBrokenUtf8) {
     }
 }
 
-// The field reference takes the place of a line of its own that is just the placeholder; a
-// template without one is refused rather than installed without its fields.
-TEST(ManualPageTest, TheFieldsReplaceTheirLineOnly) {
+// Each generated part takes the place of a line of its own that is just its placeholder; a
+// template without one of them is refused rather than installed without it.
+TEST(ManualPageTest, ThePartsReplaceTheirLinesOnly) {
+    const std::string marks = "@COMMANDS@\n.SH OPTIONS\n@OPTIONS@\n@EXIT_STATUS@\n";
     const std::vector<std::pair<std::string, bool>> templates = {
-        {".SH FIELDS\n@FIELDS@\n.SH FILES\n", true},
-        {"@FIELDS@\n", true},
-        {".SH FIELDS\n.SH FILES\n", false},
-        {".SH FIELDS\nsee @FIELDS@\n", false},
-        {".SH FIELDS\n@FIELDS@", false},
+        {marks + ".SH FIELDS\n@FIELDS@\n.SH FILES\n", true},
+        {marks + "@FIELDS@\n", true},
+        {marks + ".SH FIELDS\n.SH FILES\n", false},
+        {marks + ".SH FIELDS\nsee @FIELDS@\n", false},
+        {marks + ".SH FIELDS\n@FIELDS@", false},
+        {".SH FIELDS\n@FIELDS@\n", false},
     };
     for (const auto& [pageTemplate, fills] : templates) {
         std::string page = "untouched";
         EXPECT_EQ(ManualPage::Fill(pageTemplate, &page), fills) << pageTemplate;
-        if (!fills) {
-            EXPECT_EQ(page, "untouched");
+        if (!fills)
             continue;
-        }
         size_t at = pageTemplate.find("@FIELDS@");
-        EXPECT_EQ(page.substr(0, at), pageTemplate.substr(0, at));
-        EXPECT_EQ(page.find("@FIELDS@"), std::string::npos);
+        EXPECT_EQ(page.find('@'), std::string::npos);
         EXPECT_NE(page.find(".TP\n.B channel\n"), std::string::npos) << page;
+        EXPECT_NE(page.find(".TP\n.B set [\\-\\-force]"), std::string::npos);
+        EXPECT_NE(page.find(".TP\n.B \\-\\-other\\-unit\n"), std::string::npos);
+        EXPECT_NE(page.find(".TP\n.B 8\n.RB ( output )\n"), std::string::npos);
+        EXPECT_NE(page.find("\n.SH OPTIONS\n.TP\n.B \\-\\-device NAME\n"), std::string::npos);
         EXPECT_EQ(page.substr(page.size() - (pageTemplate.size() - at - 9)),
                   pageTemplate.substr(at + 9));
     }
+}
+
+// The stored block of the test support in the pages' words, as show prints it.
+TEST(ConfigFieldsTest, AStoredBlockShowsInThePagesWords) {
+    std::vector<uint8_t> block = StoredBlock();
+    ConfigImage image;
+    std::copy(block.begin(), block.end(), image.Bytes());
+    const std::vector<std::pair<std::string, std::string>> shown = {
+        {"apName", "Office AP"},
+        {"essid", "wireless"},
+        {"channel", "Channel 11"},
+        {"rateMode", "Auto"},
+        {"operationalMode", "Wireless Repeater"},
+        {"preferredBssid", "00-0A-FF-10-20-30"},
+        {"wepType", "64-bit"},
+        {"authType", "Shared Key"},
+        {"activeKeyId", "Key 3"},
+        {"wepKey1", "a1b2c3d4e5"},
+        {"wepKey2", "0000000000"},
+        {"wepKey3", "0000000000"},
+        {"wepKey4", "4444444444"},
+        {"ipAddress", "192.168.1.2"},
+        {"subnetMask", "255.255.255.0"},
+        {"gateway", "192.168.1.254"},
+        {"dhcpClient", "Disable"},
+        {"primaryPort", "Ethernet"},
+        {"fragmentThreshold", "2346"},
+        {"rtsThreshold", "2347"},
+        {"beaconPeriod", "100"},
+        {"preambleType", "Long"},
+        {"antennaSelect", "Diversity"},
+        {"ssidBroadcast", "Disable"},
+        {"internationalRoaming", "Disable"},
+        {"firmwareVersion", "1.0.2.0"},
+        {"regulationDomain", "ETSI"},
+        {"macAddress", "02-1a-2b-3c-4d-5e"},
+    };
+    EXPECT_EQ(ConfigFields::ShownLines(image, "1.0.2.0"), shown);
+    // Another domain offers no channel 11 of this one's: shown as the number stored.
+    image.Bytes()[160] = 0x40;
+    EXPECT_EQ(ConfigFields::Text(image, "channel", ""), "unknown (11)");
+    EXPECT_EQ(ConfigFields::Json(image, "fragmentThreshold", ""), 2346);
 }
 
 // What backup writes under a name beyond ASCII, restore and diff read back: on Windows both

@@ -1,25 +1,57 @@
 // ap-config backup: the whole configuration as a file of its own.
-#include "ApConfig.h"
+#include "Session.h"
 
 #include "PrivateFile.h"
+#include "platform/WholeFile.h"
 
-int ApConfig::Backup() {
-    std::string error;
-    BackupFile backup = BackupFile::FromImage(m_image, m_firmware, m_withPassword);
-    if (!PrivateFile::Write(m_words[1], backup.ToJson(), &error))
-        return Fail(kExitRefused, "cannot write " + m_words[1] + ": " + error);
-    if (m_withPassword)
-        Note(m_words[1] + " holds the access point's passwords (--with-password): keep it as you "
+namespace {
+
+class Backup : public Command {
+public:
+    Backup()
+        : Command("backup",
+                  "the whole configuration as JSON with its SHA-256\n(the passwords only with "
+                  "--with-password)",
+                  "The whole configuration as JSON with its SHA-256, private to its user, written "
+                  "whole (see FILES); the passwords only with `--with-password`. `-` is standard "
+                  "output. Of several units, FILE is a folder (made when missing) that gets one "
+                  "file a unit, named by its MAC address (`02-1a-2b-3c-4d-5e.json`).",
+                  "ap-config backup ap1.json", kReadsUnit | kSeveralUnits, {Opt::kWithPassword},
+                  Arguments::kFile) {}
+    int Run(Session& s) const override {
+        std::string file = s.File();
+        if (s.SeveralUnits()) {
+            if (file == "-" || !wholefile::MakeFolders(file))
+                return s.Fail(kExitRefused, "backups of several units go into a folder, one file "
+                                            "a unit: " +
+                                                file + " is none and cannot be made");
+            file += "/" + ConfigFields::Text(s.Image(), "macAddress", "") + ".json";
+        }
+        bool passwords = s.Flag(Opt::kWithPassword);
+        std::string error;
+        BackupFile backup = BackupFile::FromImage(s.Image(), s.Firmware(), passwords);
+        if (!PrivateFile::Write(file, backup.ToJson(), &error))
+            return s.Fail(kExitRefused, "cannot write " + file + ": " + error);
+        if (passwords)
+            s.Note(file + " holds the access point's passwords (--with-password): keep it as you "
                           "keep them");
-    // With "-" the backup itself is the standard output (with --json its document); the
-    // note goes beside it.
-    m_documentPrinted = m_words[1] == "-";
-    std::string note = "backup of " + UnitName() + " written to " +
-                       (m_words[1] == "-" ? "standard output" : m_words[1]);
-    m_report["file"] = m_words[1];
-    m_report["passwords"] = m_withPassword;
-    if (m_words[1] != "-")
-        return PrintLine(note);
-    Note(note);
-    return kExitDone;
+        s.Report()["file"] = file;
+        s.Report()["passwords"] = passwords;
+        std::string note =
+            "backup of " + s.UnitName() + " written to " + (file == "-" ? "standard output" : file);
+        if (file != "-")
+            return s.PrintLine(note);
+        // With "-" the backup itself is the standard output (with --json its document); the
+        // note goes beside it.
+        s.DocumentPrinted();
+        s.Note(note);
+        return kExitDone;
+    }
+};
+
+} // namespace
+
+const Command& BackupCommand() {
+    static const Backup command;
+    return command;
 }

@@ -56,7 +56,7 @@ BackupFile BackupFile::FromImage(const ConfigImage& image, const std::string& fi
     std::copy(image.Bytes(), image.Bytes() + kImageReadLength, b.block.begin());
     if (!withPasswords)
         for (const ConfigField& f : ConfigFieldTable())
-            if (f.secret)
+            if (f.Is(kFieldSecret))
                 std::fill_n(b.block.begin() + f.offset, f.width, 0);
     b.passwords = b.HoldsPasswords();
     b.firmwareVersion = firmware;
@@ -110,7 +110,7 @@ bool BackupFile::Parse(const std::string& text, std::string* why) {
     if (!textEntry("format", true, &format))
         return false;
     if (format != kFormat) {
-        *why = "not an ap-config backup (format \"" + format + "\")";
+        *why = "not an ap-config backup (format \"" + ConfigFields::Excerpt(format) + "\")";
         return false;
     }
     why->clear();
@@ -172,12 +172,12 @@ bool BackupFile::Load(const std::string& path, std::string* why) {
 }
 
 bool BackupFile::HoldsPasswords() const {
-    return std::any_of(ConfigFieldTable().begin(), ConfigFieldTable().end(),
-                       [&](const ConfigField& f) {
-                           return f.secret && std::any_of(block.begin() + f.offset,
-                                                          block.begin() + f.offset + f.width,
-                                                          [](BYTE b) { return b != 0; });
-                       });
+    return std::any_of(
+        ConfigFieldTable().begin(), ConfigFieldTable().end(), [&](const ConfigField& f) {
+            return f.Is(kFieldSecret) &&
+                   std::any_of(block.begin() + f.offset, block.begin() + f.offset + f.width,
+                               [](BYTE b) { return b != 0; });
+        });
 }
 
 ConfigImage BackupFile::RestoredOver(const ConfigImage& current, bool withPassword) const {

@@ -1,6 +1,6 @@
 // ap-config-manual: the manual page of ap-config from its template, with the field reference
-// made from the program's own table (at build time, on Linux); --markdown prints the
-// reference as docs/ap-config.md holds it.
+// made from the program's own registry and tables (at build time, on Linux); --markdown
+// prints the guide's tables as docs/ap-config.md holds them.
 #include "ManualPage.h"
 
 #include <cstdio>
@@ -10,7 +10,10 @@
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--markdown") {
-        std::cout << ManualPage::FieldsMarkdown();
+        std::cout << ManualPage::CommandsMarkdown() << "\n"
+                  << ManualPage::OptionsMarkdown() << "\n"
+                  << ManualPage::ExitCodesMarkdown() << "\n"
+                  << ManualPage::FieldsMarkdown();
         return std::cout.flush() ? 0 : 1;
     }
     if (argc != 3) {
@@ -22,7 +25,8 @@ int main(int argc, char** argv) {
                              std::istreambuf_iterator<char>());
     std::string page;
     if (!in || !ManualPage::Fill(pageTemplate, &page)) {
-        std::cerr << "ap-config-manual: " << argv[1] << " holds no @FIELDS@ line\n";
+        std::cerr << "ap-config-manual: " << argv[1]
+                  << " lacks a line of @COMMANDS@, @OPTIONS@, @EXIT_STATUS@, @FIELDS@\n";
         return 1;
     }
     std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);

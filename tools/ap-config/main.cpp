@@ -1,5 +1,5 @@
 // ap-config: the access point's configuration from the command line.
-#include "ApConfig.h"
+#include "Session.h"
 #include "platform/WideText.h"
 
 #include <string>
@@ -11,13 +11,13 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.push_back(widetext::Utf8(argv[i]));
-    ApConfig app;
+    Session app;
     return app.Run(args);
 }
 #else
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    ApConfig app;
+    Session app;
     return app.Run(args);
 }
 #endif
