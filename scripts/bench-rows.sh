@@ -50,8 +50,8 @@ ratio_cell() { # label-ours label-floor name
 }
 # The table's heading, then one row per measurement: the medians of both sides, the median
 # ratio, its quartiles, its 95% interval and the number of pairs.
-header() {
-    echo "| what | utility | floor | ratio | quartiles | median's 95% | pairs |"
+header() { # [name-ours name-floor]
+    echo "| what | ${1:-utility} | ${2:-floor} | ratio | quartiles | median's 95% | pairs |"
     echo "|---|---|---|---|---|---|---|"
 }
 row() { # what unit label-ours label-floor name

@@ -118,7 +118,7 @@ done
 
 # The start-up rounds by one figure: each step beside the one before it.
 steps_table() { # name
-    header
+    header "this step" "the step before"
     local before=floor step
     for step in "${steps[@]}"; do
         row "+ $step" ms "start.$step" "start.$before" "$1"
