@@ -55,11 +55,17 @@ FUZZ_SECONDS ?= 60
 fuzz: deps
 	@bash scripts/fuzz.sh $(FUZZ_SECONDS)
 
-# The benchmarks need only the utility, the emulator and the bench programs, and for the
-# fleet's figures ap-config and the Ansible collection.
+# The benchmarks need only the utility, the emulator and the bench programs, for the fleet's
+# figures ap-config and the Ansible collection, and, where the Windows tools are installed
+# (make windows installs them), the Windows utility and its floor, for the table's row of the
+# start-up under Wine.
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target ap-utility ap-emulator bench_probe floor_login \
 	  floor_tabs bench_ui bench_channel bench_keyfile ap-config collection
+	@if command -v i686-w64-mingw32-g++-posix >/dev/null && command -v wine >/dev/null; then \
+	  cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	    -DCMAKE_BUILD_TYPE=Release >/dev/null && \
+	  cmake --build build-win32 -j $(JOBS) --target ap-utility win32_floor_manifest >/dev/null; fi
 	@bash scripts/bench.sh $(BUILD)
 
 # The Windows programs (mingw-w64 i686) in build-win32/; the tools are installed when missing.

@@ -2,15 +2,17 @@
 # The benchmarks. First the figures a user sees: whole processes, each measured the first
 # time in its process, beside their floors (bench/floors/: small programs on Qt alone), in
 # interleaved pairs (utility, floor, utility, floor, ...), on Xvfb watched from outside by
-# bench_probe (MapNotify and DAMAGE events) and offscreen (the programs time themselves).
-# Each figure is the median of the per-pair ratios, with the spread (quartiles). Then the
-# warm in-process table (Google Benchmark), and the fleet's figures (scripts/bench-fleet.sh).
-# Writes everything to $build/bench-results.md.
-#   scripts/bench.sh [build]      BENCH_PAIRS=n (default 20)
+# bench_probe (MapNotify and DAMAGE events) and offscreen (the programs time themselves);
+# then the Windows utility's start-up under Wine beside its floor (scripts/windows-bench.sh
+# --rows), when build-win32 holds it. Each figure is the median of the per-pair ratios, with
+# its quartiles and its 95% interval. Then the warm in-process table (Google Benchmark), and
+# the fleet's figures (scripts/bench-fleet.sh). Writes everything to $build/bench-results.md,
+# with a line for the history table of docs/performance.md.
+#   scripts/bench.sh [build]      BENCH_PAIRS=n (default 30)
 set -euo pipefail
 scripts=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build}" && pwd)
-pairs=${BENCH_PAIRS:-20}
+pairs=${BENCH_PAIRS:-30}
 probe=$build/bench/bench_probe
 utility=$build/src/ap-utility
 source "$scripts/main-caption.sh"
@@ -38,7 +40,7 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 export DISPLAY=:$(cat "$work/display")
 
 # shellcheck source=scripts/bench-rows.sh
-source "$scripts/bench-rows.sh" # measure, pair, row
+source "$scripts/bench-rows.sh" # measure, stats, header, row, ratio_cell, run_stamp
 : >"$work/raw"
 
 # The dialogs' pixel sizes (the floors are given them) and the first tab's place, from one
@@ -90,17 +92,25 @@ for _ in $(seq "$pairs"); do
         "$build/bench/floor_tabs" "$main_size"
 done
 
+# The Windows utility's start-up under Wine on the same display, when it has been built.
+windows_rows=""
+if [ -f "$scripts/../build-win32/src/ap-utility.exe" ] && command -v wine >/dev/null; then
+    windows_rows=$(bash "$scripts/windows-bench.sh" --rows "$pairs" 2>>"$work/errors") ||
+        windows_rows="| Wine: start-up to login drawn (scripts/windows-bench.sh failed) | - | - | - | - | - | 0 |"
+fi
+
 {
-    echo "Whole processes, first time; $pairs interleaved pairs; median ratio and its quartiles."
-    echo "Dialog sizes: login $login_size, main $main_size pixels; $(nproc) cores;"
-    echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)."
+    echo "Whole processes, first time; $pairs interleaved pairs; median ratio with its quartiles"
+    echo "and its 95% interval. Dialog sizes: login $login_size, main $main_size pixels;"
+    echo "$(nproc) cores; load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)."
     echo
-    echo "| what | utility | floor | ratio | spread | pairs |"
-    echo "|---|---|---|---|---|---|"
+    header
     row "Xvfb: start-up to login painted, empty desktop" ms x0.util x0.floor first_painted
+    row "Xvfb: processor time at login painted" ms x0.util x0.floor first_cpu
     row "Xvfb: start-up to login painted, 100 windows" ms x100.util x100.floor first_painted
     row "Xvfb: start-up to login painted, 300 windows" ms x300.util x300.floor first_painted
-    row "Xvfb: Enter on the login to main dialog painted" ms x0.util x0.floor next_painted
+    row "Xvfb: Enter on the login to main dialog painted (floor: its widgets by hand)" ms \
+        x0.util x0.floor next_painted
     row "Xvfb: tab switch to Encryption, key to last repaint" ms x0.util x0.tabs tab_repainted
     row "Xvfb: the same, beside 72 line edits" ms x0.util x0.edits tab_repainted
     row "Xvfb: peak memory (VmHWM), login painted" MB x0.util x0.floor first_kib
@@ -110,8 +120,18 @@ done
     row "offscreen: tab switch to Encryption" ms off.util off.tabs tab_repainted
     row "offscreen: peak memory, login painted" MB off.util off.floor first_kib
     row "offscreen: peak memory, main dialog painted" MB off.util off.floor next_kib
+    [ -z "$windows_rows" ] || echo "$windows_rows"
     echo
     echo "Probe runs that failed: $failures."
+    echo
+    echo "For the history table of docs/performance.md (date | commit | Enter to the main dialog"
+    echo "on Xvfb | start-up on Xvfb | Windows start-up | pairs | load at the end):"
+    echo
+    wine_cell=$(sed -n 's/^| Wine: start-up[^|]*| [^|]*| [^|]*| \([^ ]*\) | \([^ ]*\) |.*/\1 (\2)/p' \
+        <<<"$windows_rows")
+    echo "| $(run_stamp) | $(ratio_cell x0.util x0.floor next_painted) |" \
+        "$(ratio_cell x0.util x0.floor first_painted) | ${wine_cell:--} | $pairs |" \
+        "$(cut -d' ' -f1 /proc/loadavg) |"
     echo
     echo "Warm, in process (Google Benchmark, repeated runs in one process, offscreen):"
     echo

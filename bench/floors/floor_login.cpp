@@ -1,8 +1,10 @@
 // Floor of the start-up and of the login: a bare Qt dialog of the login's pixel size with the
 // same nine widgets, placed by hand. Enter reads the device once (the socket contract, in a
-// few lines) and opens an empty dialog of the main dialog's size, which reads it once more
-// before it is shown: the toolkit's and the device's share of logging in.
+// few lines) and opens a dialog of the main dialog's size, which reads it once more before it
+// is shown, with the main dialog's widgets placed by hand (MainFloor.h: the tabs, the first
+// page's widgets, the four buttons): the toolkit's and the device's share of logging in.
 //   floor_login LOGIN_WxH MAIN_WxH      (the pixel sizes of the utility's two dialogs)
+#include "MainFloor.h"
 #include "QtFloor.h"
 
 #include <QApplication>
@@ -105,6 +107,10 @@ int main(int argc, char** argv) {
     main.setFixedSize(mainSize);
     if (!ReadDevice())
         return 1;
+    const mainfloor::Layout layout(mainSize);
+    layout.Tabs(&main);
+    layout.WirelessPage(&main);
+    layout.Buttons(&main);
     main.exec();
     return 0;
 }

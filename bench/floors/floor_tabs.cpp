@@ -4,61 +4,17 @@
 // picking the second tab deletes them, builds the Encryption page's 89 widgets by hand
 // ("--edits": only 72 line edits) and shows them.
 //   floor_tabs MAIN_WxH [--edits]
+#include "MainFloor.h"
 #include "QtFloor.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDialog>
-#include <QFrame>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QTabBar>
 #include <cstring>
 
 namespace {
 
-QSize size(256 * 3 / 2, 217 * 2); // replaced by the argument
-QRect At(int x, int y, int cx, int cy) {
-    // The main dialog's units (256 x 217), scaled to its pixel size.
-    return QRect(x * size.width() / 256, y * size.height() / 217, cx * size.width() / 256,
-                 cy * size.height() / 217);
-}
-
-// The Wireless page's widgets and texts, placed by hand: every kind of widget, and most of
-// the letters, have been drawn once before the switch, as in the utility.
-QWidget* WirelessPage(QWidget* parent) {
-    auto* page = new QWidget(parent);
-    page->setGeometry(At(15, 20, 225, 160));
-    (new QGroupBox(page))->setGeometry(At(0, 0, 225, 98));
-    (new QGroupBox(page))->setGeometry(At(0, 97, 225, 62));
-    const char* labels[] = {"Access Point Name :", "Wireless ESSID :",   "Operational Rate Set :",
-                            "Wireless Channel :",  "Operational Mode :", "Preferred BSSID :"};
-    const int ly[] = {13, 33, 53, 73, 113, 133};
-    for (int i = 0; i < 6; ++i)
-        (new QLabel(QString::fromLatin1(labels[i]), page))->setGeometry(At(13, ly[i], 70, 14));
-    (new QLineEdit(QStringLiteral("Access Point"), page))->setGeometry(At(91, 13, 116, 14));
-    (new QLineEdit(QStringLiteral("Wireless"), page))->setGeometry(At(91, 33, 116, 14));
-    const QStringList items[] = {{"1 Mbps", "2 Mbps", "5.5 Mbps", "11 Mbps", "Auto"},
-                                 {"Channel 1", "Channel 6", "Channel 11"},
-                                 {"Access Point", "Access Point Client", "WBridge Point to Point",
-                                  "WBridge Point to MultiPoint", "Wireless Repeater"}};
-    const int cy[] = {53, 73, 113};
-    for (int i = 0; i < 3; ++i) {
-        auto* combo = new QComboBox(page);
-        combo->addItems(items[i]);
-        combo->setGeometry(At(91, cy[i], 116, 12));
-    }
-    for (int i = 0; i < 6; ++i) {
-        auto* edit = new QLineEdit(QStringLiteral("0A"), page);
-        edit->setAlignment(Qt::AlignCenter);
-        edit->setGeometry(At(91 + 20 * i, 133, 16, 14));
-    }
-    page->show();
-    return page;
-}
-
-QWidget* EncryptionPage(QWidget* parent, bool editsOnly) {
+QWidget* EncryptionPage(const mainfloor::Layout& layout, QWidget* parent, bool editsOnly) {
+    auto At = [&](int x, int y, int cx, int cy) { return layout.At(x, y, cx, cy); };
     auto* page = new QWidget(parent);
     page->setGeometry(At(15, 20, 225, 160));
     if (!editsOnly) {
@@ -111,25 +67,17 @@ QWidget* EncryptionPage(QWidget* parent, bool editsOnly) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     qtfloor::Start();
-    size = qtfloor::SizeArgument(argc > 1 ? argv[1] : nullptr, size);
+    const QSize size = qtfloor::SizeArgument(argc > 1 ? argv[1] : nullptr, QSize(384, 434));
+    const mainfloor::Layout layout(size);
     bool editsOnly = argc > 2 && std::strcmp(argv[2], "--edits") == 0;
     QDialog dialog;
     dialog.setWindowTitle(QStringLiteral("Tabs floor"));
     dialog.setFixedSize(size);
-    auto* frame = new QFrame(&dialog);
-    frame->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-    frame->setGeometry(At(10, 17, 236, 168));
-    auto* bar = new QTabBar(&dialog);
-    bar->setDrawBase(false);
-    bar->setFocusPolicy(Qt::StrongFocus);
-    for (const char* text : {"Wireless", "Encryption", "IP Config", "Advanced", "Info"})
-        bar->addTab(QString::fromLatin1(text));
-    bar->move(At(10, 5, 0, 0).topLeft());
-    bar->resize(bar->sizeHint());
-    QWidget* page = WirelessPage(&dialog);
+    QTabBar* bar = layout.Tabs(&dialog);
+    QWidget* page = layout.WirelessPage(&dialog);
     QObject::connect(bar, &QTabBar::currentChanged, &dialog, [&](int index) {
         delete page;
-        page = index == 1 ? EncryptionPage(&dialog, editsOnly) : nullptr;
+        page = index == 1 ? EncryptionPage(layout, &dialog, editsOnly) : nullptr;
     });
     dialog.exec();
     return 0;

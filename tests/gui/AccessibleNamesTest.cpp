@@ -15,6 +15,7 @@
 #include "resources/Dialog134Ids.h"
 #include "resources/Dialog136Ids.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <iterator>
 #include <map>
@@ -149,14 +150,20 @@ TEST_F(AccessibleNamesTest, LoginFieldsAreToldApart) {
 }
 
 // A list is named by what it chooses; the item chosen is its value, its text and the one
-// selected in its items.
+// selected in its items. The page's opening does not make the list of items: the one made
+// when first asked for marks the item chosen before.
 TEST_F(AccessibleNamesTest, ListValueIsTheItemChosen) {
     Open(g_wirelessPage, IDD_WIRELESS);
     auto* channel = Get<QComboBox>(IDC_CHANNEL);
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(channel);
     ASSERT_EQ(list->childCount(), 1);
+    QTest::keyClick(channel, Qt::Key_Home); // the first item, then the second, the list closed
+    QTest::keyClick(channel, Qt::Key_Down);
+    EXPECT_EQ(channel->findChild<QAbstractItemView*>(), nullptr);
     QAccessibleInterface* items = list->child(0);
     ASSERT_EQ(items->role(), QAccessible::List);
+    for (int i = 0; i < items->childCount(); ++i)
+        EXPECT_EQ(items->child(i)->state().selected, i == 1) << i;
     EXPECT_EQ(items->childCount(), channel->count());
     for (int index : {0, 5, channel->count() - 1}) {
         PickItem(channel, index);

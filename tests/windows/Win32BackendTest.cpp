@@ -6,6 +6,7 @@
 #include "platform/ComboBox.h"
 #include "platform/Dialog.h"
 #include "platform/DialogTemplate.h"
+#include "platform/FindWindow.h"
 #include "platform/UiServices.h"
 #include "platform/WinApp.h"
 #include "platform/win32/Win32Window.h"
@@ -302,6 +303,43 @@ TEST_F(Win32Backend, TheWorkersRequestsRunOnTheInterfaceThread) {
     AfxBeginThread(Worker, nullptr);
     AfxWaitForWorkerThreads();
     EXPECT_EQ(g_requestThread, GetCurrentThreadId());
+}
+
+// A control bound to an object gets the procedure it had back when the object lets it go,
+// and can be bound again.
+TEST_F(Win32Backend, AControlGetsItsProcedureBackWhenUnbound) {
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr,
+                                win32::Instance(), nullptr);
+    ASSERT_TRUE(edit);
+    const LONG_PTR own = GetWindowLongPtrW(edit, GWLP_WNDPROC);
+    for (int round = 0; round < 2; ++round) {
+        CWnd wnd;
+        ASSERT_TRUE(win32::SubclassWindow(wnd, edit)) << round;
+        EXPECT_NE(GetWindowLongPtrW(edit, GWLP_WNDPROC), own) << round;
+        wnd.SetWindowText("typed");
+        EXPECT_EQ(wnd.GetWindowText(), "typed") << round;
+    }
+    EXPECT_EQ(GetWindowLongPtrW(edit, GWLP_WNDPROC), own);
+    DestroyWindow(edit);
+}
+
+// The search for a running copy: every top-level window, shown or not, whose whole caption
+// is one of those asked for, letter case not counting.
+TEST_F(Win32Backend, TheSearchForARunningCopyMatchesWholeCaptions) {
+    const struct {
+        const wchar_t* caption;
+        bool found;
+    } cases[] = {{L"Login", true},         {L"LOGIN", true},   {L"ap utility", true},
+                 {L"AP Utility", true},    {L"Login ", false}, {L"Logi", false},
+                 {L"AP Utility 2", false}, {L"", false}};
+    for (const auto& c : cases) {
+        HWND w = CreateWindowExW(0, L"STATIC", c.caption, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 win32::Instance(), nullptr);
+        ASSERT_TRUE(w);
+        EXPECT_EQ(FindTopLevelWindow({"Login", "AP Utility"}), c.found ? w : nullptr)
+            << win32::Narrow(c.caption);
+        DestroyWindow(w);
+    }
 }
 
 } // namespace

@@ -16,13 +16,21 @@ void SelectChosen(QComboBox* list) {
     list->view()->selectionModel()->setCurrentIndex(chosen, QItemSelectionModel::ClearAndSelect);
 }
 
+// Whether the list has made its list of items: it makes it the first time it is opened or
+// asked for, at a cost of several widgets, which a dialog's opening does not pay for each list.
+bool HasItemView(QComboBox* list) {
+    return list->findChild<QAbstractItemView*>() != nullptr;
+}
+
 class ListAccessible : public QAccessibleWidget, public ReadOnlyText {
 public:
-    // Made only while a screen reader (or a test) asks, so lists cost nothing otherwise.
+    // Made also when a name is given to the list, so the list of items is left to be made
+    // when a screen reader (or a test) asks for it, and is then marked.
     explicit ListAccessible(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox) {
-        QObject::connect(list, &QComboBox::currentIndexChanged, list,
-                         [list] { SelectChosen(list); });
-        SelectChosen(list);
+        QObject::connect(list, &QComboBox::currentIndexChanged, list, [list] {
+            if (HasItemView(list))
+                SelectChosen(list);
+        });
     }
 
     QString text(QAccessible::Text t) const override {
@@ -34,7 +42,11 @@ public:
     // The one child is the list of items the user picks from.
     int childCount() const override { return 1; }
     QAccessibleInterface* child(int index) const override {
-        return index == 0 ? QAccessible::queryAccessibleInterface(List()->view()) : nullptr;
+        if (index != 0)
+            return nullptr;
+        if (!HasItemView(List()))
+            SelectChosen(List()); // which makes it
+        return QAccessible::queryAccessibleInterface(List()->view());
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
         return child && child->object() == List()->view() ? 0 : -1;

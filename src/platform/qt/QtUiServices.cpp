@@ -12,8 +12,11 @@
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QThread>
+#include <QTimer>
+#include <QWindow>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -131,8 +134,29 @@ private:
     QPointer<QSocketNotifier> m_notifier;
 };
 
+// The busy cursor's images are read from the cursor theme and sent to the display the first
+// time it is shown: on X11 some tens of kilobytes of a theme file of megabytes, which the
+// first device request (the login's read) would wait behind. They are made while the program
+// waits for its user instead, a moment after its first window has the focus, on a window
+// that is never shown; the display keeps them for the program.
+void PrepareBusyCursor() {
+    QWindow window;
+    window.create();
+    window.setCursor(Qt::WaitCursor);
+}
+
 void StartUiDispatcher() {
     UiDispatcher::Instance().Start();
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (!app)
+        return;
+    auto once = std::make_shared<QMetaObject::Connection>();
+    *once = QObject::connect(app, &QGuiApplication::focusWindowChanged, app, [once](QWindow* w) {
+        if (!w)
+            return;
+        QObject::disconnect(*once);
+        QTimer::singleShot(100, qApp, PrepareBusyCursor);
+    });
 }
 
 } // namespace

@@ -43,6 +43,12 @@ bool IsBusy() {
 // Called on the user-interface thread at start-up.
 void StartUiDispatcher() {
     g_uiThread = GetCurrentThreadId();
+}
+
+// On the user-interface thread only: the window must be that thread's.
+void EnsureUiDispatcher() {
+    if (g_dispatcher || !IsUiThread())
+        return;
     WNDCLASSW wc{};
     wc.lpfnWndProc = DispatcherProc;
     wc.hInstance = Instance();
@@ -96,6 +102,7 @@ void RunOnUiThread(const std::function<void()>& fn) {
 }
 
 void PostToUiThread(std::function<void()> fn) {
+    win32::EnsureUiDispatcher();
     if (!g_dispatcher)
         return;
     auto* task = new UiTask{std::move(fn), nullptr};

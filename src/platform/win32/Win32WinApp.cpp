@@ -38,6 +38,7 @@ void PumpFor(DWORD ms, UINT removeFlags) {
 } // namespace
 
 void AfxBeginThread(AFX_THREADPROC proc, LPVOID param) {
+    win32::EnsureUiDispatcher(); // before the worker may ask for it
     ++g_runningWorkers;
     uintptr_t thread =
         _beginthreadex(nullptr, 0, WorkerMain, new WorkerStart{proc, param}, 0, nullptr);

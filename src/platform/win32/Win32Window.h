@@ -36,9 +36,11 @@ bool IsClass(HWND hWnd, const wchar_t* name);
 void ForgetWindow(CWnd* wnd);
 // The icon AfxSetAppIcon gave, for the program's top-level dialogs.
 HICON AppIcon();
-// Makes the calling thread the user-interface thread, with the window that takes the
-// workers' requests (AfxWinMain calls it).
+// Makes the calling thread the user-interface thread (AfxWinMain calls it). The window that
+// takes the workers' requests is made there when the first worker starts, or when work is
+// first posted there (EnsureUiDispatcher): a start without workers makes none.
 void StartUiDispatcher();
+void EnsureUiDispatcher();
 // True while the busy cursor is up (UiServices): the dialogs show it over themselves.
 bool IsBusy();
 // Gives the controls of the dialog the names from its template that the dialog manager

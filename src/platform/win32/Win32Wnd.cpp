@@ -5,12 +5,20 @@
 #include "platform/AnsiText.h"
 #include "platform/UiServices.h"
 
-#include <commctrl.h>
+#include <unordered_map>
 #include <vector>
 
 namespace {
 
-constexpr UINT_PTR kSubclassId = 1;
+// The controls bound to an object, each with the procedure it had before. Kept here rather
+// than in window properties (SetWindowSubclass), which Wine reads from its server at every
+// message the control gets: about 120 requests before the login is drawn. The windows are
+// the user-interface thread's, and so is this table.
+struct Subclass {
+    CWnd* wnd; // null once unbound while another procedure stands on top of this one
+    WNDPROC previous;
+};
+std::unordered_map<HWND, Subclass> g_subclasses;
 
 // The text on the clipboard; false when it holds none.
 bool ClipboardText(HWND hWnd, std::u16string* text) {
@@ -50,15 +58,20 @@ bool PastedHere(HWND hWnd) {
     return true;
 }
 
-LRESULT CALLBACK ControlProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                             DWORD_PTR refData) {
-    auto* wnd = reinterpret_cast<CWnd*>(refData);
-    switch (message) {
+LRESULT CALLBACK ControlProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto found = g_subclasses.find(hWnd);
+    if (found == g_subclasses.end())
+        return DefWindowProcW(hWnd, message, wParam, lParam);
+    const Subclass subclass = found->second; // the entry goes with WM_NCDESTROY
+    auto previous = [&] {
+        return CallWindowProcW(subclass.previous, hWnd, message, wParam, lParam);
+    };
+    CWnd* wnd = subclass.wnd;
+    switch (wnd ? message : WM_NULL) {
     case WM_CHAR: {
         std::u16string text(1, static_cast<char16_t>(wParam));
         LRESULT result = 0;
-        wnd->DispatchTypedText(text,
-                               [&] { result = DefSubclassProc(hWnd, message, wParam, lParam); });
+        wnd->DispatchTypedText(text, [&] { result = previous(); });
         return result;
     }
     case WM_PASTE:
@@ -74,7 +87,23 @@ LRESULT CALLBACK ControlProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
     default:
         break;
     }
-    return DefSubclassProc(hWnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY)
+        g_subclasses.erase(hWnd);
+    return previous();
+}
+
+// Unbinds wnd from the control: the control gets its procedure back where this one is still
+// on top; else this one stays in the chain and only passes the messages on.
+void Unsubclass(HWND hWnd, const CWnd* wnd) {
+    auto found = g_subclasses.find(hWnd);
+    if (found == g_subclasses.end() || found->second.wnd != wnd)
+        return;
+    if (GetWindowLongPtrW(hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&ControlProc)) {
+        SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(found->second.previous));
+        g_subclasses.erase(found);
+    } else {
+        found->second.wnd = nullptr;
+    }
 }
 
 } // namespace
@@ -88,9 +117,17 @@ namespace win32 {
 
 BOOL SubclassWindow(CWnd& wnd, HWND hWnd) {
     wnd.Detach();
-    if (!hWnd ||
-        !SetWindowSubclass(hWnd, ControlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(&wnd)))
+    if (!hWnd)
         return FALSE;
+    if (auto found = g_subclasses.find(hWnd); found != g_subclasses.end()) {
+        found->second.wnd = &wnd; // still in the chain: bound again
+    } else {
+        auto previous = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ControlProc)));
+        if (!previous)
+            return FALSE;
+        g_subclasses[hWnd] = {&wnd, previous};
+    }
     CWnd::Backend::State(wnd).subclassed = true;
     CWnd::Backend::SetHandle(wnd, hWnd);
     return TRUE;
@@ -136,7 +173,7 @@ CWnd::~CWnd() {
 void CWnd::Detach() {
     HWND hWnd = ReleaseHandle();
     if (hWnd && m_pImpl->subclassed)
-        RemoveWindowSubclass(hWnd, ControlProc, kSubclassId);
+        Unsubclass(hWnd, this);
     m_pImpl->subclassed = false;
 }
 
