@@ -171,6 +171,29 @@ done <<EOF
 {"password": "unused-Pw1", "executable": "$work/none", "settings": {}}|failed cannot run $work/none
 EOF
 
+# A WEP key given in settings, on ap1's unit (64-bit already): the first run writes it and is
+# changed, the second is not; neither the key as given, nor as the unit reads it, nor the
+# unit's key before it shows in the -vvv output, the result, the changes or the diff.
+given_key=A1-B2-C3-D4-E5 key_read=a1b2c3d4e5
+old_key=$(AP_DEVICE_DIR=$work/ap1 AP_PASSWORD=$fleet_password "$ap_config" get wepKey1)
+[ ${#old_key} = 10 ] || fail "ap1's key 1 reads $old_key"
+for want in true false; do
+    step="a WEP key in settings, changed: $want"
+    AP_DEVICE_DIR=$work/ap1 AP_CONFIG_EXECUTABLE=$ap_config ansible localhost -vvv --diff \
+        -m aputility.access_point.config -a "{\"password\": \"$fleet_password\",
+        \"key_folder\": \"$work/ap1\", \"settings\": {\"wepKey1\": \"$given_key\"}}" \
+        >"$work/run-key-$want" 2>&1 || { tail -n 20 "$work/run-key-$want"; fail "failed ($step)"; }
+    grep -q "\"changed\": $want," "$work/run-key-$want" || fail "not changed: $want ($step)"
+    ! grep -iE -- "$given_key|$key_read|$old_key" "$work/run-key-$want" || fail "a key shows ($step)"
+done
+grep -q '"wepKey1": "differs"' "$work/run-key-true" || fail "the change of wepKey1 is not told"
+for line in '-    "wepKey1": "(not shown)"' '+    "wepKey1": "(differs)"'; do
+    grep -qxF -- "$line" "$work/run-key-true" || fail "the diff lacks: $line"
+done
+[ "$(AP_DEVICE_DIR=$work/ap1 AP_PASSWORD=$fleet_password "$ap_config" get wepKey1)" = $key_read ] ||
+    fail "ap1's unit does not hold the key given"
+echo "a WEP key in settings: written (changed), then unchanged; no key in the -vvv output"
+
 for password in "$fleet_password" "$ap2_password" "$changed_password"; do
     ! grep -lF -- "$password" "$work"/run* || fail "a password is in the -vvv output"
 done
