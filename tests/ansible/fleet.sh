@@ -194,6 +194,19 @@ done
     fail "ap1's unit does not hold the key given"
 echo "a WEP key in settings: written (changed), then unchanged; no key in the -vvv output"
 
+# The info module without device nor mac over the loopback transport (AP_DEVICE_ADDR), where
+# ap-config takes no --device: the device is the one ap-config list names.
+step="the info module over the loopback transport"
+mkdir -m 700 "$work/tcp"
+pids+=("$("$emulator" --device-dir "$work/tcp/devices" --state "$work/tcp/state" --listen-tcp 0 \
+    2>"$work/tcp/errors")")
+port=$(sed -n 's/^ap-emulator: tcp 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$work/tcp/errors")
+AP_DEVICE_ADDR=127.0.0.1:$port AP_DEVICE_TOKEN_FILE=$work/tcp/devices/DfuDevice0.token \
+    AP_CONFIG_EXECUTABLE=$ap_config ansible localhost -m aputility.access_point.info \
+    -a '{"password": "admin"}' >"$work/info" 2>&1 || { tail -n 9 "$work/info"; fail "$step failed"; }
+grep -qF '"device": "DfuDevice0",' "$work/info" || { tail -n 9 "$work/info"; fail "no device ($step)"; }
+echo "$step: the device ap-config list names"
+
 for password in "$fleet_password" "$ap2_password" "$changed_password"; do
     ! grep -lF -- "$password" "$work"/run* || fail "a password is in the -vvv output"
 done

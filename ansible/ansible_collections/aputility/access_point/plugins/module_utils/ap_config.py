@@ -103,6 +103,8 @@ class ApConfig(object):
                                   'AP_PASSWORD in the environment of the task; nothing was run')
         self.device = params['device']
         self.mac = params['mac']
+        # The device ap-config list names when none is given.
+        self.listed = None
         if self.device is None and self.mac is None:
             self.device = self.only_unit()
 
@@ -173,6 +175,7 @@ class ApConfig(object):
         if len(names) > 1:
             raise ApConfigFailure('refused', 'several access points are attached (%s): give '
                                   'device or mac' % ', '.join(names), 2)
+        self.listed = names[0]
         return None if os.environ.get('AP_DEVICE_ADDR') else names[0]
 
     def private_file(self, document):
