@@ -5,7 +5,9 @@
 # --check --diff writes nothing and shows before and after, the first run writes every unit,
 # the second changes nothing, a unit whose password was changed fails alone with its error
 # word, no password shows in any -vvv output, and the module alone fails with ap-config's
-# code word where ap-config refuses before it reads the password or gives no JSON.
+# code word where ap-config refuses before it reads the password or gives no JSON; a WEP key
+# given in settings never shows, and the info module over the loopback transport names the
+# device ap-config lists.
 #   tests/ansible/fleet.sh AP_CONFIG AP_EMULATOR APCTL COLLECTIONS_PATH
 set -euo pipefail
 ap_config=$1 emulator=$2 apctl=$3
