@@ -500,13 +500,18 @@ silent_uninstall() { # WHAT FOLDER
 # The question while a lock is held names its holder: ap-config while it writes (its writer
 # lock), the utility while it runs (the instance lock); here a stand-in holds each lock.
 holder=$(printf '%s\n' "${AP_WINDOWS_OTHERS[@]}" | grep '/win_hold_mutex\.exe$')
+hold() { # MUTEX: the stand-in takes it; holder_pid
+    : >"$scratch/holder.out"
+    wine "$holder" "$1" >"$scratch/holder.out" 2>&1 &
+    holder_pid=$!
+    for _ in $(seq 1 300); do grep -q held "$scratch/holder.out" && break; sleep 0.1; done
+    grep -q held "$scratch/holder.out" || fail "the stand-in did not take $1"
+}
+release() { kill "$holder_pid"; wait "$holder_pid" 2>/dev/null || true; }
 for row in 'Local\ap-utility.ap-config|ap-config is writing to the access point' \
            'Local\ap-utility.instance|ap-utility is running'; do
     mutex=${row%%|*} text=${row#*|}
-    wine "$holder" "$mutex" >"$scratch/holder.out" 2>&1 &
-    holder_pid=$!
-    for _ in $(seq 1 300); do grep -q held "$scratch/holder.out" && break; sleep 0.1; done
-    grep -q held "$scratch/holder.out" || fail "the stand-in did not take $mutex"
+    hold "$mutex"
     code=$(exit_code "$setup" /S)
     [ "$code" = 2 ] || fail "beside $mutex: a silent install ended with exit code $code, not 2"
     [ ! -e "$program_dir" ] || fail "beside $mutex: a refused install left $program_dir"
@@ -520,10 +525,31 @@ for row in 'Local\ap-utility.ap-config|ap-config is writing to the access point'
         code=0; wait "$setup_pid" || code=$?
         [ "$code" = 2 ] || fail "Cancel while ap-config writes ended with exit code $code"
     fi
-    kill "$holder_pid"; wait "$holder_pid" 2>/dev/null || true
+    release
 done
 echo "installer: refused while ap-config writes and while the utility runs (exit 2), the" \
      "question naming which"
+
+# The entry's QuietUninstallString as a deployment tool runs it (a command line of its own):
+# it waits for the uninstall and ends with its exit code, 2 beside the running utility with
+# every file and the entry kept, then 0 with nothing left.
+quiet_uninstall() { # its exit code
+    printf '%s\r\n' "$(reg_value "$uninstall_key" QuietUninstallString)" >"$scratch/quiet.bat"
+    exit_code cmd /c "$(windows_path "$scratch/quiet.bat")"
+}
+silent_install "for the quiet uninstall"
+before=$(installed_state)
+hold 'Local\ap-utility.instance'
+code=$(quiet_uninstall)
+release
+[ "$code" = 2 ] || fail "the quiet uninstall beside the utility ended with exit code $code, not 2"
+[ "$(installed_state)" = "$before" ] || fail "the refused quiet uninstall changed the files"
+[ -n "$(reg_value "$uninstall_key" DisplayName)" ] || fail "the refused quiet uninstall took the entry"
+code=$(quiet_uninstall)
+[ "$code" = 0 ] || fail "the quiet uninstall ended with exit code $code"
+nothing_left "the quiet uninstall" "$program_dir"
+echo "uninstaller: the entry's quiet uninstall waits for it: exit 2 beside the utility, all" \
+     "kept; then exit 0, nothing left"
 
 # A newer version installed: an older one is refused silently (exit 3) and asks otherwise
 # (No: exit 1), both leaving everything as it was; /ALLOWDOWNGRADE replaces it; an older

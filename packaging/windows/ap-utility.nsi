@@ -51,6 +51,8 @@ ManifestDPIAware true
 !define IN_USE_TEXT "Is ap-config running in a command prompt? Close the program that uses the file, ${AGAIN_TEXT}"
 !define PREVIOUS ".previous"
 !define WORK_DIR "$LOCALAPPDATA\${APPNAME}"
+; The copy of the uninstaller the quiet uninstall runs (the caller's, overwritten each time).
+!define QUIET_COPY "%TEMP%\${APPNAME}-uninstall.exe"
 
 Name "${APPNAME} ${VERSION}"
 BrandingText "${MENUNAME} ${VERSION}"
@@ -609,7 +611,12 @@ Section "Install"
 !endif
     WriteRegStr HKCU "${UNINSTALL_KEY}" "HelpLink" "$INSTDIR\README.txt"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-    WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+    ; The quiet uninstall that deployment tools run waits for the uninstall and ends with its
+    ; exit code. Uninstall.exe started in its folder cannot: NSIS's start hands over to a copy
+    ; of it in %TEMP% and ends with 0 at once, before any of this script runs. So the entry
+    ; runs a copy itself, with _?=, which does the work in the folder and is waited for.
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" \
+        '"$SYSDIR\cmd.exe" /c copy /y "$INSTDIR\Uninstall.exe" "${QUIET_COPY}" >nul && "${QUIET_COPY}" /S _?=$INSTDIR'
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2

@@ -5,7 +5,9 @@
 # --check --diff writes nothing and shows before and after, the first run writes every unit,
 # the second changes nothing, a unit whose password was changed fails alone with its error
 # word, no password shows in any -vvv output, and the module alone fails with ap-config's
-# code word where ap-config refuses before it reads the password or gives no JSON.
+# code word where ap-config refuses before it reads the password or gives no JSON; a WEP key
+# given in settings never shows, and the info module over the loopback transport names the
+# device ap-config lists.
 #   tests/ansible/fleet.sh AP_CONFIG AP_EMULATOR APCTL COLLECTIONS_PATH
 set -euo pipefail
 ap_config=$1 emulator=$2 apctl=$3
@@ -170,6 +172,42 @@ done <<EOF
 {"password": "unused-Pw1", "executable": "/bin/true", "settings": {}}|failed ap-config gave no JSON document (exit 0)
 {"password": "unused-Pw1", "executable": "$work/none", "settings": {}}|failed cannot run $work/none
 EOF
+
+# A WEP key given in settings, on ap1's unit (64-bit already): the first run writes it and is
+# changed, the second is not; neither the key as given, nor as the unit reads it, nor the
+# unit's key before it shows in the -vvv output, the result, the changes or the diff.
+given_key=A1-B2-C3-D4-E5 key_read=a1b2c3d4e5
+old_key=$(AP_DEVICE_DIR=$work/ap1 AP_PASSWORD=$fleet_password "$ap_config" get wepKey1)
+[ ${#old_key} = 10 ] || fail "ap1's key 1 reads $old_key"
+for want in true false; do
+    step="a WEP key in settings, changed: $want"
+    AP_DEVICE_DIR=$work/ap1 AP_CONFIG_EXECUTABLE=$ap_config ansible localhost -vvv --diff \
+        -m aputility.access_point.config -a "{\"password\": \"$fleet_password\",
+        \"key_folder\": \"$work/ap1\", \"settings\": {\"wepKey1\": \"$given_key\"}}" \
+        >"$work/run-key-$want" 2>&1 || { tail -n 20 "$work/run-key-$want"; fail "failed ($step)"; }
+    grep -q "\"changed\": $want," "$work/run-key-$want" || fail "not changed: $want ($step)"
+    ! grep -iE -- "$given_key|$key_read|$old_key" "$work/run-key-$want" || fail "a key shows ($step)"
+done
+grep -q '"wepKey1": "differs"' "$work/run-key-true" || fail "the change of wepKey1 is not told"
+for line in '-    "wepKey1": "(not shown)"' '+    "wepKey1": "(differs)"'; do
+    grep -qxF -- "$line" "$work/run-key-true" || fail "the diff lacks: $line"
+done
+[ "$(AP_DEVICE_DIR=$work/ap1 AP_PASSWORD=$fleet_password "$ap_config" get wepKey1)" = $key_read ] ||
+    fail "ap1's unit does not hold the key given"
+echo "a WEP key in settings: written (changed), then unchanged; no key in the -vvv output"
+
+# The info module without device nor mac over the loopback transport (AP_DEVICE_ADDR), where
+# ap-config takes no --device: the device is the one ap-config list names.
+step="the info module over the loopback transport"
+mkdir -m 700 "$work/tcp"
+pids+=("$("$emulator" --device-dir "$work/tcp/devices" --state "$work/tcp/state" --listen-tcp 0 \
+    2>"$work/tcp/errors")")
+port=$(sed -n 's/^ap-emulator: tcp 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$work/tcp/errors")
+AP_DEVICE_ADDR=127.0.0.1:$port AP_DEVICE_TOKEN_FILE=$work/tcp/devices/DfuDevice0.token \
+    AP_CONFIG_EXECUTABLE=$ap_config ansible localhost -m aputility.access_point.info \
+    -a '{"password": "admin"}' >"$work/info" 2>&1 || { tail -n 9 "$work/info"; fail "$step failed"; }
+grep -qF '"device": "DfuDevice0",' "$work/info" || { tail -n 9 "$work/info"; fail "no device ($step)"; }
+echo "$step: the device ap-config list names"
 
 for password in "$fleet_password" "$ap2_password" "$changed_password"; do
     ! grep -lF -- "$password" "$work"/run* || fail "a password is in the -vvv output"

@@ -10,10 +10,11 @@ __metaclass__ = type
 
 import json
 import os
+import re
 import subprocess
 import tempfile
 
-from ansible.module_utils.basic import env_fallback
+from ansible.module_utils.basic import AnsibleModule, env_fallback
 from ansible.module_utils.common.text.converters import to_text
 
 # The options of the doc fragment aputility.access_point.ap_config.
@@ -32,6 +33,43 @@ UNIT_OWN_FIELDS = (
     ('firmwareVersion', 'firmware_version'),
     ('regulationDomain', 'regulation_domain'),
 )
+
+# The WEP key fields, by the names of ap-config's field reference (docs/ap-config.md): wepKey1
+# to wepKey4, and wepKeys, the four as one list. ap-config's JSON says of no field that it is
+# secret (its secret fields, the passwords, it never shows), so their names tell.
+KEY_FIELD = re.compile(r'wepKey[1-4]\Z|wepKeys\Z')
+# What ap-config says of a change it does not show, and the module of a key's.
+HIDDEN_CHANGE = 'differs'
+
+
+def key_values(settings):
+    """The WEP keys a desired state gives, as given."""
+    values = set()
+    for name, value in (settings or {}).items():
+        if KEY_FIELD.match(name):
+            for key in value if isinstance(value, list) else [value]:
+                if key is not None and to_text(key) != '':
+                    values.add(to_text(key))
+    return values
+
+
+def hide_keys(changes):
+    """ap-config's changes with each key's before and after left out: only said to differ."""
+    return dict((name, HIDDEN_CHANGE if KEY_FIELD.match(name) else change)
+                for name, change in changes.items())
+
+
+class SettingsModule(AnsibleModule):
+    """The module of a task that gives settings: the WEP keys among them are values Ansible
+    never shows, in the invocation it logs on the managed host as in the result."""
+
+    def __init__(self, *args, **kwargs):
+        super(SettingsModule, self).__init__(*args, **kwargs)
+        self.no_log_values.update(key_values(self.params.get('settings')))
+
+    def _log_invocation(self):
+        self.no_log_values.update(key_values(self.params.get('settings')))
+        super(SettingsModule, self)._log_invocation()
 
 
 class ApConfigFailure(Exception):
@@ -65,6 +103,8 @@ class ApConfig(object):
                                   'AP_PASSWORD in the environment of the task; nothing was run')
         self.device = params['device']
         self.mac = params['mac']
+        # The device ap-config list names when none is given.
+        self.listed = None
         if self.device is None and self.mac is None:
             self.device = self.only_unit()
 
@@ -135,6 +175,7 @@ class ApConfig(object):
         if len(names) > 1:
             raise ApConfigFailure('refused', 'several access points are attached (%s): give '
                                   'device or mac' % ', '.join(names), 2)
+        self.listed = names[0]
         return None if os.environ.get('AP_DEVICE_ADDR') else names[0]
 
     def private_file(self, document):

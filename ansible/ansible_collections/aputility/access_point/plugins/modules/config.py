@@ -30,6 +30,9 @@ options:
         (C(Channel 6) or C(6); numbers as numbers or texts).
       - Only the fields named are checked and set; the others keep the unit's values.
       - C(wepKeys) is a list of up to four keys (key 1 first).
+      - The WEP keys given (C(wepKey1) to C(wepKey4), C(wepKeys)) are never shown; Ansible
+        masks them in the task's invocation, result and log, and C(changes) and the diff
+        only say that a key C(differs).
     type: dict
     required: true
   key_folder:
@@ -106,10 +109,11 @@ changes:
     - Each field the write changed (in check mode, would change), with the unit's value
       before and the value after, in C(show --json)'s forms; empty when the unit already
       held the desired state.
+    - A WEP key's change is the word C(differs), without its values.
   returned: success
   type: dict
   sample: {"channel": {"before": "Channel 6", "after": "Channel 11"},
-           "beaconPeriod": {"before": 100, "after": 200}}
+           "beaconPeriod": {"before": 100, "after": 200}, "wepKey1": "differs"}
 device:
   description: The unit's device name on the managed host.
   returned: success
@@ -139,10 +143,9 @@ exit_code:
   sample: 4
 '''
 
-from ansible.module_utils.basic import AnsibleModule
-
 from ansible_collections.aputility.access_point.plugins.module_utils.ap_config import (
-    COMMON_ARGUMENT_SPEC, COMMON_MUTUALLY_EXCLUSIVE, ApConfig, ApConfigFailure, fail)
+    COMMON_ARGUMENT_SPEC, COMMON_MUTUALLY_EXCLUSIVE, ApConfig, ApConfigFailure, SettingsModule,
+    fail, hide_keys)
 
 
 def apply_options(params, check_mode):
@@ -153,10 +156,12 @@ def apply_options(params, check_mode):
 
 
 def diff_of(changes, unit):
-    """Each change's before and after; a field ap-config does not show (a password) is only
-    said to differ."""
+    """Each change's before and after; a field not shown (a password, a WEP key) is only
+    said to differ: "(not shown)" before, "(differs)" after."""
     def side(change, which):
-        return change.get(which) if isinstance(change, dict) else '(%s)' % change
+        if isinstance(change, dict):
+            return change.get(which)
+        return '(%s)' % change if which == 'after' else '(not shown)'
 
     before = dict((name, side(change, 'before')) for name, change in changes.items())
     after = dict((name, side(change, 'after')) for name, change in changes.items())
@@ -169,9 +174,9 @@ def main():
                          key_folder=dict(type='path'),
                          force=dict(type='bool', default=False),
                          wait=dict(type='int'))
-    module = AnsibleModule(argument_spec=argument_spec,
-                           mutually_exclusive=COMMON_MUTUALLY_EXCLUSIVE,
-                           supports_check_mode=True)
+    module = SettingsModule(argument_spec=argument_spec,
+                            mutually_exclusive=COMMON_MUTUALLY_EXCLUSIVE,
+                            supports_check_mode=True)
     try:
         ap_config = ApConfig(module)
         state = ap_config.private_file(module.params['settings'])
@@ -182,7 +187,7 @@ def main():
     except ApConfigFailure as failure:
         # Written, but read back otherwise: the unit was changed all the same.
         fail(module, failure, changed=failure.code == 'read-back-differs')
-    changes = document.get('changes') or {}
+    changes = hide_keys(document.get('changes') or {})
     if module.check_mode:
         changed = bool(changes)
     else:

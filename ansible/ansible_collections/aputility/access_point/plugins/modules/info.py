@@ -105,10 +105,10 @@ from ansible_collections.aputility.access_point.plugins.module_utils.ap_config i
 
 
 def device_of(ap_config, document):
-    """The unit's device name: given, printed by show, or the one list reports with its MAC
-    address."""
+    """The unit's device name: given, printed by show, the one unit list reports, or the one
+    list reports with its MAC address."""
     if document.get('device') or ap_config.mac is None:
-        return document.get('device') or ap_config.device or 'DfuDevice0'
+        return document.get('device') or ap_config.device or ap_config.listed
     units = ap_config.run(['list'], unit=False)
     for unit in units.get('units', []):
         if unit.get('macAddress') == document.get('macAddress'):
