@@ -168,7 +168,7 @@ while IFS='|' read -r args want; do
         grep -qF -- "$line" "$work/module" || { tail -n 9 "$work/module"; fail "no $line ($step)"; }
     done
 done <<EOF
-{"password": "LONG", "wait": -5, "settings": {"channel": 3}}|refused unknown option --wait
+{"password": "LONG", "device": "a/b", "settings": {"channel": 3}}|refused --device takes a device name such as DfuDevice1
 {"password": "unused-Pw1", "executable": "/bin/true", "settings": {}}|failed ap-config gave no JSON document (exit 0)
 {"password": "unused-Pw1", "executable": "$work/none", "settings": {}}|failed cannot run $work/none
 EOF
