@@ -60,6 +60,6 @@ notes:
   - The device folder is the one of C(ap-config) (C(AP_DEVICE_DIR), C(AP_DEVICE_ADDR) for
     the loopback transport); give them in the task's or play's C(environment).
   - A failure carries C(ap-config)'s error object, I(code) (C(device), C(refused),
-    C(read-back-differs), C(wrong-password), C(in-use), C(changed-meanwhile); C(failed) when
+    C(read-back-differs), C(wrong-password), C(in-use), C(changed-meanwhile), C(output); C(failed) when
     C(ap-config) gave none), I(exit_code) and its message as I(msg).
 '''

@@ -51,10 +51,9 @@ options:
     default: false
   wait:
     description:
-      - Seconds to wait for a unit that another program holds instead of failing with the
-        code C(in-use); passed as C(--wait=SECONDS).
-      - Passed only when given, and only to an C(ap-config) that takes C(--wait); an older one
-        refuses it, and the task fails with the code C(refused).
+      - Seconds to wait for the locks of a unit that another C(ap-config) writes to, or that
+        the utility holds, instead of failing with the code C(in-use); passed as
+        C(--wait=SECONDS), and only when given.
     type: int
 attributes:
   check_mode:
