@@ -1145,21 +1145,29 @@ TEST_F(ApConfigTest, KeyFileIsTheMenuEntrysAndNeverAnotherAccessPointsOrAPipe) {
     ASSERT_EQ(RunApConfig({"set", "--take-key-file", "wepKey1=0102030405"}).code, 0);
     EXPECT_EQ(Entry("0"), "021a2b3c4d5e");
 
-    // A key file that is not this user's own (others may write it, or another user owns
-    // it) is left alone as a backup's target is, and its keys are never taken.
+    // A key file that is not this user's own (others may write it, another user owns it,
+    // or it is another user's link to a file of this user's) is left alone as a backup's
+    // target is, and its keys are never taken.
     const std::string planted =
         "[OEM]\r\n0=021a2b3c4d5e\r\n1=" + ScrambleKeyText("9999999999") + "\r\n";
-    for (bool otherOwner : {false, true}) {
-        if (otherOwner && !IsRoot())
+    enum class Planted { kWritableByOthers, kOtherOwner, kOtherUsersLink };
+    for (Planted how :
+         {Planted::kWritableByOthers, Planted::kOtherOwner, Planted::kOtherUsersLink}) {
+        if (how != Planted::kWritableByOthers && !IsRoot())
             continue;
-        TempWorkingFolder::Write("OEM.tmp", planted);
-        ASSERT_EQ(otherOwner ? chown("OEM.tmp", kUnprivilegedId, kUnprivilegedId)
-                             : chmod("OEM.tmp", 0666),
+        std::filesystem::remove("OEM.tmp");
+        const char* file = how == Planted::kOtherUsersLink ? "mine.ini" : "OEM.tmp";
+        TempWorkingFolder::Write(file, planted);
+        ASSERT_EQ(how == Planted::kOtherOwner ? chown(file, kUnprivilegedId, kUnprivilegedId)
+                  : how == Planted::kWritableByOthers
+                      ? chmod(file, 0666)
+                      : symlink("mine.ini", "OEM.tmp") |
+                            lchown("OEM.tmp", kUnprivilegedId, kUnprivilegedId),
                   0);
-        Result foreign = RunApConfig({"set", "wepKey2=0a0b0c0d0e"});
+        Result foreign = RunApConfig({"set", "--take-key-file", "wepKey2=0a0b0c0d0e"});
         EXPECT_EQ(foreign.code, 0) << foreign.err;
         EXPECT_NE(foreign.err.find("is not this user's own"), std::string::npos) << foreign.err;
-        EXPECT_EQ(TempWorkingFolder::Read("OEM.tmp"), planted);
+        EXPECT_EQ(TempWorkingFolder::Read(file), planted);
         EXPECT_EQ(Current()[72], 0x01);
     }
 
