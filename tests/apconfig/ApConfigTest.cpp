@@ -655,6 +655,15 @@ TEST_F(ApConfigTest, ARoundTripAndFleetReads) {
                            "fleet/02-1a-2b-3c-4d-5e.json\n");
     EXPECT_EQ(Mode("fleet/02-1a-2b-3c-4d-5e.json"), 0600u);
     EXPECT_EQ(RunApConfig({"--all", "backup", "-"}).code, 2);
+    // Two units of one MAC address (here one unit named twice): the first one's file stays.
+    TempWorkingFolder::Write("fleet/02-1a-2b-3c-4d-5e.json", "older");
+    Result same =
+        RunApConfig({"--device", "DfuDevice0", "--device", "DfuDevice0", "backup", "fleet"});
+    EXPECT_EQ(same.code, 2);
+    EXPECT_EQ(same.out, backups.out);
+    EXPECT_EQ(same.err, "ap-config: DfuDevice0: fleet/02-1a-2b-3c-4d-5e.json already holds this "
+                        "run's backup of DfuDevice0 (the same MAC address): this unit's was not "
+                        "written\n");
     Result drift = RunApConfig({"--all", "diff", "fleet/02-1a-2b-3c-4d-5e.json"});
     EXPECT_EQ(drift.code, 0) << drift.err;
     ASSERT_EQ(RunApConfig({"set", "channel=2"}).code, 0);

@@ -65,6 +65,9 @@ public:
     std::vector<Assignment> assignments;
     std::vector<std::pair<std::string, std::string>> ownValues;
     BackupFile backup;
+    // The files this run has written, each with the unit it holds: a fleet's backups are
+    // never written over by a unit of the same MAC address.
+    std::map<std::string, std::string> filesWritten;
 
     // The key table as the dialogs would hold it for the unit: the key file's when it is
     // this unit's (unless --no-key-file), else the unit's own slots.
