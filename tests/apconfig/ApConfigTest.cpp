@@ -1569,6 +1569,20 @@ TEST_F(ApConfigTest, TextOutputShowsControlBytesEscaped) {
         EXPECT_NE(refused.err.find("a\\x9b2J"), std::string::npos) << refused.err;
         EXPECT_EQ((refused.err + refused.out).find("\xC2\x9B"), std::string::npos);
     }
+    // A warning quotes a file's name by the same rule.
+    TempWorkingFolder::Write("pw\xC2\x9B"
+                             "2J",
+                             "admin\n");
+    chmod("pw\xC2\x9B"
+          "2J",
+          0644);
+    Result warned = RunApConfig({"--password-file",
+                                 "pw\xC2\x9B"
+                                 "2J",
+                                 "get", "channel"});
+    EXPECT_EQ(warned.code, 0) << warned.err;
+    EXPECT_EQ(warned.err, "ap-config: warning: pw\\x9b2J may be read by other users (mode 0644); "
+                          "chmod 600 pw\\x9b2J\n");
 }
 
 // A backup with its digest recomputed over changed bytes: the digest is right, the values

@@ -32,6 +32,8 @@ public:
     int Fail(int code, const std::string& message);
     // A remark on standard error, unless --quiet.
     void Note(const std::string& message) const;
+    // A warning on standard error (--quiet too), unless warning is empty.
+    void Warn(const std::string& warning) const;
     // Text on standard output, unless --json or --quiet; kExitDone.
     int Print(const std::string& text) const;
     int PrintLine(const std::string& text) const;
