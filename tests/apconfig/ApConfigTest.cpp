@@ -621,6 +621,23 @@ TEST_F(ApConfigTest, ARoundTripAndFleetReads) {
         EXPECT_TRUE(settings.contains("beaconPeriod"));
         EXPECT_EQ(settings.contains("wepKeys"), std::string(wep) != "wepType=Disable") << wep;
     }
+    // A unit that holds what the pages would not take (written by another program: a
+    // control byte, a number out of range, a channel outside its domain, an unknown word)
+    // takes its own state back unchanged.
+    const std::vector<uint8_t> held = Current();
+    for (const auto& [offset, bytes] : std::vector<std::pair<long, std::vector<uint8_t>>>{
+             {125, {0x1B}}, {162, {5, 0}}, {28, {12}}, {29, {7}}}) {
+        auto odd = held;
+        std::copy(bytes.begin(), bytes.end(), odd.begin() + offset);
+        emulator.Load(odd);
+        ASSERT_EQ(RunApConfig({"--json", "show"}, "admin", {"odd.json"}).code, 0);
+        emulator.Control("reset-stats");
+        Result back = RunApConfig({"apply", "odd.json"});
+        EXPECT_EQ(back.code, 0) << offset << ": " << back.err;
+        EXPECT_EQ(back.out, "unchanged: DfuDevice0 02-1a-2b-3c-4d-5e\n");
+        EXPECT_EQ(Stat("writes"), 0);
+    }
+    emulator.Load(held);
     // A unit's own value that is not this unit's, or a key while WEP is disabled that the
     // slot does not hold: refused by name.
     ASSERT_EQ(RunApConfig({"set", "wepType=Disable"}).code, 0);
