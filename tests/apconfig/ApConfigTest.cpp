@@ -1342,6 +1342,7 @@ TEST_F(ApConfigTest, DashIsStandardOutputAndOutputErrorsExitEight) {
                              std::string(std::strerror(ENOSPC))),
                   std::string::npos)
             << r.err;
+        EXPECT_EQ(r.err.find("written to standard output"), std::string::npos) << r.err;
     }
     EXPECT_EQ(Current()[28], 4);
 }

@@ -1,6 +1,7 @@
 // ap-config backup: the whole configuration as a file of its own.
 #include "Session.h"
 
+#include "Console.h"
 #include "PrivateFile.h"
 #include "platform/WholeFile.h"
 
@@ -53,7 +54,10 @@ public:
         // With "-" the backup itself is the standard output (with --json its document); the
         // note goes beside it.
         s.DocumentPrinted();
-        s.Note(note);
+        // Only once it is out: when standard output fails, exit 8 alone tells it.
+        std::string lost;
+        if (Console::Finish(&lost))
+            s.Note(note);
         return kExitDone;
     }
 };
