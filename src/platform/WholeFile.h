@@ -37,8 +37,8 @@ Replaced Replace(const std::string& path, const std::string& content, const Attr
 bool MayReplace(const std::string& path, std::string* reason);
 
 // Whether the file at path (followed through links) is this user's alone: owned by this
-// user, and others may not write it (POSIX; on Windows, where the folder's rights decide,
-// always). A file that is not there is.
+// user, and others may not write it, nor is path a link of another user's (POSIX; on
+// Windows, where the folder's rights decide, always). A file that is not there is.
 bool OwnedAlone(const std::string& path);
 
 // What a name stands for, found without opening it (a named pipe or a device opens only

@@ -150,7 +150,11 @@ bool MayReplace(const std::string& path, std::string* reason) {
 }
 
 bool OwnedAlone(const std::string& path) {
-    struct stat st {};
+    struct stat st {
+    }, link{};
+    // A link another user put in the name's place leads where that user chose.
+    if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && link.st_uid != geteuid())
+        return false;
     return stat(path.c_str(), &st) != 0 || (st.st_uid == geteuid() && !(st.st_mode & S_IWOTH));
 }
 

@@ -621,6 +621,23 @@ TEST_F(ApConfigTest, ARoundTripAndFleetReads) {
         EXPECT_TRUE(settings.contains("beaconPeriod"));
         EXPECT_EQ(settings.contains("wepKeys"), std::string(wep) != "wepType=Disable") << wep;
     }
+    // A unit that holds what the pages would not take (written by another program: a
+    // control byte, a number out of range, a channel outside its domain, an unknown word)
+    // takes its own state back unchanged.
+    const std::vector<uint8_t> held = Current();
+    for (const auto& [offset, bytes] : std::vector<std::pair<long, std::vector<uint8_t>>>{
+             {125, {0x1B}}, {162, {5, 0}}, {28, {12}}, {29, {7}}}) {
+        auto odd = held;
+        std::copy(bytes.begin(), bytes.end(), odd.begin() + offset);
+        emulator.Load(odd);
+        ASSERT_EQ(RunApConfig({"--json", "show"}, "admin", {"odd.json"}).code, 0);
+        emulator.Control("reset-stats");
+        Result back = RunApConfig({"apply", "odd.json"});
+        EXPECT_EQ(back.code, 0) << offset << ": " << back.err;
+        EXPECT_EQ(back.out, "unchanged: DfuDevice0 02-1a-2b-3c-4d-5e\n");
+        EXPECT_EQ(Stat("writes"), 0);
+    }
+    emulator.Load(held);
     // A unit's own value that is not this unit's, or a key while WEP is disabled that the
     // slot does not hold: refused by name.
     ASSERT_EQ(RunApConfig({"set", "wepType=Disable"}).code, 0);
@@ -655,6 +672,15 @@ TEST_F(ApConfigTest, ARoundTripAndFleetReads) {
                            "fleet/02-1a-2b-3c-4d-5e.json\n");
     EXPECT_EQ(Mode("fleet/02-1a-2b-3c-4d-5e.json"), 0600u);
     EXPECT_EQ(RunApConfig({"--all", "backup", "-"}).code, 2);
+    // Two units of one MAC address (here one unit named twice): the first one's file stays.
+    TempWorkingFolder::Write("fleet/02-1a-2b-3c-4d-5e.json", "older");
+    Result same =
+        RunApConfig({"--device", "DfuDevice0", "--device", "DfuDevice0", "backup", "fleet"});
+    EXPECT_EQ(same.code, 2);
+    EXPECT_EQ(same.out, backups.out);
+    EXPECT_EQ(same.err, "ap-config: DfuDevice0: fleet/02-1a-2b-3c-4d-5e.json already holds this "
+                        "run's backup of DfuDevice0 (the same MAC address): this unit's was not "
+                        "written\n");
     Result drift = RunApConfig({"--all", "diff", "fleet/02-1a-2b-3c-4d-5e.json"});
     EXPECT_EQ(drift.code, 0) << drift.err;
     ASSERT_EQ(RunApConfig({"set", "channel=2"}).code, 0);
@@ -1145,21 +1171,29 @@ TEST_F(ApConfigTest, KeyFileIsTheMenuEntrysAndNeverAnotherAccessPointsOrAPipe) {
     ASSERT_EQ(RunApConfig({"set", "--take-key-file", "wepKey1=0102030405"}).code, 0);
     EXPECT_EQ(Entry("0"), "021a2b3c4d5e");
 
-    // A key file that is not this user's own (others may write it, or another user owns
-    // it) is left alone as a backup's target is, and its keys are never taken.
+    // A key file that is not this user's own (others may write it, another user owns it,
+    // or it is another user's link to a file of this user's) is left alone as a backup's
+    // target is, and its keys are never taken.
     const std::string planted =
         "[OEM]\r\n0=021a2b3c4d5e\r\n1=" + ScrambleKeyText("9999999999") + "\r\n";
-    for (bool otherOwner : {false, true}) {
-        if (otherOwner && !IsRoot())
+    enum class Planted { kWritableByOthers, kOtherOwner, kOtherUsersLink };
+    for (Planted how :
+         {Planted::kWritableByOthers, Planted::kOtherOwner, Planted::kOtherUsersLink}) {
+        if (how != Planted::kWritableByOthers && !IsRoot())
             continue;
-        TempWorkingFolder::Write("OEM.tmp", planted);
-        ASSERT_EQ(otherOwner ? chown("OEM.tmp", kUnprivilegedId, kUnprivilegedId)
-                             : chmod("OEM.tmp", 0666),
+        std::filesystem::remove("OEM.tmp");
+        const char* file = how == Planted::kOtherUsersLink ? "mine.ini" : "OEM.tmp";
+        TempWorkingFolder::Write(file, planted);
+        ASSERT_EQ(how == Planted::kOtherOwner ? chown(file, kUnprivilegedId, kUnprivilegedId)
+                  : how == Planted::kWritableByOthers
+                      ? chmod(file, 0666)
+                      : symlink("mine.ini", "OEM.tmp") |
+                            lchown("OEM.tmp", kUnprivilegedId, kUnprivilegedId),
                   0);
-        Result foreign = RunApConfig({"set", "wepKey2=0a0b0c0d0e"});
+        Result foreign = RunApConfig({"set", "--take-key-file", "wepKey2=0a0b0c0d0e"});
         EXPECT_EQ(foreign.code, 0) << foreign.err;
         EXPECT_NE(foreign.err.find("is not this user's own"), std::string::npos) << foreign.err;
-        EXPECT_EQ(TempWorkingFolder::Read("OEM.tmp"), planted);
+        EXPECT_EQ(TempWorkingFolder::Read(file), planted);
         EXPECT_EQ(Current()[72], 0x01);
     }
 
@@ -1308,6 +1342,7 @@ TEST_F(ApConfigTest, DashIsStandardOutputAndOutputErrorsExitEight) {
                              std::string(std::strerror(ENOSPC))),
                   std::string::npos)
             << r.err;
+        EXPECT_EQ(r.err.find("written to standard output"), std::string::npos) << r.err;
     }
     EXPECT_EQ(Current()[28], 4);
 }
@@ -1552,6 +1587,20 @@ TEST_F(ApConfigTest, TextOutputShowsControlBytesEscaped) {
         EXPECT_NE(refused.err.find("a\\x9b2J"), std::string::npos) << refused.err;
         EXPECT_EQ((refused.err + refused.out).find("\xC2\x9B"), std::string::npos);
     }
+    // A warning quotes a file's name by the same rule.
+    TempWorkingFolder::Write("pw\xC2\x9B"
+                             "2J",
+                             "admin\n");
+    chmod("pw\xC2\x9B"
+          "2J",
+          0644);
+    Result warned = RunApConfig({"--password-file",
+                                 "pw\xC2\x9B"
+                                 "2J",
+                                 "get", "channel"});
+    EXPECT_EQ(warned.code, 0) << warned.err;
+    EXPECT_EQ(warned.err, "ap-config: warning: pw\\x9b2J may be read by other users (mode 0644); "
+                          "chmod 600 pw\\x9b2J\n");
 }
 
 // A backup with its digest recomputed over changed bytes: the digest is right, the values

@@ -83,7 +83,9 @@ public:
                   "taken when they are the unit's and refused when not, and the keys of a unit "
                   "with WEP disabled (whole slots) when they are what the slots hold; `show --json "
                   "--settings` gives one for other units. `wepKeys` takes a list of up to four "
-                  "keys; a field named twice (also `wepKey1` beside `wepKeys`) is refused. With "
+                  "keys; a field named twice (also `wepKey1` beside `wepKeys`) is refused. A value "
+                  "that "
+                  "is what the unit holds is left as it is, even one `set` would refuse. With "
                   "`--device` given more than once, or `--all`, each unit in turn: one unit's "
                   "failure does not stop the others, and the exit status is 0 only when every "
                   "unit succeeded, else the first failure's.",
@@ -138,6 +140,18 @@ public:
                                                 ConfigFields::Excerpt(given) +
                                                 "): it cannot be set; nothing was written");
         }
+        // A value that is what the unit holds, as show --json prints it, is left as it is: a
+        // unit's own state applies back even where it holds what the pages would not take.
+        std::vector<Assignment> differing;
+        for (const Assignment& a : s.assignments) {
+            Json held = ConfigFields::TouchesKeys({a})
+                            ? Json()
+                            : ConfigFields::Json(s.Image(), a.field, s.Firmware());
+            if (!(held.is_string() ? held.get<std::string>() == a.value
+                                   : held.is_number() && held.dump() == a.value))
+                differing.push_back(a);
+        }
+        s.assignments = differing;
         return WriteAssignments(s);
     }
 };

@@ -4,8 +4,6 @@
 #include "Console.h"
 #include "platform/WholeFile.h"
 
-#include <cstdio>
-
 std::vector<std::string> PasswordFile::Lines(const std::string& text, size_t count) {
     static const char kBom[] = "\xEF\xBB\xBF";
     bool bom = text.compare(0, 3, kBom) == 0;
@@ -32,13 +30,11 @@ std::vector<std::string> PasswordFile::Lines(const std::string& text, size_t cou
 }
 
 bool PasswordFile::Read(const std::string& path, size_t count, std::vector<std::string>* lines,
-                        std::string* error) {
+                        std::string* error, std::string* warning) {
     std::string text;
     if (!Console::ReadFileOrInput(path, kLargestFile, "a password file", &text, error))
         return false;
-    const std::string warning = path == "-" ? "" : wholefile::ReadableByOthersWarning(path);
-    if (!warning.empty())
-        std::fprintf(stderr, "ap-config: warning: %s\n", warning.c_str());
+    *warning = path == "-" ? "" : wholefile::ReadableByOthersWarning(path);
     *lines = Lines(text, count);
     return true;
 }

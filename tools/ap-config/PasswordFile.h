@@ -16,8 +16,8 @@ public:
     static std::vector<std::string> Lines(const std::string& text, size_t count);
     // Reads the file's lines; false (with the reason in *error) when it cannot be read or is
     // larger than kLargestFile (a device that never ends is refused once that much came).
-    // Any file is read, a pipe too (<(echo pw)), and standard input for "-". Warns on
-    // standard error when group or others may read the file.
+    // Any file is read, a pipe too (<(echo pw)), and standard input for "-". *warning: what
+    // to tell when group or others may read the file, else empty.
     static bool Read(const std::string& path, size_t count, std::vector<std::string>* lines,
-                     std::string* error);
+                     std::string* error, std::string* warning);
 };

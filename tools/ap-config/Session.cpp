@@ -57,6 +57,11 @@ void Session::Note(const std::string& message) const {
         Console::Err("ap-config: " + UnitPrefix() + ConfigFields::Escaped(message) + "\n");
 }
 
+void Session::Warn(const std::string& warning) const {
+    if (!warning.empty())
+        Console::Err("ap-config: warning: " + ConfigFields::Escaped(warning) + "\n");
+}
+
 int Session::Print(const std::string& text) const {
     if (m_json || m_quiet)
         return kExitDone;
@@ -154,12 +159,13 @@ bool Session::PasswordLines(std::vector<std::string>* lines, bool wantNew) {
     lines->clear();
     std::string file = Value(Opt::kPasswordFile);
     if (!file.empty()) {
-        std::string error;
+        std::string error, warning;
         size_t count = wantNew ? 3 : 1;
-        if (!PasswordFile::Read(file, count, lines, &error)) {
+        if (!PasswordFile::Read(file, count, lines, &error, &warning)) {
             Fail(kExitRefused, "cannot read " + Console::InputName(file) + ": " + error);
             return false;
         }
+        Warn(warning);
         if (wantNew && lines->size() < 3) {
             Fail(kExitRefused,
                  Console::InputName(file) + " needs the new password on lines 2 and 3");
@@ -214,9 +220,7 @@ void Session::BeforeDevices() {
     if (m_devicesAsked)
         return;
     m_devicesAsked = true;
-    std::string warning = devclient::TokenFileWarning();
-    if (!warning.empty())
-        Console::Err("ap-config: warning: " + warning + "\n");
+    Warn(devclient::TokenFileWarning());
 }
 
 int Session::OpenFailed(const std::string& during) {

@@ -32,6 +32,8 @@ public:
     int Fail(int code, const std::string& message);
     // A remark on standard error, unless --quiet.
     void Note(const std::string& message) const;
+    // A warning on standard error (--quiet too), unless warning is empty.
+    void Warn(const std::string& warning) const;
     // Text on standard output, unless --json or --quiet; kExitDone.
     int Print(const std::string& text) const;
     int PrintLine(const std::string& text) const;
@@ -65,6 +67,9 @@ public:
     std::vector<Assignment> assignments;
     std::vector<std::pair<std::string, std::string>> ownValues;
     BackupFile backup;
+    // The files this run has written, each with the unit it holds: a fleet's backups are
+    // never written over by a unit of the same MAC address.
+    std::map<std::string, std::string> filesWritten;
 
     // The key table as the dialogs would hold it for the unit: the key file's when it is
     // this unit's (unless --no-key-file), else the unit's own slots.
