@@ -531,7 +531,12 @@ TEST_F(ApConfigTest, AnotherWriterIsNamedAndWaitedFor) {
         EXPECT_NE(r.err.find("another ap-config is writing"), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find("utility"), std::string::npos) << r.err;
     }
-    EXPECT_EQ(RunApConfig({"set", "--wait=x", "channel=3"}).code, 2);
+    // A wait of no number of seconds is refused with the usage, before the password is asked.
+    for (const char* wait : {"--wait=x", "--wait=-5"}) {
+        Result r = RunApConfig({"set", wait, "channel=3"}, nullptr);
+        EXPECT_EQ(r.code, 2) << wait;
+        EXPECT_NE(r.err.find("--wait takes a number of seconds"), std::string::npos) << r.err;
+    }
     // Reads and dry runs need no lock.
     EXPECT_EQ(RunApConfig({"set", "--dry-run", "channel=3"}).code, 0);
     EXPECT_EQ(RunApConfig({"get", "channel"}).code, 0);

@@ -126,6 +126,16 @@ int Session::CheckUsage() {
         return Fail(kExitRefused, "--device " + m_device + " and AP_DEVICE_ADDR=" + address +
                                       " are both given: the device is reached at AP_DEVICE_ADDR; "
                                       "give one of them");
+    if (Flag(Opt::kWait)) {
+        std::string seconds = Value(Opt::kWait);
+        bool number = !seconds.empty() && seconds.size() <= 6 &&
+                      seconds.find_first_not_of("0123456789") == std::string::npos;
+        if (!seconds.empty() && !number)
+            return Fail(kExitRefused, "--wait takes a number of seconds (at most 999999), as "
+                                      "--wait=30, or none");
+        // Without a number: until the locks are free.
+        m_waitSeconds = number ? std::stoi(seconds) : std::numeric_limits<int>::max();
+    }
     size_t n = m_args.size();
     if (Value(Opt::kPasswordFile) == "-" && c.arguments == Arguments::kFile && n == 1 &&
         m_args[0] == "-")
@@ -239,19 +249,8 @@ int Session::OpenFailed(const std::string& during) {
 int Session::TakeLocks() {
     if (!m_command->Has(kWrites) || Flag(Opt::kDryRun))
         return kExitDone;
-    int wait = 0;
-    if (Flag(Opt::kWait)) {
-        std::string seconds = Value(Opt::kWait);
-        bool number = !seconds.empty() && seconds.size() <= 6 &&
-                      seconds.find_first_not_of("0123456789") == std::string::npos;
-        if (!seconds.empty() && !number)
-            return Fail(kExitRefused, "--wait takes a number of seconds (at most 999999), as "
-                                      "--wait=30, or none");
-        // Without a number: until the locks are free.
-        wait = number ? std::stoi(seconds) : std::numeric_limits<int>::max();
-    }
-    switch (m_locks.Take(wait, Flag(Opt::kForce) ? WriterLocks::IfUtilityRuns::kGoOn
-                                                 : WriterLocks::IfUtilityRuns::kRefuse)) {
+    switch (m_locks.Take(m_waitSeconds, Flag(Opt::kForce) ? WriterLocks::IfUtilityRuns::kGoOn
+                                                          : WriterLocks::IfUtilityRuns::kRefuse)) {
     case LockHolder::kNone:
         return kExitDone;
     case LockHolder::kApConfig:

@@ -107,6 +107,7 @@ private:
     std::string m_device = "DfuDevice0";
     std::string m_firmware;
     ConfigImage m_image;
+    int m_waitSeconds = 0;  // --wait: how long the locks are waited for
     WriterLocks m_locks;    // held while a change runs: no other writer, the utility does not start
     bool m_written = false; // a write request went through
     bool m_devicesAsked = false;
